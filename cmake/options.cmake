@@ -1,0 +1,31 @@
+# Compile options shared by every target of both presets.
+add_library(tarnwick_options INTERFACE)
+target_compile_features(tarnwick_options INTERFACE cxx_std_20)
+target_compile_options(tarnwick_options INTERFACE -Wall -Wextra -Wpedantic)
+target_include_directories(tarnwick_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
+if(WIN32)
+  # Runs on a bare Windows: no MinGW runtime DLLs beside the program.
+  target_link_options(tarnwick_options INTERFACE -static -static-libgcc -static-libstdc++)
+  target_compile_definitions(tarnwick_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+endif()
+
+# tarnwick_module(NAME DIR [DEPS ...]): one static library from every .cpp in DIR.
+function(tarnwick_module name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_link_libraries(${name} PUBLIC tarnwick_options ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE tarnwick_options ${ARGN})
+  endif()
+endfunction()
+
+# tarnwick_unit_test(NAME DIR LIBS...): one GoogleTest binary from every .cpp in DIR, registered with CTest.
+function(tarnwick_unit_test name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE tarnwick_options ${ARGN} GTest::gtest GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30)
+endfunction()

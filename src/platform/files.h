@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+#include "platform/types.h"
+
+namespace plat {
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// Files the program keeps: srvStat.txt and code.ini. Relative paths resolve against the
+// current directory.
+class IFiles {
+  public:
+    virtual ~IFiles() = default;
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual ReadResult ReadWholeFile(const std::string& path, std::string& contents) = 0;
+    // Writes a temporary file in the same folder, flushes it and renames it over path, so
+    // that path holds either the old or the new contents, never a part.
+    virtual bool ReplaceFileAtomically(const std::string& path, const std::string& contents) = 0;
+    virtual DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                           char* buffer, DWORD bufferSize, const char* fileName) = 0;
+    virtual BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                            const char* fileName) = 0;
+};
+
+} // namespace plat

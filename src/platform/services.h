@@ -1,0 +1,23 @@
+#pragma once
+#include "platform/types.h"
+
+namespace plat {
+
+// The Service Control Manager operations the sharing worker calls. Failures leave their
+// reason in IKernel::GetLastError of the calling thread.
+class IServiceManager {
+  public:
+    virtual ~IServiceManager() = default;
+    virtual SC_HANDLE OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) = 0;
+    virtual SC_HANDLE OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) = 0;
+    virtual BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
+    virtual BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) = 0;
+    virtual BOOL StartServiceA(SC_HANDLE service, DWORD argc, const char** argv) = 0;
+    // Fills buffer as Windows does: ENUM_SERVICE_STATUSA records first, their strings behind.
+    virtual BOOL EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
+                                     DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
+                                     DWORD* resumeHandle) = 0;
+    virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
+};
+
+} // namespace plat
