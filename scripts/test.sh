@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: host unit tests (simulated OS), the Win32 layer
+# under Wine, the tray component in a Wine desktop, the end-to-end suite and a short fuzz run.
+# Ends with one line "N passed, M failed"; exits non-zero when anything failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+bash scripts/deps.sh || { echo "could not install the build dependencies"; exit 1; }
+jobs=$(nproc 2>/dev/null || echo 2)
+export ARTIFACTS=${ARTIFACTS:-$root/build/artifacts}
+mkdir -p "$ARTIFACTS"
+
+passed=0
+failed=0
+add_counts() { # reads "N passed, M failed" from a log's last such line
+  local line
+  line=$(grep -E '^([A-Za-z]+: )?[0-9]+ passed, [0-9]+ failed' "$1" | tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    echo "!! $2 printed no result line"
+    return
+  fi
+  passed=$((passed + $(sed -E 's/^([A-Za-z]+: )?([0-9]+) passed.*/\2/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+}
+step() { echo; echo "==== $*"; }
+
+step "host build"
+if cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs" >build-host.log 2>&1; then
+  step "host unit tests"
+  ctest --preset host -j"$jobs" 2>&1 | tee "$ARTIFACTS/ctest.log" | grep -E -v '^\s+[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+  total=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$ARTIFACTS/ctest.log" | sed -E 's/.*failed out of ([0-9]+).*/\1/')
+  bad=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$ARTIFACTS/ctest.log" | sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/')
+  if [ -n "$total" ]; then
+    passed=$((passed + total - bad)); failed=$((failed + bad))
+  else
+    failed=$((failed + 1)); echo "!! ctest printed no summary"
+  fi
+else
+  tail -n 40 build-host.log; failed=$((failed + 1)); echo "!! host build failed"
+fi
+
+step "windows build"
+if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build-windows.log 2>&1; then
+  [ ! -f src/app/CMakeLists.txt ] || bash scripts/build_dist.sh build/windows || { failed=$((failed + 1)); echo "!! dist packaging failed"; }
+  for runner in scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh tests/e2e/run.sh; do
+    [ -f "$runner" ] || continue
+    step "$runner"
+    log="$ARTIFACTS/$(basename "$runner" .sh).log"
+    timeout 900 bash "$runner" "$root/build/windows" 2>&1 | tee "$log"
+    add_counts "$log" "$runner"
+  done
+else
+  tail -n 40 build-windows.log; failed=$((failed + 1)); echo "!! windows build failed"
+fi
+
+if [ -f scripts/fuzz.sh ]; then
+  step "fuzz (bounded)"
+  log="$ARTIFACTS/fuzz.log"
+  FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash scripts/fuzz.sh 2>&1 | tee "$log"
+  add_counts "$log" fuzz
+fi
+
+echo
+echo "artifacts: $ARTIFACTS"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
