@@ -3,7 +3,11 @@
 
 namespace plat {
 
-// Registry operations; results are Windows error codes (ERROR_SUCCESS on success).
+inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
+inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+// Registry operations; results are Windows error codes (ERROR_SUCCESS on success). Besides the
+// two predefined roots, a key is a handle returned by an open or create and must be closed.
 class IRegistry {
   public:
     virtual ~IRegistry() = default;

@@ -1,0 +1,279 @@
+#include "platform/sim/sim_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/sim/sim_kernel.h"
+
+namespace sim {
+using namespace plat;
+
+namespace {
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// The ini text as lines without their ends; CR LF, LF and CR all end a line.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines)
+        text += l + "\r\n";
+    return text;
+}
+
+bool IsSectionLine(const std::string& line, std::string* name) {
+    const std::string t = Trim(line);
+    if (t.size() < 2 || t[0] != '[') return false;
+    const auto close = t.find(']');
+    if (close == std::string::npos) return false;
+    if (name) *name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool IsKeyLine(const std::string& line, std::string* key, std::string* value) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    if (key) *key = Trim(line.substr(0, eq));
+    if (value) *value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+std::string Unquote(const std::string& v) {
+    if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// Copies text and its NUL, truncated to the buffer; returns the characters copied.
+DWORD CopyOut(const std::string& text, char* buffer, DWORD bufferSize) {
+    if (!buffer || bufferSize == 0) return 0;
+    const size_t n = std::min<size_t>(text.size(), bufferSize - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return static_cast<DWORD>(n);
+}
+
+// Copies names as a list of NUL-terminated strings closed by another NUL; when they do not
+// fit, Windows returns bufferSize - 2.
+DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD bufferSize) {
+    if (!buffer || bufferSize == 0) return 0;
+    if (bufferSize == 1) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::string all;
+    for (const auto& n : names)
+        all += n + '\0';
+    if (all.size() + 1 <= bufferSize) {
+        std::memcpy(buffer, all.data(), all.size());
+        buffer[all.size()] = '\0';
+        if (all.empty()) buffer[1 < bufferSize ? 1 : 0] = '\0';
+        return static_cast<DWORD>(all.size());
+    }
+    std::memcpy(buffer, all.data(), bufferSize - 2);
+    buffer[bufferSize - 2] = '\0';
+    buffer[bufferSize - 1] = '\0';
+    return bufferSize - 2;
+}
+
+} // namespace
+
+std::string SimFiles::Key(const std::string& path) const {
+    return Upper(kernel_.FullPath(path));
+}
+
+bool SimFiles::Writable(const std::string& key) const {
+    if (readOnly_.count(key)) return false;
+    for (auto folder = key.rfind('\\'); folder != std::string::npos && folder > 2;
+         folder = key.rfind('\\', folder - 1))
+        if (readOnly_.count(key.substr(0, folder))) return false;
+    return !(key.size() > 3 && readOnly_.count(key.substr(0, 3)));
+}
+
+bool SimFiles::FileExists(const std::string& path) {
+    return files_.count(Key(path)) != 0;
+}
+
+ReadResult SimFiles::ReadWholeFile(const std::string& path, std::string& contents) {
+    const std::string key = Key(path);
+    if (failingReads_.count(key)) {
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return ReadResult::Failed;
+    }
+    auto it = files_.find(key);
+    if (it == files_.end()) {
+        kernel_.SetLastError(ERROR_FILE_NOT_FOUND);
+        return ReadResult::Missing;
+    }
+    contents = it->second;
+    return ReadResult::Ok;
+}
+
+bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string& contents) {
+    const std::string key = Key(path);
+    if (!Writable(key) || failingReplaces_.count(key)) {
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    files_[key] = contents;
+    ++replaces_;
+    return true;
+}
+
+DWORD SimFiles::GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                         char* buffer, DWORD bufferSize, const char* fileName) {
+    if (!fileName) return CopyOut("", buffer, bufferSize);
+    std::string text;
+    auto it = files_.find(Key(fileName));
+    if (it != files_.end()) text = it->second.substr(0, it->second.find('\0'));
+    const auto lines = Lines(text);
+
+    if (!section) {
+        std::vector<std::string> names;
+        for (const auto& l : lines) {
+            std::string name;
+            if (IsSectionLine(l, &name)) names.push_back(name);
+        }
+        return CopyList(names, buffer, bufferSize);
+    }
+    bool inSection = false;
+    std::vector<std::string> keys;
+    for (const auto& l : lines) {
+        std::string name, k, v;
+        if (IsSectionLine(l, &name)) {
+            inSection = SameText(name, section);
+            continue;
+        }
+        if (!inSection || !IsKeyLine(l, &k, &v)) continue;
+        if (!key) {
+            keys.push_back(k);
+        } else if (SameText(k, key)) {
+            return CopyOut(Unquote(v), buffer, bufferSize);
+        }
+    }
+    if (!key) return CopyList(keys, buffer, bufferSize);
+    // Windows drops the default's trailing blanks.
+    std::string fallback = defaultValue ? defaultValue : "";
+    fallback.erase(fallback.find_last_not_of(' ') + 1);
+    return CopyOut(fallback, buffer, bufferSize);
+}
+
+BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                          const char* fileName) {
+    if (!fileName || !section) {
+        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::string path = Key(fileName);
+    if (!Writable(path)) {
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    std::string text;
+    auto it = files_.find(path);
+    if (it != files_.end()) text = it->second;
+    auto lines = Lines(text);
+
+    // Where the section starts and where its last key line is.
+    size_t header = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        if (IsSectionLine(lines[i], &name) && SameText(name, section)) {
+            header = i;
+            break;
+        }
+    }
+    if (header == lines.size()) {
+        if (!key || !value) return 1; // nothing to delete
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::string(key) + "=" + value);
+        files_[path] = Join(lines);
+        return 1;
+    }
+    size_t end = header + 1;
+    while (end < lines.size() && !IsSectionLine(lines[end], nullptr))
+        ++end;
+    if (!key) {
+        lines.erase(lines.begin() + static_cast<long>(header), lines.begin() + static_cast<long>(end));
+        files_[path] = Join(lines);
+        return 1;
+    }
+    size_t lastContent = header;
+    for (size_t i = header + 1; i < end; ++i) {
+        std::string k;
+        if (!Trim(lines[i]).empty()) lastContent = i;
+        if (IsKeyLine(lines[i], &k, nullptr) && SameText(k, key)) {
+            if (value)
+                lines[i] = k + "=" + value;
+            else
+                lines.erase(lines.begin() + static_cast<long>(i));
+            files_[path] = Join(lines);
+            return 1;
+        }
+    }
+    if (value)
+        lines.insert(lines.begin() + static_cast<long>(lastContent + 1), std::string(key) + "=" + value);
+    files_[path] = Join(lines);
+    return 1;
+}
+
+void SimFiles::Put(const std::string& path, const std::string& contents) {
+    files_[Key(path)] = contents;
+}
+
+std::optional<std::string> SimFiles::Get(const std::string& path) const {
+    auto it = files_.find(Key(path));
+    if (it == files_.end()) return std::nullopt;
+    return it->second;
+}
+
+void SimFiles::Remove(const std::string& path) {
+    files_.erase(Key(path));
+}
+
+void SimFiles::SetReadOnly(const std::string& path, bool readOnly) {
+    std::string key = Key(path);
+    if (key.size() > 3 && key.back() == '\\') key.pop_back();
+    if (readOnly)
+        readOnly_.insert(key);
+    else
+        readOnly_.erase(key);
+}
+
+void SimFiles::FailReads(const std::string& path) {
+    failingReads_.insert(Key(path));
+}
+
+void SimFiles::FailReplaces(const std::string& path) {
+    failingReplaces_.insert(Key(path));
+}
+
+} // namespace sim

@@ -1,0 +1,49 @@
+#pragma once
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/files.h"
+
+namespace sim {
+
+class SimKernel;
+
+// Files held in memory, keyed by their full path (case-insensitive). Relative paths resolve
+// against the kernel's current directory. Folders exist implicitly; a folder or a file can be
+// made read-only, and reads or replacements of one path can be made to fail.
+class SimFiles : public plat::IFiles {
+  public:
+    explicit SimFiles(SimKernel& kernel) : kernel_(kernel) {}
+
+    bool FileExists(const std::string& path) override;
+    plat::ReadResult ReadWholeFile(const std::string& path, std::string& contents) override;
+    bool ReplaceFileAtomically(const std::string& path, const std::string& contents) override;
+    plat::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                         char* buffer, plat::DWORD bufferSize, const char* fileName) override;
+    plat::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                          const char* fileName) override;
+
+    // Test controls.
+    void Put(const std::string& path, const std::string& contents);
+    std::optional<std::string> Get(const std::string& path) const;
+    void Remove(const std::string& path);
+    void SetReadOnly(const std::string& path, bool readOnly = true);
+    void FailReads(const std::string& path);
+    void FailReplaces(const std::string& path);
+    int ReplaceCount() const { return replaces_; }
+
+  private:
+    std::string Key(const std::string& path) const;
+    bool Writable(const std::string& key) const;
+
+    SimKernel& kernel_;
+    std::map<std::string, std::string> files_;
+    std::set<std::string> readOnly_;
+    std::set<std::string> failingReads_;
+    std::set<std::string> failingReplaces_;
+    int replaces_ = 0;
+};
+
+} // namespace sim

@@ -1,0 +1,379 @@
+#include "platform/sim/sim_services.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/sim_kernel.h"
+#include "platform/sim/sim_registry.h"
+
+namespace sim {
+using namespace plat;
+
+namespace {
+
+const std::string kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
+
+bool IsGroup(const std::string& name) {
+    return !name.empty() && name[0] == '+';
+}
+
+DWORD EntrySize(const SimServices::Service& s) {
+    const size_t name = s.nullNameInEnumeration ? 0 : s.name.size() + 1;
+    return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA) + name + s.displayName.size() + 1);
+}
+
+} // namespace
+
+// ---- builder ----
+
+SimServices::Service& SimServices::ServiceBuilder::Get() {
+    return *owner_.Find(name_);
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::State(DWORD state) {
+    Get().state = state;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::DisplayName(const std::string& text) {
+    Get().displayName = text;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::DependsOn(const std::vector<std::string>& names) {
+    DependsOnWithoutRegistry(names);
+    owner_.registry_.SetMultiString(HKEY_LOCAL_MACHINE, kServicesKey + name_, "DependOnService", names);
+    return *this;
+}
+
+SimServices::ServiceBuilder&
+SimServices::ServiceBuilder::DependsOnWithoutRegistry(const std::vector<std::string>& names) {
+    Get().dependencies = names;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::SettlesAfter(int polls) {
+    Get().settlePolls = polls;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::NeverSettles() {
+    Get().neverSettles = true;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::RefusesControl(DWORD code) {
+    Get().refuseControl = code;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::RefusesStart(DWORD code) {
+    Get().refuseStart = code;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::CannotBeOpened(DWORD code) {
+    Get().openError = code;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::FailsQueries(int count) {
+    Get().failingQueries = count;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::EnumeratedWithoutName() {
+    Get().nullNameInEnumeration = true;
+    return *this;
+}
+
+// ---- world ----
+
+SimServices::ServiceBuilder SimServices::Add(const std::string& name) {
+    if (!Find(name)) {
+        auto s = std::make_unique<Service>();
+        s->name = name;
+        s->displayName = name;
+        services_.push_back(std::move(s));
+        registry_.CreateKey(HKEY_LOCAL_MACHINE, kServicesKey + name);
+    }
+    return ServiceBuilder(*this, name);
+}
+
+DWORD SimServices::StateOf(const std::string& name) const {
+    const Service* s = Find(name);
+    return s ? s->state : 0;
+}
+
+void SimServices::SetState(const std::string& name, DWORD state) {
+    if (Service* s = Find(name)) {
+        s->state = state;
+        s->target = 0;
+    }
+}
+
+int SimServices::ServiceHandleCount() const {
+    return static_cast<int>(std::count_if(handles_.begin(), handles_.end(),
+                                          [](const auto& h) { return h.second.service != nullptr; }));
+}
+
+std::vector<std::string> SimServices::CallsTo(const std::string& op) const {
+    std::vector<std::string> names;
+    for (const auto& c : calls_)
+        if (c.op == op) names.push_back(c.service);
+    return names;
+}
+
+void SimServices::ClearLog() {
+    calls_.clear();
+    actions_.clear();
+}
+
+SimServices::Service* SimServices::Find(const std::string& name) const {
+    for (const auto& s : services_)
+        if (SameText(s->name, name)) return s.get();
+    return nullptr;
+}
+
+SimServices::Service* SimServices::ServiceOf(SC_HANDLE handle) {
+    auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : it->second.service;
+}
+
+bool SimServices::IsManager(SC_HANDLE handle) const {
+    auto it = handles_.find(handle);
+    return it != handles_.end() && it->second.service == nullptr;
+}
+
+SC_HANDLE SimServices::NewHandle(Service* service, DWORD access) {
+    SC_HANDLE h = nextHandle_;
+    nextHandle_ += 8;
+    handles_[h] = Handle{service, access};
+    return h;
+}
+
+BOOL SimServices::Fail(DWORD code) {
+    kernel_.SetLastError(code);
+    return 0;
+}
+
+void SimServices::Fill(const Service& s, SERVICE_STATUS* status) const {
+    if (!status) return;
+    *status = SERVICE_STATUS{};
+    status->dwServiceType = 0x10; // SERVICE_WIN32_OWN_PROCESS
+    status->dwCurrentState = s.state;
+    status->dwControlsAccepted = s.state == SERVICE_RUNNING ? 0x3u : 0u;
+}
+
+bool SimServices::HasRunningDependents(const Service& s) const {
+    for (const auto& other : services_) {
+        if (other->state == SERVICE_STOPPED) continue;
+        for (const auto& dep : other->dependencies)
+            if (SameText(dep, s.name)) return true;
+    }
+    return false;
+}
+
+void SimServices::Begin(Service& s, DWORD pending, DWORD target) {
+    if (s.settlePolls <= 0 && !s.neverSettles) {
+        s.state = target;
+        s.target = 0;
+        return;
+    }
+    s.state = pending;
+    s.target = target;
+    s.pollsLeft = s.settlePolls;
+}
+
+// Starts s after what it depends on; the dependencies come up at once.
+DWORD SimServices::BeginStart(Service& s, int depth) {
+    if (s.refuseStart) return s.refuseStart;
+    if (s.state != SERVICE_STOPPED) return ERROR_SERVICE_ALREADY_RUNNING;
+    if (startDependencies_ && depth < 32) {
+        for (const auto& depName : s.dependencies) {
+            if (IsGroup(depName)) continue;
+            Service* dep = Find(depName);
+            if (!dep) return ERROR_SERVICE_DEPENDENCY_DELETED;
+            if (dep->state == SERVICE_RUNNING) continue;
+            if (dep->state != SERVICE_STOPPED || BeginStart(*dep, depth + 1) != 0)
+                return ERROR_SERVICE_DEPENDENCY_FAIL;
+            dep->state = SERVICE_RUNNING;
+            dep->target = 0;
+        }
+    }
+    actions_.push_back("start " + s.name);
+    if (depth > 0) return 0;
+    Begin(s, SERVICE_START_PENDING, SERVICE_RUNNING);
+    return 0;
+}
+
+// ---- IServiceManager ----
+
+SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) {
+    calls_.push_back({"OpenSCManagerA", "", access, {}});
+    if (managerOpenError_) {
+        Fail(managerOpenError_);
+        return 0;
+    }
+    if ((machineName && *machineName) || (databaseName && *databaseName)) {
+        Fail(ERROR_DATABASE_DOES_NOT_EXIST);
+        return 0;
+    }
+    return NewHandle(nullptr, access);
+}
+
+SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) {
+    const std::string name = serviceName ? serviceName : "";
+    calls_.push_back({"OpenServiceA", name, access, {}});
+    if (!IsManager(manager)) {
+        Fail(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    if (name.empty() || name.size() > 256 || name.find_first_of("/\\") != std::string::npos) {
+        Fail(ERROR_INVALID_NAME);
+        return 0;
+    }
+    Service* s = Find(name);
+    if (!s) {
+        Fail(ERROR_SERVICE_DOES_NOT_EXIST);
+        return 0;
+    }
+    if (s->openError) {
+        Fail(s->openError);
+        return 0;
+    }
+    return NewHandle(s, access);
+}
+
+BOOL SimServices::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+    Service* s = ServiceOf(service);
+    calls_.push_back({"QueryServiceStatus", s ? s->name : "", 0, {}});
+    if (!s) return Fail(ERROR_INVALID_HANDLE);
+    if (s->target && !s->neverSettles && --s->pollsLeft <= 0) {
+        s->state = s->target;
+        s->target = 0;
+    }
+    if (s->failingQueries > 0) {
+        --s->failingQueries;
+        return Fail(ERROR_INVALID_HANDLE);
+    }
+    if (!status) return Fail(ERROR_INVALID_PARAMETER);
+    Fill(*s, status);
+    return 1;
+}
+
+BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
+    Service* s = ServiceOf(service);
+    calls_.push_back({"ControlService", s ? s->name : "", control, {}});
+    if (!s) return Fail(ERROR_INVALID_HANDLE);
+    if (s->refuseControl) return Fail(s->refuseControl);
+    const bool pending = s->state == SERVICE_START_PENDING || s->state == SERVICE_STOP_PENDING ||
+                         s->state == SERVICE_CONTINUE_PENDING || s->state == SERVICE_PAUSE_PENDING;
+    switch (control) {
+    case SERVICE_CONTROL_STOP:
+        if (s->state == SERVICE_STOPPED) return Fail(ERROR_SERVICE_NOT_ACTIVE);
+        if (pending) return Fail(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+        if (refuseStopWithDependents_ && HasRunningDependents(*s))
+            return Fail(ERROR_DEPENDENT_SERVICES_RUNNING);
+        actions_.push_back("stop " + s->name);
+        Begin(*s, SERVICE_STOP_PENDING, SERVICE_STOPPED);
+        break;
+    case SERVICE_CONTROL_PAUSE:
+    case SERVICE_CONTROL_CONTINUE: {
+        if (s->state == SERVICE_STOPPED) return Fail(ERROR_SERVICE_NOT_ACTIVE);
+        if (pending) return Fail(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+        const bool pause = control == SERVICE_CONTROL_PAUSE;
+        actions_.push_back((pause ? "pause " : "continue ") + s->name);
+        if (pause && s->state == SERVICE_RUNNING) Begin(*s, SERVICE_PAUSE_PENDING, SERVICE_PAUSED);
+        if (!pause && s->state == SERVICE_PAUSED) Begin(*s, SERVICE_CONTINUE_PENDING, SERVICE_RUNNING);
+        break;
+    }
+    default:
+        return Fail(ERROR_INVALID_SERVICE_CONTROL);
+    }
+    Fill(*s, status);
+    return 1;
+}
+
+BOOL SimServices::StartServiceA(SC_HANDLE service, DWORD argc, const char** argv) {
+    Service* s = ServiceOf(service);
+    std::string first = (argc > 0 && argv && argv[0]) ? argv[0] : "";
+    calls_.push_back({"StartServiceA", s ? s->name : "", argc, first});
+    if (!s) return Fail(ERROR_INVALID_HANDLE);
+    if (DWORD code = BeginStart(*s, 0)) return Fail(code);
+    return 1;
+}
+
+std::vector<SimServices::Service*> SimServices::Enumerated(DWORD serviceState) const {
+    std::vector<Service*> list;
+    for (const auto& s : services_) {
+        const bool active = s->state != SERVICE_STOPPED;
+        if ((active && (serviceState & 1)) || (!active && (serviceState & 2))) list.push_back(s.get());
+    }
+    // The service manager keeps its database in name order.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Service* a, const Service* b) { return CompareNoCase(a->name, b->name) < 0; });
+    return list;
+}
+
+BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
+                                      DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
+                                      DWORD* resumeHandle) {
+    calls_.push_back({"EnumServicesStatusA", "", bufferSize, {}});
+    (void)serviceType;
+    if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
+    if (!bytesNeeded || !servicesReturned || (serviceState & 3) == 0 || (!buffer && bufferSize))
+        return Fail(ERROR_INVALID_PARAMETER);
+    const auto list = Enumerated(serviceState);
+    size_t index = resumeHandle ? *resumeHandle : 0;
+    *servicesReturned = 0;
+    *bytesNeeded = 0;
+
+    auto* records = static_cast<ENUM_SERVICE_STATUSA*>(buffer);
+    auto* bytes = static_cast<char*>(buffer);
+    size_t recordEnd = 0;
+    size_t stringStart = bufferSize;
+    DWORD returned = 0;
+    for (; index < list.size(); ++index) {
+        const Service& s = *list[index];
+        const size_t size = EntrySize(s);
+        if (stringStart < recordEnd + size) break;
+        ENUM_SERVICE_STATUSA record{};
+        stringStart -= s.displayName.size() + 1;
+        std::memcpy(bytes + stringStart, s.displayName.c_str(), s.displayName.size() + 1);
+        record.lpDisplayName = bytes + stringStart;
+        if (!s.nullNameInEnumeration) {
+            stringStart -= s.name.size() + 1;
+            std::memcpy(bytes + stringStart, s.name.c_str(), s.name.size() + 1);
+            record.lpServiceName = bytes + stringStart;
+        }
+        Fill(s, &record.ServiceStatus);
+        std::memcpy(&records[returned], &record, sizeof record);
+        recordEnd += sizeof(ENUM_SERVICE_STATUSA);
+        ++returned;
+    }
+    *servicesReturned = returned;
+    if (index < list.size()) {
+        DWORD rest = 0;
+        for (size_t i = index; i < list.size(); ++i)
+            rest += EntrySize(*list[i]);
+        *bytesNeeded = rest;
+        if (resumeHandle) *resumeHandle = static_cast<DWORD>(index);
+        return Fail(ERROR_MORE_DATA);
+    }
+    if (resumeHandle) *resumeHandle = 0;
+    return 1;
+}
+
+BOOL SimServices::CloseServiceHandle(SC_HANDLE handle) {
+    auto it = handles_.find(handle);
+    calls_.push_back({"CloseServiceHandle",
+                      it != handles_.end() && it->second.service ? it->second.service->name : "",
+                      0,
+                      {}});
+    if (it == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
+    handles_.erase(it);
+    return 1;
+}
+
+} // namespace sim

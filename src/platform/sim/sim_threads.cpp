@@ -1,0 +1,31 @@
+#include "platform/sim/sim_threads.h"
+
+namespace sim {
+
+bool SimThreads::StartThread(std::function<void()> body, std::function<void()> onFinished) {
+    if (failNext_) {
+        failNext_ = false;
+        return false;
+    }
+    queue_.push_back(Thread{std::move(body), std::move(onFinished)});
+    ++started_;
+    return true;
+}
+
+int SimThreads::RunPending() {
+    int ran = 0;
+    while (!queue_.empty()) {
+        Thread t = std::move(queue_.front());
+        queue_.pop_front();
+        // A body that throws ends its thread like a return would; the completion still runs.
+        try {
+            if (t.body) t.body();
+        } catch (...) {
+        }
+        ++ran;
+        if (t.onFinished) t.onFinished();
+    }
+    return ran;
+}
+
+} // namespace sim

@@ -1,0 +1,32 @@
+#pragma once
+#include <deque>
+#include <functional>
+
+#include "platform/threads.h"
+
+namespace sim {
+
+// Started threads wait in a queue until the message loop (or a test) calls RunPending, which
+// runs each body and then its completion on the calling thread, in start order.
+class SimThreads : public plat::IThreads {
+  public:
+    bool StartThread(std::function<void()> body, std::function<void()> onFinished) override;
+
+    // Runs every queued thread, including those started meanwhile; the number run.
+    int RunPending();
+    int PendingCount() const { return static_cast<int>(queue_.size()); }
+    int StartedCount() const { return started_; }
+    // The next StartThread call fails, as CreateThread does when resources run out.
+    void FailNextStart() { failNext_ = true; }
+
+  private:
+    struct Thread {
+        std::function<void()> body;
+        std::function<void()> onFinished;
+    };
+    std::deque<Thread> queue_;
+    int started_ = 0;
+    bool failNext_ = false;
+};
+
+} // namespace sim
