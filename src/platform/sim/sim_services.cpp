@@ -322,6 +322,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
     calls_.push_back({"EnumServicesStatusA", "", bufferSize, {}});
     (void)serviceType;
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
+    if (enumError_) return Fail(enumError_);
     if (!bytesNeeded || !servicesReturned || (serviceState & 3) == 0 || (!buffer && bufferSize))
         return Fail(ERROR_INVALID_PARAMETER);
     const auto list = Enumerated(serviceState);

@@ -88,6 +88,8 @@ class SimServices : public plat::IServiceManager {
     plat::DWORD StateOf(const std::string& name) const;
     void SetState(const std::string& name, plat::DWORD state);
     void FailOpenManager(plat::DWORD code) { managerOpenError_ = code; }
+    // Every enumeration call fails with code (0 ends the fault).
+    void FailEnumeration(plat::DWORD code) { enumError_ = code; }
     // Windows refuses to stop a service while a service that depends on it runs; on by default.
     void RefuseStopWhileDependentsRun(bool on) { refuseStopWithDependents_ = on; }
     // Windows starts what a service depends on before the service itself; on by default.
@@ -124,6 +126,7 @@ class SimServices : public plat::IServiceManager {
     std::map<plat::SC_HANDLE, Handle> handles_;
     plat::SC_HANDLE nextHandle_ = 0x5000;
     plat::DWORD managerOpenError_ = 0;
+    plat::DWORD enumError_ = 0;
     bool refuseStopWithDependents_ = true;
     bool startDependencies_ = true;
     std::vector<Call> calls_;

@@ -1,0 +1,124 @@
+// The sharing worker: the run of TKT, the switch sequences and srvStat.txt.
+#include "sharing/killserv.h"
+
+#include "platform/platform.h"
+
+namespace KillServ {
+using namespace plat;
+
+int32_t WorkerMode = 0;
+int32_t* WorkerResult = nullptr;
+TStringList ServiceNameList;
+TStringList ServiceStateList;
+TStringList ErrorList;
+TStringList DependentList;
+
+namespace {
+
+const char* const kStatusFile = "./srvStat.txt";
+const char* const kServer = "lanmanserver";
+// Longer lines of srvStat.txt cannot name a service and are not sent to the service manager.
+constexpr size_t kLongestServiceName = 256;
+
+void ClearLists() {
+    ServiceNameList = {};
+    ServiceStateList = {};
+    ErrorList = {};
+    DependentList = {};
+}
+
+} // namespace
+
+std::mutex& StatusFileLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::string SecondServiceName() {
+    char name[1024];
+    const DWORD length =
+        Os().files->GetPrivateProfileStringA("Info", "SecondService", "", name, sizeof name, "./code.ini");
+    return std::string(name, std::min<size_t>(length, sizeof name - 1));
+}
+
+TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished) {
+    WorkerMode = Mode;
+    WorkerResult = Result;
+    SetFreeOnTerminate(true);
+    OnFinished = std::move(onFinished);
+    Start();
+}
+
+void TKT::DoWork() {
+    ClearLists();
+    // Released on every way out of the run, an error included.
+    struct ReleaseLists {
+        ~ReleaseLists() { ClearLists(); }
+    } release;
+    if (WorkerMode == 1)
+        SwitchSharing();
+    else
+        QuerySharing();
+}
+
+void TKT::QuerySharing() {
+    int32_t enabled = 0;
+    if (ServiceRunning(SecondServiceName()))
+        enabled = 1;
+    else if (ServiceRunning(kServer))
+        enabled = 1;
+    if (WorkerResult) *WorkerResult = enabled;
+}
+
+void TKT::SwitchSharing() {
+    const bool secondRunning = ServiceRunning(SecondServiceName());
+    const bool serverRunning = ServiceRunning(kServer);
+    if (secondRunning || serverRunning)
+        StopSequence(secondRunning, serverRunning);
+    else
+        StartSequence();
+}
+
+void TKT::StopSequence(bool secondRunning, bool serverRunning) {
+    DependentList.clear();
+    if (secondRunning) CollectDependents(SecondServiceName());
+    if (serverRunning) CollectDependents(kServer);
+    std::erase_if(DependentList, [this](const std::string& name) { return ServiceStopped(name); });
+    SaveDependents();
+    for (const auto& name : DependentList)
+        StopIfRunning(name);
+    if (secondRunning) StopIfRunning(SecondServiceName());
+    if (serverRunning) StopIfRunning(kServer);
+}
+
+void TKT::StartSequence() {
+    DependentList.clear();
+    LoadDependents();
+    for (const auto& name : DependentList)
+        if (name.size() <= kLongestServiceName) StartIfStopped(name);
+    StartIfStopped(SecondServiceName());
+    StartIfStopped(kServer);
+}
+
+void TKT::SaveDependents() {
+    const std::string text = FormatStatusText(DependentList);
+    std::lock_guard<std::mutex> hold(StatusFileLock());
+    if (!Os().files->ReplaceFileAtomically(kStatusFile, text))
+        throw EKillServError(std::string("Cannot create file \"") + kStatusFile + "\"");
+}
+
+void TKT::LoadDependents() {
+    if (!Os().files->FileExists(kStatusFile)) return;
+    std::string text;
+    switch (Os().files->ReadWholeFile(kStatusFile, text)) {
+    case ReadResult::Ok:
+        DependentList = ParseStatusText(text);
+        break;
+    case ReadResult::Missing:
+        break;
+    case ReadResult::Failed:
+        throw EKillServError(std::string("Cannot open file \"") + kStatusFile + "\"");
+    }
+}
+
+} // namespace KillServ

@@ -1,0 +1,77 @@
+#pragma once
+// The sharing switch: the worker thread TKT, its service operations and the dependents walk.
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "platform/thread.h"
+#include "platform/types.h"
+#include "sharing/killserv_text.h"
+
+namespace KillServ {
+
+enum TServiceAction : uint8_t { saStart = 0, saStop = 1, saPause = 2, saContinue = 3 };
+
+// State names by dwCurrentState, 1 to 7; entry 0 is not a state.
+extern const char* const ServiceStateNames[8];
+
+// An error that ends the worker's run (a file or registry value that cannot be read or written).
+class EKillServError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Unit-wide state: one worker at a time uses it. The lists are emptied when a run starts and
+// released when it ends.
+extern int32_t WorkerMode;    // 1 = switch, anything else = query
+extern int32_t* WorkerResult; // where a query writes 1 (sharing on) or 0
+extern TStringList ServiceNameList;
+extern TStringList ServiceStateList;
+extern TStringList ErrorList;
+extern TStringList DependentList;
+
+// Held while srvStat.txt is written; the program takes it before it ends so that it never
+// ends in the middle of a write.
+std::mutex& StatusFileLock();
+
+// The second sharing service from ./code.ini [Info] SecondService; empty when there is none.
+// Read afresh at each call.
+std::string SecondServiceName();
+
+class TKT : public plat::TThread {
+  public:
+    // Mode 1 switches sharing, any other value queries it into *Result. The worker starts at
+    // once and frees itself after onFinished has run on the main thread.
+    TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished = {});
+
+    void SwitchSharing();
+
+    // Service control (each opens and closes its own connection; failures go to ErrorList).
+    bool ServiceRunning(const std::string& Name);
+    bool ServiceStopped(const std::string& Name);
+    void DoServiceAction(const std::string& Name, TServiceAction Action);
+    void StopService(const std::string& Name);
+    void StopIfRunning(const std::string& Name);
+    void StartIfStopped(const std::string& Name);
+    void ListServices();
+    void ReportError(const std::string& Text);
+
+    // Dependents through the DependOnService values of the services' registry keys.
+    TStringList FindDependents(const std::string& Name);
+    void CollectDependents(const std::string& Root);
+
+  protected:
+    void DoWork() override;
+
+  private:
+    void QuerySharing();
+    void StopSequence(bool secondRunning, bool serverRunning);
+    void StartSequence();
+    void SaveDependents();
+    void LoadDependents();
+    int FindInEnumeration(const std::string& Name) const;
+};
+
+} // namespace KillServ

@@ -1,0 +1,300 @@
+// Service control operations of the worker: state questions, actions with their wait, the
+// enumeration of every service, and the error journal.
+#include <algorithm>
+#include <vector>
+
+#include "platform/handles.h"
+#include "platform/platform.h"
+#include "sharing/killserv.h"
+
+namespace KillServ {
+using namespace plat;
+
+namespace {
+
+constexpr DWORD kManagerAccess = 0xA0000000; // GENERIC_READ | GENERIC_EXECUTE
+constexpr DWORD kServiceAccess = 0xA0000100; // ... | SERVICE_USER_DEFINED_CONTROL
+constexpr int kPollLimit = 239;
+constexpr DWORD kPollInterval = 1000;
+constexpr DWORD kFirstEnumBuffer = 1024;
+// An enumeration that stops making progress ends instead of looping for ever.
+constexpr int kEnumRoundLimit = 4096;
+constexpr DWORD kEnumBufferLimit = 64u << 20;
+
+struct ActionInfo {
+    DWORD control; // 0 for the start request
+    DWORD target;
+    const char* progress;
+    const char* completion;
+};
+
+// The words name the action for diagnostics only.
+constexpr ActionInfo kActions[] = {
+    {0, SERVICE_RUNNING, "Starting", "Started"},
+    {SERVICE_CONTROL_STOP, SERVICE_STOPPED, "Stopping", "Stopped"},
+    {SERVICE_CONTROL_PAUSE, SERVICE_PAUSED, "Pausing", "Paused"},
+    {SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING, "Continuing", "Continued"},
+};
+
+DWORD LastError() {
+    return Os().kernel->GetLastError();
+}
+
+SC_HANDLE OpenManager() {
+    return Os().services->OpenSCManagerA(nullptr, nullptr, kManagerAccess);
+}
+
+SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name) {
+    return Os().services->OpenServiceA(manager.get(), name.c_str(), kServiceAccess);
+}
+
+bool QueryState(const unique_schandle& service, DWORD* state) {
+    SERVICE_STATUS status{};
+    if (!Os().services->QueryServiceStatus(service.get(), &status)) return false;
+    *state = status.dwCurrentState;
+    return true;
+}
+
+bool IsInState(const std::string& name, DWORD wanted) {
+    if (name.empty()) return false; // never sent to the service manager
+    unique_schandle manager(OpenManager());
+    if (!manager) return false;
+    unique_schandle service(OpenService(manager, name));
+    DWORD state = 0;
+    return service && QueryState(service, &state) && state == wanted;
+}
+
+// Table A: the service manager cannot be opened.
+std::string ManagerOpenErrorText(DWORD code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+        return "Acces Denied";
+    case ERROR_INVALID_PARAMETER:
+        return "Invalid Parameter";
+    case ERROR_DATABASE_DOES_NOT_EXIST:
+        return "Database doesn't exists";
+    default:
+        return "Unknown Error";
+    }
+}
+
+// Table B: the service cannot be opened.
+std::string ServiceOpenErrorText(DWORD code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+        return "The specified service control manager database handle does not have access to the service";
+    case ERROR_INVALID_HANDLE:
+        return "The specified handle is invalid";
+    case ERROR_INVALID_NAME:
+        return "The specified service name is invalid";
+    case ERROR_SERVICE_DOES_NOT_EXIST:
+        return "The specified service does not exist";
+    default:
+        return "Unknown Error";
+    }
+}
+
+// Table C: a start or control request is refused.
+std::string RequestErrorText(DWORD code) {
+    switch (code) {
+    case ERROR_PATH_NOT_FOUND:
+        return "The service binary file could not be found";
+    case ERROR_ACCESS_DENIED:
+        return "The specified handle was not opened with the necessary access";
+    case ERROR_INVALID_HANDLE:
+        return "The specified handle is invalid";
+    case ERROR_DEPENDENT_SERVICES_RUNNING:
+        return "The service cannot be stopped because other running services are dependent on it";
+    case ERROR_INVALID_SERVICE_CONTROL:
+        return "The requested control code is not valid, or it is unacceptable to the service";
+    case ERROR_SERVICE_REQUEST_TIMEOUT:
+        return "The service did not respond to the start request in a timely fashion";
+    case ERROR_SERVICE_NO_THREAD:
+        return "A thread could not be created for the Win32 service";
+    case ERROR_SERVICE_DATABASE_LOCKED:
+        return "The database is locked";
+    case ERROR_SERVICE_ALREADY_RUNNING:
+        return "An instance of the service is already running";
+    case ERROR_SERVICE_DISABLED:
+        return "The service has been disabled";
+    case ERROR_SERVICE_CANNOT_ACCEPT_CTRL:
+        return "The requested control code cannot be sent to the service because the state of the service is "
+               "SERVICE_STOPPED, SERVICE_START_PENDING, or SERVICE_STOP_PENDING";
+    case ERROR_SERVICE_NOT_ACTIVE:
+        return "The service has not been started";
+    case ERROR_SERVICE_DEPENDENCY_FAIL:
+        return "The service depends on another service that has failed to start";
+    case ERROR_SERVICE_LOGON_FAILED:
+        return "The service could not be logged on";
+    case ERROR_SERVICE_MARKED_FOR_DELETE:
+        return "The service has been marked for deletion";
+    case ERROR_SERVICE_DEPENDENCY_DELETED:
+        return "The service depends on a service that does not exist or has been marked for deletion";
+    default:
+        return "Unknown Error";
+    }
+}
+
+// Table D: the enumeration fails.
+std::string EnumErrorText(DWORD code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+        return "The specified handle was not opened with SC_MANAGER_ENUMERATE_SERVICE access";
+    case ERROR_INVALID_HANDLE:
+        return "The specified handle is invalid";
+    case ERROR_INVALID_PARAMETER:
+        return "A parameter that was specified is invalid";
+    default:
+        return "Unknown Error";
+    }
+}
+
+std::string StateName(DWORD state) {
+    return (state >= 1 && state <= 7) ? ServiceStateNames[state] : "Unknown";
+}
+
+// Appends one batch; an entry without a name keeps its place with an empty name so that the
+// two lists stay parallel.
+void AppendEntries(const std::vector<uint64_t>& buffer, DWORD bufferSize, DWORD returned) {
+    const DWORD fits = bufferSize / static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA));
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    for (DWORD i = 0; i < std::min(returned, fits); ++i) {
+        ServiceNameList.push_back(entries[i].lpServiceName ? entries[i].lpServiceName : "");
+        ServiceStateList.push_back(StateName(entries[i].ServiceStatus.dwCurrentState));
+    }
+}
+
+} // namespace
+
+const char* const ServiceStateNames[8] = {"",        "Stopped",    "Starting", "Stopping",
+                                          "Started", "Restarting", "Pausing",  "Paused"};
+
+bool TKT::ServiceStopped(const std::string& Name) {
+    return IsInState(Name, SERVICE_STOPPED);
+}
+
+bool TKT::ServiceRunning(const std::string& Name) {
+    if (Name.empty()) return false; // never sent to the service manager
+    {
+        unique_schandle manager(OpenManager());
+        unique_schandle service;
+        if (manager) service.reset(OpenService(manager, Name));
+        if (service) {
+            DWORD state = 0;
+            return QueryState(service, &state) && state == SERVICE_RUNNING;
+        }
+    }
+    // Not openable: the enumeration still shows the state of a service we may not touch.
+    ListServices();
+    const int found = FindInEnumeration(Name);
+    return found >= 0 && ServiceStateList[static_cast<size_t>(found)] == "Started";
+}
+
+// Bisection over the list in enumeration order, which the service manager keeps sorted by
+// name; after several enumerations the first equal entry met decides.
+int TKT::FindInEnumeration(const std::string& Name) const {
+    int low = 0;
+    int high = static_cast<int>(ServiceNameList.size()) - 1;
+    while (low <= high) {
+        const int mid = (low + high) / 2;
+        const int order = CompareText(ServiceNameList[static_cast<size_t>(mid)], Name);
+        if (order < 0) {
+            low = mid + 1;
+        } else {
+            if (order == 0) return mid;
+            high = mid - 1;
+        }
+    }
+    return -1;
+}
+
+void TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
+    if (Name.empty() || Action > saContinue) return;
+    const ActionInfo& action = kActions[Action];
+    unique_schandle manager(OpenManager());
+    if (!manager) {
+        ReportError(ManagerOpenErrorText(LastError()));
+        return;
+    }
+    unique_schandle service(OpenService(manager, Name));
+    if (!service) {
+        ReportError(ServiceOpenErrorText(LastError()));
+        return;
+    }
+    BOOL accepted = 0;
+    if (Action == saStart) {
+        const std::string argument = Name; // the start argument is a copy of its own
+        const char* argv[] = {argument.c_str()};
+        accepted = Os().services->StartServiceA(service.get(), 1, argv);
+    } else {
+        SERVICE_STATUS status{};
+        accepted = Os().services->ControlService(service.get(), action.control, &status);
+    }
+    if (!accepted) {
+        ReportError(RequestErrorText(LastError()));
+        return;
+    }
+    // A failed query is a poll without the target state; running out is not reported.
+    for (int poll = 0; poll < kPollLimit; ++poll) {
+        Os().kernel->Sleep(kPollInterval);
+        DWORD state = 0;
+        if (QueryState(service, &state) && state == action.target) break;
+    }
+}
+
+void TKT::StopService(const std::string& Name) {
+    DoServiceAction(Name, saStop);
+}
+
+void TKT::StopIfRunning(const std::string& Name) {
+    if (ServiceRunning(Name)) StopService(Name);
+}
+
+void TKT::StartIfStopped(const std::string& Name) {
+    if (ServiceStopped(Name)) DoServiceAction(Name, saStart);
+}
+
+void TKT::ListServices() {
+    unique_schandle manager(OpenManager());
+    if (!manager) {
+        ReportError(ManagerOpenErrorText(LastError()));
+        return;
+    }
+    DWORD size = kFirstEnumBuffer;
+    std::vector<uint64_t> buffer(size / sizeof(uint64_t));
+    DWORD resume = 0;
+    for (int round = 0;; ++round) {
+        if (round == kEnumRoundLimit) {
+            ReportError(EnumErrorText(ERROR_MORE_DATA));
+            return;
+        }
+        DWORD needed = 0;
+        DWORD returned = 0;
+        const BOOL done =
+            Os().services->EnumServicesStatusA(manager.get(), SERVICE_TYPE_ALL, SERVICE_STATE_ALL,
+                                               buffer.data(), size, &needed, &returned, &resume);
+        const DWORD error = done ? 0 : LastError();
+        if (done || error == ERROR_MORE_DATA) AppendEntries(buffer, size, returned);
+        if (done) return;
+        if (error != ERROR_MORE_DATA) {
+            ReportError(EnumErrorText(error));
+            return;
+        }
+        // The rest is asked for in a buffer of exactly the size it needs; should a batch bring
+        // nothing although the buffer was big enough, the buffer grows so the loop progresses.
+        if (returned == 0 && needed <= size) needed = size * 2;
+        if (needed > kEnumBufferLimit) {
+            ReportError(EnumErrorText(ERROR_MORE_DATA));
+            return;
+        }
+        size = needed;
+        buffer.assign((size + sizeof(uint64_t) - 1) / sizeof(uint64_t), 0);
+    }
+}
+
+void TKT::ReportError(const std::string& Text) {
+    ErrorList.push_back("\r\n\r\nError trying to peform the specified action.");
+    ErrorList.push_back("Error Message: " + Text + ".");
+}
+
+} // namespace KillServ

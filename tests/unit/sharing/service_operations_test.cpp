@@ -1,0 +1,257 @@
+#include <algorithm>
+#include <set>
+
+#include "sharing_fixture.h"
+
+using namespace plat;
+using KillServ::saStart;
+using KillServ::saStop;
+
+namespace {
+
+class ServiceOperationsTest : public SharingTest {};
+
+TEST_F(ServiceOperationsTest, StopWaitsThreePollsWhenServiceStopsOnThirdQuery) {
+    os.services.Add("Spooler").Running().SettlesAfter(3);
+    Worker().StopService("Spooler");
+    EXPECT_EQ(os.kernel.Sleeps(), (std::vector<DWORD>{1000, 1000, 1000}));
+    EXPECT_EQ(os.services.StateOf("Spooler"), SERVICE_STOPPED);
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, ServiceThatNeverSettlesIsGivenUpAfter239PollsWithoutErrorText) {
+    os.services.Add("Stuck").Running().NeverSettles();
+    Worker().DoServiceAction("Stuck", saStop);
+    EXPECT_EQ(os.kernel.Sleeps().size(), 239u);
+    EXPECT_EQ(os.kernel.GetTickCount64(), 239000u);
+    EXPECT_EQ(os.services.CallsTo("QueryServiceStatus").size(), 239u);
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, FailedStatusQueryCountsAsAPollWithoutTheTargetState) {
+    os.services.Add("Flaky").Running().FailsQueries(2);
+    Worker().StopService("Flaky");
+    EXPECT_EQ(os.kernel.Sleeps().size(), 3u);
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, StartPassesTheServiceNameAsItsOnlyArgumentWithTheGivenAccessRights) {
+    os.services.Add("Browser");
+    Worker().DoServiceAction("BROWSER", saStart);
+    EXPECT_EQ(os.services.StateOf("Browser"), SERVICE_RUNNING);
+    for (const auto& call : os.services.Calls()) {
+        if (call.op == "OpenSCManagerA") {
+            EXPECT_EQ(call.value, 0xA0000000u);
+        }
+        if (call.op == "OpenServiceA") {
+            EXPECT_EQ(call.value, 0xA0000100u);
+        }
+        if (call.op == "StartServiceA") {
+            EXPECT_EQ(call.value, 1u);
+            EXPECT_EQ(call.detail, "BROWSER");
+        }
+    }
+    EXPECT_EQ(os.services.CallsTo("StartServiceA").size(), 1u);
+}
+
+TEST_F(ServiceOperationsTest, ClosesTheServiceBeforeTheManager) {
+    os.services.Add("Browser").Running();
+    Worker().StopService("Browser");
+    const auto closes = os.services.CallsTo("CloseServiceHandle");
+    EXPECT_EQ(closes, (std::vector<std::string>{"Browser", ""}));
+}
+
+TEST_F(ServiceOperationsTest, StoppedAndRunningAreTheOnlyStatesThatCount) {
+    os.services.Add("Paused").Paused();
+    os.services.Add("Starting").State(SERVICE_START_PENDING);
+    for (const char* name : {"Paused", "Starting"}) {
+        EXPECT_FALSE(Worker().ServiceRunning(name));
+        EXPECT_FALSE(Worker().ServiceStopped(name));
+        Worker().StopIfRunning(name);
+        Worker().StartIfStopped(name);
+    }
+    EXPECT_TRUE(os.services.CallsTo("ControlService").empty());
+    EXPECT_TRUE(os.services.CallsTo("StartServiceA").empty());
+}
+
+TEST_F(ServiceOperationsTest, UnknownServiceIsNotStoppedAndNotStartedWithoutErrorText) {
+    EXPECT_FALSE(Worker().ServiceStopped("NoSuchService"));
+    Worker().StartIfStopped("NoSuchService");
+    EXPECT_TRUE(os.services.CallsTo("StartServiceA").empty());
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, UnknownServiceIsNotRunningAfterACompleteEnumeration) {
+    os.services.Add("Alpha").Running();
+    os.services.Add("Beta");
+    EXPECT_FALSE(Worker().ServiceRunning("NoSuchService"));
+    EXPECT_EQ(KillServ::ServiceNameList, (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(KillServ::ServiceStateList, (std::vector<std::string>{"Started", "Stopped"}));
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, ServiceThatCannotBeOpenedIsAnsweredFromTheEnumeration) {
+    os.services.Add("Guarded").Running().CannotBeOpened(ERROR_ACCESS_DENIED);
+    os.services.Add("GuardedOff").CannotBeOpened(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Worker().ServiceRunning("guarded"));
+    EXPECT_FALSE(Worker().ServiceRunning("GuardedOff"));
+    EXPECT_EQ(KillServ::ServiceNameList.size(), 4u); // two enumerations, one after the other
+    EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(ServiceOperationsTest, EnumerationBeyond1024BytesResizesToBytesNeededAndAppendsEachServiceOnce) {
+    for (int i = 0; i < 60; ++i)
+        os.services.Add("Service" + std::to_string(100 + i)).Running();
+    os.services.Add("Target").Running().CannotBeOpened(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Worker().ServiceRunning("Target"));
+    const auto& names = KillServ::ServiceNameList;
+    EXPECT_EQ(names.size(), 61u);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 61u);
+    EXPECT_EQ(KillServ::ServiceStateList.size(), 61u);
+
+    std::vector<DWORD> sizes;
+    for (const auto& call : os.services.Calls())
+        if (call.op == "EnumServicesStatusA") sizes.push_back(call.value);
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0], 1024u);
+    const DWORD entry = sizeof(ENUM_SERVICE_STATUSA) + 2 * 11; // "Service1nn" twice
+    const DWORD first = 1024 / entry;
+    EXPECT_EQ(sizes[1], (60 - first) * entry + sizeof(ENUM_SERVICE_STATUSA) + 2 * 7);
+}
+
+TEST_F(ServiceOperationsTest, EntriesWithoutANameKeepTheTwoListsParallel) {
+    os.services.Add("Anon").Running().EnumeratedWithoutName();
+    os.services.Add("Zed").Paused().CannotBeOpened(ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Worker().ServiceRunning("Zed"));
+    EXPECT_EQ(KillServ::ServiceNameList, (std::vector<std::string>{"", "Zed"}));
+    EXPECT_EQ(KillServ::ServiceStateList, (std::vector<std::string>{"Started", "Paused"}));
+}
+
+TEST_F(ServiceOperationsTest, EmptyNameIsNeverSentToTheServiceManager) {
+    os.services.Add("Anon").Running().EnumeratedWithoutName();
+    EXPECT_FALSE(Worker().ServiceRunning(""));
+    EXPECT_FALSE(Worker().ServiceStopped(""));
+    Worker().StopIfRunning("");
+    Worker().StartIfStopped("");
+    EXPECT_TRUE(os.services.Calls().empty());
+}
+
+// The bisection over the list as enumerated: found whatever the case, first equal entry decides.
+TEST_F(ServiceOperationsTest, BisectionFindsAnyEntryOfASortedEnumerationIgnoringCase) {
+    const char* names[] = {"Alerter",      "Browser",  "dhcp",     "EventLog",
+                           "lanmanserver", "Netlogon", "Schedule", "W32Time"};
+    for (const char* n : names)
+        os.services.Add(n).CannotBeOpened(ERROR_ACCESS_DENIED);
+    os.services.SetState("Netlogon", SERVICE_RUNNING);
+    os.services.SetState("Alerter", SERVICE_RUNNING);
+    EXPECT_TRUE(Worker().ServiceRunning("NETLOGON"));
+    EXPECT_TRUE(Worker().ServiceRunning("alerter"));
+    EXPECT_FALSE(Worker().ServiceRunning("W32TIME"));
+    EXPECT_FALSE(Worker().ServiceRunning("Messenger"));
+    EXPECT_EQ(KillServ::ServiceNameList.size(), 4 * std::size(names));
+}
+
+TEST_F(ServiceOperationsTest, FailuresOfTheServiceManagerNeverReachTheCaller) {
+    os.services.FailOpenManager(ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(Worker().ServiceRunning("lanmanserver"));
+    EXPECT_FALSE(Worker().ServiceStopped("lanmanserver"));
+    EXPECT_EQ(Errors(), Error("Acces Denied")); // from the fallback enumeration only
+}
+
+struct CodeText {
+    DWORD code;
+    const char* text;
+};
+
+class RequestRefusedTest : public SharingTest, public ::testing::WithParamInterface<CodeText> {};
+
+TEST_P(RequestRefusedTest, RefusedRequestReportsTableCTextAndDoesNotWait) {
+    os.services.Add("Svc").Running().RefusesControl(GetParam().code);
+    Worker().StopService("Svc");
+    EXPECT_EQ(Errors(), Error(GetParam().text));
+    EXPECT_TRUE(os.kernel.Sleeps().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TableC, RequestRefusedTest,
+    ::testing::Values(
+        CodeText{3, "The service binary file could not be found"},
+        CodeText{5, "The specified handle was not opened with the necessary access"},
+        CodeText{6, "The specified handle is invalid"},
+        CodeText{1051, "The service cannot be stopped because other running services are dependent on it"},
+        CodeText{1052, "The requested control code is not valid, or it is unacceptable to the service"},
+        CodeText{1053, "The service did not respond to the start request in a timely fashion"},
+        CodeText{1054, "A thread could not be created for the Win32 service"},
+        CodeText{1055, "The database is locked"},
+        CodeText{1056, "An instance of the service is already running"},
+        CodeText{1058, "The service has been disabled"},
+        CodeText{1061,
+                 "The requested control code cannot be sent to the service because the state of the service "
+                 "is SERVICE_STOPPED, SERVICE_START_PENDING, or SERVICE_STOP_PENDING"},
+        CodeText{1062, "The service has not been started"},
+        CodeText{1068, "The service depends on another service that has failed to start"},
+        CodeText{1069, "The service could not be logged on"},
+        CodeText{1072, "The service has been marked for deletion"},
+        CodeText{1075,
+                 "The service depends on a service that does not exist or has been marked for deletion"},
+        CodeText{1057, "Unknown Error"}));
+
+TEST_F(ServiceOperationsTest, RefusedStartUsesTheSameTable) {
+    os.services.Add("Off").RefusesStart(ERROR_SERVICE_DISABLED);
+    Worker().StartIfStopped("Off");
+    EXPECT_EQ(Errors(), Error("The service has been disabled"));
+}
+
+TEST_F(ServiceOperationsTest, ManagerThatCannotBeOpenedReportsTableA) {
+    const std::pair<DWORD, const char*> table[] = {{5, "Acces Denied"},
+                                                   {87, "Invalid Parameter"},
+                                                   {1065, "Database doesn't exists"},
+                                                   {1115, "Unknown Error"}};
+    for (const auto& [code, text] : table) {
+        KillServ::ErrorList.clear();
+        os.services.FailOpenManager(code);
+        Worker().DoServiceAction("lanmanserver", saStop);
+        Worker().ListServices();
+        std::vector<std::string> twice = Error(text);
+        const std::vector<std::string> once = twice;
+        twice.insert(twice.end(), once.begin(), once.end());
+        EXPECT_EQ(Errors(), twice) << code;
+    }
+    os.services.FailOpenManager(0);
+}
+
+TEST_F(ServiceOperationsTest, ServiceThatCannotBeOpenedReportsTableB) {
+    const std::pair<DWORD, const char*> table[] = {
+        {5, "The specified service control manager database handle does not have access to the service"},
+        {6, "The specified handle is invalid"},
+        {123, "The specified service name is invalid"},
+        {1060, "The specified service does not exist"},
+        {2, "Unknown Error"}};
+    for (const auto& [code, text] : table) {
+        KillServ::ErrorList.clear();
+        os.services.Add("Svc").Running().CannotBeOpened(code);
+        Worker().DoServiceAction("Svc", saStop);
+        EXPECT_EQ(Errors(), Error(text)) << code;
+    }
+    KillServ::ErrorList.clear();
+    Worker().DoServiceAction("Missing", saStart);
+    EXPECT_EQ(Errors(), Error("The specified service does not exist"));
+}
+
+TEST_F(ServiceOperationsTest, FailedEnumerationReportsTableDAndKeepsWhatItHas) {
+    const std::pair<DWORD, const char*> table[] = {
+        {5, "The specified handle was not opened with SC_MANAGER_ENUMERATE_SERVICE access"},
+        {6, "The specified handle is invalid"},
+        {87, "A parameter that was specified is invalid"},
+        {1, "Unknown Error"}};
+    for (const auto& [code, text] : table) {
+        KillServ::ErrorList.clear();
+        os.services.FailEnumeration(code);
+        Worker().ListServices();
+        EXPECT_EQ(Errors(), Error(text)) << code;
+    }
+    os.services.FailEnumeration(0);
+    EXPECT_TRUE(KillServ::ServiceNameList.empty());
+}
+
+} // namespace

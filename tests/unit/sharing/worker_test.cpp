@@ -1,0 +1,245 @@
+#include "sharing_fixture.h"
+
+using namespace plat;
+using List = std::vector<std::string>;
+
+namespace {
+
+// A machine with lanmanserver, a second sharing service and dependents of both.
+class WorkerTest : public SharingTest {
+  protected:
+    void SetUp() override {
+        SharingTest::SetUp();
+        os.services.Add("LanmanServer").Running();
+        os.services.Add("Second").Running();
+        os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
+        os.services.Add("Netlogon").Running().DependsOn({"LanmanServer"});
+        os.services.Add("Fax").Running().DependsOn({"Second"});
+        os.services.Add("Both").Running().DependsOn({"Second", "lanmanserver"});
+        os.services.Add("Unrelated").Running();
+        SetSecondService("Second");
+    }
+    void Stop(const std::vector<std::string>& names) {
+        for (const auto& n : names)
+            os.services.SetState(n, SERVICE_STOPPED);
+    }
+    bool Asked(const std::string& name) {
+        for (const auto& n : os.services.CallsTo("OpenServiceA"))
+            if (KillServ::SameText(n, name)) return true;
+        return false;
+    }
+};
+
+TEST_F(WorkerTest, QueryWhileTheSecondServiceRunsIsOneWithoutAskingLanmanserver) {
+    Stop({"LanmanServer"});
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(Asked("Second"));
+    EXPECT_FALSE(Asked("lanmanserver"));
+}
+
+TEST_F(WorkerTest, QueryAsksLanmanserverWhenTheSecondServiceIsStopped) {
+    Stop({"Second"});
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), (List{"Second", "lanmanserver"}));
+    Stop({"LanmanServer"});
+    ASSERT_TRUE(Run(7)); // any mode but 1 is a query
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(WorkerTest, QueryWithoutASecondServiceNeverSendsAnEmptyName) {
+    os.files.Remove("./code.ini");
+    Stop({"LanmanServer"});
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), List{"lanmanserver"});
+    SetSecondService("");
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), (List{"lanmanserver", "lanmanserver"}));
+}
+
+TEST_F(WorkerTest, SecondServiceNameIsReadAfreshEachTime) {
+    EXPECT_EQ(KillServ::SecondServiceName(), "Second");
+    ASSERT_TRUE(os.files.WritePrivateProfileStringA("Info", "SecondService", "Fax", "./code.ini"));
+    EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
+    os.files.Remove("./code.ini");
+    EXPECT_EQ(KillServ::SecondServiceName(), "");
+}
+
+TEST_F(WorkerTest, SwitchRunLeavesTheResultAlone) {
+    result = 42;
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(result, 42);
+}
+
+TEST_F(WorkerTest, SwitchOffStopsDependentsOfTheSecondServiceFirstThenLanmanserversThenTheServices) {
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\n");
+    EXPECT_EQ(os.services.Actions(), (List{"stop Both", "stop Fax", "stop Browser", "stop Netlogon",
+                                           "stop Second", "stop LanmanServer"}));
+    EXPECT_EQ(os.services.StateOf("Unrelated"), SERVICE_RUNNING);
+}
+
+TEST_F(WorkerTest, DependentWithARunningDependentOfItsOwnIsRefusedAndTheSequenceGoesOn) {
+    // Nearer dependents are stopped first, so Browser is asked while Deep still runs.
+    os.services.Add("Deep").Running().DependsOn({"Browser"});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
+    EXPECT_EQ(os.services.Actions(),
+              (List{"stop Both", "stop Fax", "stop Netlogon", "stop Deep", "stop Second"}));
+    EXPECT_EQ(os.services.StateOf("Browser"), SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("LanmanServer"), SERVICE_RUNNING); // refused: Browser still runs
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 1); // the controller learns of the failure from this query
+}
+
+TEST_F(WorkerTest, SwitchWhileOnlyLanmanserverRunsLeavesTheSecondServiceAlone) {
+    Stop({"Second", "Fax"});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "Both\r\nBrowser\r\nNetlogon\r\n");
+    for (const auto& name : os.services.CallsTo("ControlService"))
+        EXPECT_NE(name, "Second");
+    EXPECT_EQ(os.services.Actions().back(), "stop LanmanServer");
+}
+
+TEST_F(WorkerTest, OnlyDependentsThatAreNotStoppedAreRecordedAndOnlyRunningOnesStopped) {
+    Stop({"Netlogon"});
+    os.services.SetState("Fax", SERVICE_PAUSED);
+    os.services.Add("Both").CannotBeOpened(ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\n");
+    EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_PAUSED);
+    EXPECT_EQ(os.services.Actions().front(), "stop Browser");
+}
+
+TEST_F(WorkerTest, StopWithoutRunningDependentsRewritesTheFileEmpty) {
+    os.files.Put("./srvStat.txt", "Old\r\n");
+    Stop({"Browser", "Netlogon", "Fax", "Both"});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "");
+    EXPECT_EQ(os.services.Actions(), (List{"stop Second", "stop LanmanServer"}));
+}
+
+TEST_F(WorkerTest, StatusFileThatCannotBeWrittenEndsTheRunBeforeAnythingIsStopped) {
+    os.files.Put("./srvStat.txt", "Old\r\n");
+    os.files.FailReplaces("./srvStat.txt");
+    ASSERT_TRUE(Run(1)); // the completion still runs
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(StatusFile(), "Old\r\n");
+    EXPECT_TRUE(KillServ::DependentList.empty());
+    EXPECT_TRUE(KillServ::ServiceNameList.empty());
+}
+
+TEST_F(WorkerTest, UnreadableDependencyValueEndsTheRunBeforeAnythingIsStopped) {
+    os.registry.FailValueRead(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Fax",
+                              "DependOnService", static_cast<LONG>(ERROR_ACCESS_DENIED));
+    ASSERT_TRUE(Run(1));
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(StatusFile(), "<none>");
+}
+
+class StartSequenceTest : public WorkerTest {
+  protected:
+    void SetUp() override {
+        WorkerTest::SetUp();
+        Stop({"LanmanServer", "Second", "Browser", "Netlogon", "Fax", "Both"});
+    }
+};
+
+TEST_F(StartSequenceTest, WithoutAFileOnlyTheSecondServiceThenLanmanserverStart) {
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.Actions(), (List{"start Second", "start LanmanServer"}));
+    EXPECT_EQ(StatusFile(), "<none>");
+}
+
+TEST_F(StartSequenceTest, RecordedDependentsStartInFileOrderBeforeTheSharingServices) {
+    os.files.Put("./srvStat.txt", "Fax\r\nNetlogon\r\nBrowser\r\n");
+    ASSERT_TRUE(Run(1));
+    // The manager brings up what a service depends on first; each later start asks afresh.
+    EXPECT_EQ(os.services.Actions(),
+              (List{"start Second", "start Fax", "start LanmanServer", "start Netlogon", "start Browser"}));
+    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "Netlogon", "Browser"}));
+}
+
+TEST_F(StartSequenceTest, EmptyOverlongAndUnknownLinesLeadToNoStartAttempt) {
+    os.files.Put("./srvStat.txt", "\r\nGhost\r\n" + std::string(300, 'x') + "\r\n \r\nFax");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "LanmanServer"}));
+    for (const auto& name : os.services.CallsTo("OpenServiceA")) {
+        EXPECT_FALSE(name.empty());
+        EXPECT_LE(name.size(), 256u);
+    }
+}
+
+TEST_F(StartSequenceTest, FileIsLeftUnchangedAndReadAgainByTheNextStart) {
+    os.files.Put("./srvStat.txt", "Fax\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "Fax\r\n");
+    Stop({"Fax", "Second", "LanmanServer"});
+    os.services.ClearLog();
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.Actions(), (List{"start Second", "start Fax", "start LanmanServer"}));
+    EXPECT_EQ(StatusFile(), "Fax\r\n");
+}
+
+TEST_F(StartSequenceTest, UnreadableFileEndsTheRunWithoutStartingAnything) {
+    os.files.Put("./srvStat.txt", "Fax\r\n");
+    os.files.FailReads("./srvStat.txt");
+    ASSERT_TRUE(Run(1));
+    EXPECT_TRUE(os.services.Actions().empty());
+}
+
+TEST_F(StartSequenceTest, HugeFileWithOddBytesStartsTheNamesItHolds) {
+    std::string text = "Fax\n";
+    text += std::string(10u << 20, '\xe9') + "\r";
+    text += "Browser\r\n\xff\xfe\r\nBoth";
+    text += std::string("\0Netlogon\r\n", 11); // a NUL ends the text
+    os.files.Put("./srvStat.txt", text);
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "Browser", "Both"}));
+    EXPECT_EQ(os.services.StateOf("Netlogon"), SERVICE_STOPPED);
+}
+
+TEST_F(WorkerTest, SwitchingOffAndOnAgainRestoresEveryService) {
+    ASSERT_TRUE(Run(1));
+    for (const char* n : {"LanmanServer", "Second", "Browser", "Netlogon", "Fax", "Both"})
+        EXPECT_EQ(os.services.StateOf(n), SERVICE_STOPPED) << n;
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 0);
+    ASSERT_TRUE(Run(1));
+    for (const char* n : {"LanmanServer", "Second", "Browser", "Netlogon", "Fax", "Both", "Unrelated"})
+        EXPECT_EQ(os.services.StateOf(n), SERVICE_RUNNING) << n;
+    ASSERT_TRUE(Run(0));
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(WorkerTest, CompletionRunsOnceAfterTheRunWithTheWorkerAsSenderAndTheListsReleased) {
+    plat::TThread* sender = nullptr;
+    bool sawStatusFile = false;
+    auto* worker = new KillServ::TKT(1, &result, [&](plat::TThread* s) {
+        sender = s;
+        sawStatusFile = os.files.FileExists("./srvStat.txt");
+        EXPECT_TRUE(KillServ::DependentList.empty());
+    });
+    EXPECT_EQ(os.threads.PendingCount(), 1);
+    os.threads.RunPending();
+    EXPECT_EQ(sender, worker);
+    EXPECT_TRUE(sawStatusFile);
+}
+
+TEST_F(WorkerTest, WorkerThatCannotGetAThreadRaisesAndRunsNothing) {
+    os.threads.FailNextStart();
+    bool finished = false;
+    EXPECT_THROW(new KillServ::TKT(1, &result, [&](plat::TThread*) { finished = true; }), plat::EThread);
+    os.threads.RunPending();
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(os.services.Calls().empty());
+}
+
+TEST_F(WorkerTest, QueryWithoutAResultAddressWritesNothing) {
+    new KillServ::TKT(0, nullptr);
+    EXPECT_EQ(os.threads.RunPending(), 1);
+}
+
+} // namespace
