@@ -7,6 +7,7 @@
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_threads.h"
+#include "platform/sim/sim_ui.h"
 
 namespace sim {
 
@@ -18,6 +19,10 @@ class SimPlatform {
         table.registry = &registry;
         table.files = &files;
         table.threads = &threads;
+        table.user = &user;
+        table.shell = &shell;
+        // Worker completions reach the main thread through its message loop.
+        user.SetPumpHook([this] { threads.RunPending(); }, [this] { return threads.PendingCount() > 0; });
         plat::Install(&table);
     }
     ~SimPlatform() { plat::Install(nullptr); }
@@ -30,6 +35,9 @@ class SimPlatform {
     SimServices services{kernel, registry};
     SimFiles files{kernel};
     SimThreads threads;
+    // Windows, message queue and timers in the kernel's virtual time; the notification area.
+    SimUser user{kernel};
+    SimShell shell{user};
 
     plat::Platform table;
 };

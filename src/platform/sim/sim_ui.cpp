@@ -1,0 +1,871 @@
+#include "platform/sim/sim_ui.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+namespace sim {
+using namespace plat;
+
+namespace {
+
+// A pump that keeps finding work after this many messages is a program that posts to itself
+// for ever; the test should fail rather than hang.
+constexpr size_t kRunawayLimit = 1'000'000;
+constexpr UINT kMinTimerPeriod = 10;
+constexpr UINT kMaxTimerPeriod = 0x7FFFFFFF;
+constexpr uint32_t kVersionMagic = 0x56534D53; // "SMSV"
+constexpr DWORD kVersionBlockSize = 8 + sizeof(VS_FIXEDFILEINFO);
+constexpr DWORD kNotEnoughMemory = 8;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string BoundedString(const char* p, size_t max) {
+    size_t n = 0;
+    while (n < max && p[n] != '\0')
+        ++n;
+    return std::string(p, n);
+}
+
+void CollectCaptions(const std::vector<SimMenuItem>& items, std::vector<std::string>& out) {
+    for (const auto& i : items) {
+        if (!i.Separator) out.push_back(i.Caption);
+        CollectCaptions(i.SubItems, out);
+    }
+}
+
+const SimMenuItem* FindItem(const std::vector<SimMenuItem>& items, const std::string& caption) {
+    for (const auto& i : items) {
+        if (!i.Separator && i.SubItems.empty() && i.Caption == caption) return &i;
+        if (const auto* sub = FindItem(i.SubItems, caption)) return sub;
+    }
+    return nullptr;
+}
+
+const SimMenuItem* FindItemById(const std::vector<SimMenuItem>& items, UINT_PTR id) {
+    for (const auto& i : items) {
+        if (!i.Separator && i.SubItems.empty() && i.Id == id) return &i;
+        if (const auto* sub = FindItemById(i.SubItems, id)) return sub;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const SimMenuItem* SimPopup::Find(const std::string& caption) const {
+    return FindItem(Items, caption);
+}
+
+std::vector<std::string> SimPopup::Captions() const {
+    std::vector<std::string> out;
+    CollectCaptions(Items, out);
+    return out;
+}
+
+SimUser::SimUser(SimKernel& kernel) : kernel_(kernel) {
+    metrics_[SM_CXSMICON] = 16;
+    metrics_[SM_CYSMICON] = 16;
+}
+
+SimUser::Window_* SimUser::Find(HWND h) {
+    auto it = windows_.find(h);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+const SimUser::Window_* SimUser::Find(HWND h) const {
+    auto it = windows_.find(h);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+const SimUser::WindowInfo* SimUser::Window(HWND hWnd) const {
+    const auto* w = Find(hWnd);
+    return w ? &w->info : nullptr;
+}
+
+std::vector<HWND> SimUser::Windows() const {
+    std::vector<HWND> out;
+    for (const auto& [h, w] : windows_)
+        out.push_back(h);
+    return out;
+}
+
+bool SimUser::IsTopLevel(HWND hWnd) const {
+    const auto* w = Find(hWnd);
+    return w && w->info.Parent == 0;
+}
+
+// ---- Windows ----
+
+HWND SimUser::CreateWindowExA(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
+                              WNDPROC lpfnWndProc) {
+    if (!lpfnWndProc || (hWndParent != 0 && hWndParent != HWND_MESSAGE && !Find(hWndParent))) {
+        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const HWND h = nextWindow_;
+    nextWindow_ += 4;
+    Window_ w;
+    w.info.Handle = h;
+    w.info.Parent = hWndParent;
+    w.info.Style = dwStyle;
+    w.info.ExStyle = dwExStyle;
+    w.info.Text = lpWindowName ? lpWindowName : "";
+    w.info.Visible = (dwStyle & WS_VISIBLE) != 0;
+    w.proc = std::make_shared<WNDPROC>(std::move(lpfnWndProc));
+    windows_.emplace(h, std::move(w));
+    return h;
+}
+
+BOOL SimUser::DestroyWindow(HWND hWnd) {
+    if (!Find(hWnd)) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    Deliver(hWnd, WM_DESTROY, 0, 0);
+    Deliver(hWnd, WM_NCDESTROY, 0, 0);
+    windows_.erase(hWnd);
+    for (auto it = timers_.begin(); it != timers_.end();)
+        it = it->first.first == hWnd ? timers_.erase(it) : std::next(it);
+    std::erase_if(posted_, [hWnd](const MSG& m) { return m.hwnd == hWnd; });
+    if (foreground_ == hWnd) foreground_ = 0;
+    return 1;
+}
+
+BOOL SimUser::IsWindow(HWND hWnd) {
+    return Find(hWnd) ? 1 : 0;
+}
+
+LRESULT SimUser::DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
+    // What the system's default procedure does for the messages this program meets.
+    switch (Msg) {
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+WNDPROC SimUser::GetWindowLongA(HWND hWnd, int32_t nIndex) {
+    auto* w = Find(hWnd);
+    if (!w || nIndex != GWL_WNDPROC) {
+        kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+        return {};
+    }
+    return *w->proc;
+}
+
+WNDPROC SimUser::SetWindowLongA(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) {
+    auto* w = Find(hWnd);
+    if (!w || nIndex != GWL_WNDPROC || !dwNewLong) {
+        kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+        return {};
+    }
+    WNDPROC old = *w->proc;
+    // A new holder, so that a procedure running now keeps its own target alive.
+    w->proc = std::make_shared<WNDPROC>(std::move(dwNewLong));
+    return old;
+}
+
+LRESULT SimUser::CallWindowProcA(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+                                 LPARAM lParam) {
+    if (!lpPrevWndFunc) return DefWindowProcA(hWnd, Msg, wParam, lParam);
+    return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
+}
+
+BOOL SimUser::ShowWindow(HWND hWnd, int32_t nCmdShow) {
+    auto* w = Find(hWnd);
+    if (!w) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    const bool wasVisible = w->info.Visible;
+    const bool show = nCmdShow != SW_HIDE;
+    const bool minimize = nCmdShow == SW_MINIMIZE || nCmdShow == SW_SHOWMINIMIZED;
+    if (show != wasVisible) {
+        // WM_SHOWWINDOW comes before the state changes, as the system sends it.
+        Deliver(hWnd, WM_SHOWWINDOW, show ? 1 : 0, 0);
+        if (auto* again = Find(hWnd)) again->info.Visible = show;
+    }
+    if (auto* again = Find(hWnd)) {
+        if (minimize && !again->info.Minimized) {
+            again->info.Minimized = true;
+            Deliver(hWnd, WM_SIZE, SIZE_MINIMIZED, 0);
+        } else if (show && !minimize) {
+            again->info.Minimized = false;
+        }
+    }
+    return wasVisible ? 1 : 0;
+}
+
+BOOL SimUser::IsWindowVisible(HWND hWnd) {
+    const auto* w = Find(hWnd);
+    return (w && w->info.Visible) ? 1 : 0;
+}
+
+BOOL SimUser::SetForegroundWindow(HWND hWnd) {
+    if (!Find(hWnd)) return 0;
+    foreground_ = hWnd;
+    return 1;
+}
+
+BOOL SimUser::SetWindowTextA(HWND hWnd, const char* lpString) {
+    auto* w = Find(hWnd);
+    if (!w) return 0;
+    w->info.Text = lpString ? lpString : "";
+    return 1;
+}
+
+BOOL SimUser::EnableWindow(HWND hWnd, BOOL bEnable) {
+    auto* w = Find(hWnd);
+    if (!w) return 0;
+    const bool wasDisabled = !w->info.Enabled;
+    w->info.Enabled = bEnable != 0;
+    return wasDisabled ? 1 : 0;
+}
+
+// ---- Messages ----
+
+LRESULT SimUser::Deliver(HWND h, UINT m, WPARAM w, LPARAM l) {
+    auto* win = Find(h);
+    if (!win) return 0;
+    delivered_.push_back({h, m, w, l, kernel_.GetTickCount64()});
+    // The holder keeps the procedure alive even if it replaces itself or destroys the window.
+    std::shared_ptr<WNDPROC> proc = win->proc;
+    return (*proc)(h, m, w, l);
+}
+
+LRESULT SimUser::SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    if (hWnd == HWND_BROADCAST) {
+        for (HWND h : Windows())
+            if (IsTopLevel(h)) Deliver(h, Msg, wParam, lParam);
+        return 0;
+    }
+    if (!Find(hWnd)) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return Deliver(hWnd, Msg, wParam, lParam);
+}
+
+BOOL SimUser::PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    const DWORD now = static_cast<DWORD>(kernel_.GetTickCount64());
+    if (hWnd == HWND_BROADCAST) {
+        for (HWND h : Windows())
+            if (IsTopLevel(h)) posted_.push_back({h, Msg, wParam, lParam, now, cursor_});
+        return 1;
+    }
+    if (hWnd != 0 && !Find(hWnd)) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    posted_.push_back({hWnd, Msg, wParam, lParam, now, cursor_});
+    return 1;
+}
+
+void SimUser::PostFromOtherProcess(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    const auto* w = Find(hWnd);
+    if (!w) return;
+    if (elevated_ && Msg >= WM_USER && w->info.AllowedMessages.count(Msg) == 0) {
+        ++droppedByUipi_;
+        return;
+    }
+    PostMessageA(hWnd, Msg, wParam, lParam);
+}
+
+void SimUser::BroadcastFromOtherProcess(UINT Msg, WPARAM wParam, LPARAM lParam) {
+    for (HWND h : Windows())
+        if (IsTopLevel(h)) PostFromOtherProcess(h, Msg, wParam, lParam);
+}
+
+void SimUser::PostQuitMessage(int32_t nExitCode) {
+    quitPosted_ = true;
+    quitCode_ = nExitCode;
+}
+
+bool SimUser::Matches(const MSG& m, HWND hWnd, UINT lo, UINT hi) const {
+    if (hWnd != 0 && m.hwnd != hWnd) return false;
+    if (lo == 0 && hi == 0) return true;
+    return m.message >= lo && m.message <= hi;
+}
+
+void SimUser::RunDueScheduled() {
+    for (;;) {
+        const uint64_t now = kernel_.GetTickCount64();
+        auto due = scheduled_.end();
+        for (auto it = scheduled_.begin(); it != scheduled_.end(); ++it)
+            if (it->time <= now &&
+                (due == scheduled_.end() || std::tie(it->time, it->order) < std::tie(due->time, due->order)))
+                due = it;
+        if (due == scheduled_.end()) return;
+        auto action = std::move(due->action);
+        scheduled_.erase(due);
+        action();
+    }
+}
+
+void SimUser::Pump() {
+    RunDueScheduled();
+    if (runPending_) runPending_();
+}
+
+bool SimUser::NextMessage(MSG* out, HWND hWnd, UINT lo, UINT hi, bool remove) {
+    for (auto it = posted_.begin(); it != posted_.end(); ++it) {
+        if (!Matches(*it, hWnd, lo, hi)) continue;
+        *out = *it;
+        if (remove) posted_.erase(it);
+        return true;
+    }
+    if (quitPosted_ && ((lo == 0 && hi == 0) || (lo <= WM_QUIT && WM_QUIT <= hi))) {
+        *out = MSG{
+            0,      WM_QUIT, static_cast<WPARAM>(quitCode_), 0, static_cast<DWORD>(kernel_.GetTickCount64()),
+            cursor_};
+        if (remove) quitPosted_ = false;
+        return true;
+    }
+    const uint64_t now = kernel_.GetTickCount64();
+    auto due = timers_.end();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->second.due > now) continue;
+        if (hWnd != 0 && it->first.first != hWnd) continue;
+        if (!(lo == 0 && hi == 0) && !(lo <= WM_TIMER && WM_TIMER <= hi)) continue;
+        if (due == timers_.end() ||
+            std::tie(it->second.due, it->second.order) < std::tie(due->second.due, due->second.order))
+            due = it;
+    }
+    if (due == timers_.end()) return false;
+    *out = MSG{due->first.first, WM_TIMER, due->first.second, 0, static_cast<DWORD>(now), cursor_};
+    if (remove) {
+        // Expiries missed while the thread was busy merge into this one; the next stays on
+        // the timer's own grid.
+        Timer& t = due->second;
+        const uint64_t missed = (now - t.due) / t.period + 1;
+        t.due += missed * t.period;
+    }
+    return true;
+}
+
+std::optional<uint64_t> SimUser::NextEventTime() const {
+    std::optional<uint64_t> next;
+    for (const auto& [key, t] : timers_)
+        if (!next || t.due < *next) next = t.due;
+    for (const auto& s : scheduled_)
+        if (!next || s.time < *next) next = s.time;
+    return next;
+}
+
+BOOL SimUser::PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+    if (!lpMsg) return 0;
+    Pump();
+    return NextMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? 1 : 0;
+}
+
+BOOL SimUser::GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+    if (!lpMsg) return -1;
+    for (;;) {
+        Pump();
+        if (NextMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, true))
+            return lpMsg->message == WM_QUIT ? 0 : 1;
+        const uint64_t now = kernel_.GetTickCount64();
+        if (auto next = NextEventTime(); next && *next > now) {
+            kernel_.Advance(*next - now);
+            continue;
+        }
+        if (busy_ && busy_()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        throw std::runtime_error("the simulated message loop would wait for ever: no message, timer, "
+                                 "scheduled action or worker is pending");
+    }
+}
+
+BOOL SimUser::TranslateMessage(const MSG*) {
+    return 0;
+} // no keyboard input to translate
+
+LRESULT SimUser::DispatchMessageA(const MSG* lpMsg) {
+    if (!lpMsg || lpMsg->hwnd == 0) return 0;
+    return Deliver(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+UINT SimUser::RegisterWindowMessageA(const char* lpString) {
+    if (!lpString || !*lpString) {
+        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::string key = Lower(lpString);
+    auto it = registered_.find(key);
+    if (it != registered_.end()) return it->second;
+    const UINT id = nextRegistered_++;
+    registered_.emplace(key, id);
+    return id;
+}
+
+BOOL SimUser::ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action) {
+    auto* w = Find(hWnd);
+    if (!w || (action != MSGFLT_ALLOW && action != MSGFLT_DISALLOW)) {
+        kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (action == MSGFLT_ALLOW)
+        w->info.AllowedMessages.insert(message);
+    else
+        w->info.AllowedMessages.erase(message);
+    return 1;
+}
+
+size_t SimUser::RunUntilIdle() {
+    size_t handled = 0;
+    while (!quitPosted_) {
+        Pump();
+        MSG m;
+        if (!NextMessage(&m, 0, 0, 0, true)) break;
+        if (m.message == WM_QUIT) {
+            quitReceived_ = true;
+            break;
+        }
+        DispatchMessageA(&m);
+        if (++handled > kRunawayLimit) throw std::runtime_error("the simulated message queue never runs dry");
+    }
+    return handled;
+}
+
+void SimUser::RunFor(uint64_t ms) {
+    const uint64_t end = kernel_.GetTickCount64() + ms;
+    for (;;) {
+        RunUntilIdle();
+        if (quitPosted_) break;
+        const uint64_t now = kernel_.GetTickCount64();
+        auto next = NextEventTime();
+        if (!next || *next > end) break;
+        if (*next > now) kernel_.Advance(*next - now);
+    }
+    const uint64_t now = kernel_.GetTickCount64();
+    if (now < end) kernel_.Advance(end - now);
+    RunUntilIdle();
+}
+
+void SimUser::At(uint64_t time, std::function<void()> action) {
+    scheduled_.push_back({time, scheduledOrder_++, std::move(action)});
+}
+
+void SimUser::SetPumpHook(std::function<void()> runPending, std::function<bool()> busy) {
+    runPending_ = std::move(runPending);
+    busy_ = std::move(busy);
+}
+
+// ---- Timers ----
+
+UINT_PTR SimUser::SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse) {
+    if (!Find(hWnd)) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (setTimerFails_) {
+        kernel_.SetLastError(kNotEnoughMemory);
+        return 0;
+    }
+    const UINT period = std::clamp(uElapse, kMinTimerPeriod, kMaxTimerPeriod);
+    // Setting an existing timer again replaces it and restarts its period.
+    timers_[{hWnd, nIDEvent}] = Timer{period, kernel_.GetTickCount64() + period, timerOrder_++};
+    return nIDEvent != 0 ? nIDEvent : 1;
+}
+
+BOOL SimUser::KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
+    if (timers_.erase({hWnd, uIDEvent}) == 0) {
+        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return 1;
+}
+
+bool SimUser::TimerSet(HWND hWnd, UINT_PTR id) const {
+    return timers_.count({hWnd, id}) != 0;
+}
+
+std::optional<uint64_t> SimUser::TimerDue(HWND hWnd, UINT_PTR id) const {
+    auto it = timers_.find({hWnd, id});
+    if (it == timers_.end()) return std::nullopt;
+    return it->second.due;
+}
+
+// ---- Input ----
+
+BOOL SimUser::GetCursorPos(POINT* lpPoint) {
+    if (!lpPoint || cursorFails_) {
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    *lpPoint = cursor_;
+    return 1;
+}
+
+SHORT SimUser::GetAsyncKeyState(int32_t vKey) {
+    return keysDown_.count(vKey) ? static_cast<SHORT>(-32768) : 0;
+}
+
+void SimUser::SetKeyDown(int32_t vKey, bool down) {
+    if (down)
+        keysDown_.insert(vKey);
+    else
+        keysDown_.erase(vKey);
+}
+
+int32_t SimUser::GetSystemMetrics(int32_t nIndex) {
+    auto it = metrics_.find(nIndex);
+    return it == metrics_.end() ? 0 : it->second;
+}
+
+// ---- Menus ----
+
+HMENU SimUser::CreatePopupMenu() {
+    const HMENU h = nextMenu_;
+    nextMenu_ += 4;
+    menus_.emplace(h, Menu{});
+    return h;
+}
+
+BOOL SimUser::AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
+    auto it = menus_.find(hMenu);
+    if (it == menus_.end() || ((uFlags & MF_POPUP) && menus_.count(static_cast<HMENU>(uIDNewItem)) == 0)) {
+        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return 0;
+    }
+    it->second.entries.push_back({uFlags, uIDNewItem, lpNewItem ? lpNewItem : ""});
+    return 1;
+}
+
+BOOL SimUser::SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) {
+    auto it = menus_.find(hMenu);
+    if (it == menus_.end()) {
+        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return 0;
+    }
+    auto& entries = it->second.entries;
+    if (fByPos) {
+        if (uItem >= entries.size()) return 0;
+        it->second.defaultId = static_cast<UINT>(entries[uItem].id);
+    } else {
+        it->second.defaultId = uItem;
+    }
+    return 1;
+}
+
+std::vector<SimMenuItem> SimUser::BuildItems(HMENU h, int depth) const {
+    std::vector<SimMenuItem> items;
+    auto it = menus_.find(h);
+    if (it == menus_.end() || depth > 16) return items;
+    for (const auto& e : it->second.entries) {
+        SimMenuItem item;
+        item.Caption = e.text;
+        item.Enabled = (e.flags & (MF_GRAYED | MF_DISABLED)) == 0;
+        item.Checked = (e.flags & MF_CHECKED) != 0;
+        item.Separator = (e.flags & MF_SEPARATOR) != 0;
+        if (e.flags & MF_POPUP) {
+            item.SubItems = BuildItems(static_cast<HMENU>(e.id), depth + 1);
+        } else {
+            item.Id = e.id;
+            item.Default = it->second.defaultId && *it->second.defaultId == e.id;
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+BOOL SimUser::TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int32_t, HWND hWnd) {
+    if (menus_.count(hMenu) == 0) {
+        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return 0;
+    }
+    if (!Find(hWnd)) {
+        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    SimPopup popup{x, y, hWnd, uFlags, kernel_.GetTickCount64(), BuildItems(hMenu, 0)};
+    popups_.push_back(popup);
+    UINT_PTR chosen = 0;
+    if (OnPopup) {
+        chosen = OnPopup(popup);
+    } else if (!popupChoices_.empty()) {
+        const std::string caption = popupChoices_.front();
+        popupChoices_.pop_front();
+        if (const auto* item = popup.Find(caption)) chosen = item->Id;
+    }
+    // A grey item or an id that is not in the menu cannot be chosen: the menu just closes.
+    const auto* item = chosen ? FindItemById(popup.Items, chosen) : nullptr;
+    if (!item || !item->Enabled) chosen = 0;
+    if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
+    if (chosen && !(uFlags & TPM_NONOTIFY)) PostMessageA(hWnd, WM_COMMAND, chosen, 0);
+    return 1;
+}
+
+BOOL SimUser::DestroyMenu(HMENU hMenu) {
+    auto it = menus_.find(hMenu);
+    if (it == menus_.end()) {
+        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
+        return 0;
+    }
+    std::vector<HMENU> subs;
+    for (const auto& e : it->second.entries)
+        if (e.flags & MF_POPUP) subs.push_back(static_cast<HMENU>(e.id));
+    menus_.erase(it);
+    for (HMENU s : subs)
+        DestroyMenu(s);
+    return 1;
+}
+
+// ---- Message boxes ----
+
+int32_t SimUser::MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) {
+    SimMessageBox box{hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType,
+                      kernel_.GetTickCount64()};
+    boxes_.push_back(box);
+    if (OnMessageBox) return OnMessageBox(box);
+    return (uType & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+// ---- Icons ----
+
+HICON SimUser::CreateIconFromImage(const IconImage& image, const char* name) {
+    const size_t pixels =
+        image.Empty() ? 0 : static_cast<size_t>(image.Width) * static_cast<size_t>(image.Height);
+    if (pixels == 0 || image.Pixels.size() != pixels ||
+        (!image.Mask.empty() && image.Mask.size() != pixels)) {
+        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const HICON h = nextIcon_;
+    nextIcon_ += 4;
+    icons_.emplace(h, Icon{image, name ? name : ""});
+    ++iconsCreated_;
+    return h;
+}
+
+HICON SimUser::CopyIcon(HICON hIcon) {
+    Icon copy;
+    if (hIcon == stockWinLogo_) {
+        copy.image.Width = copy.image.Height = 32;
+        copy.image.Pixels.assign(32 * 32, 0xFF0000FFu);
+        copy.image.Mask.assign(32 * 32, 0);
+        copy.name = "IDI_WINLOGO";
+    } else {
+        auto it = icons_.find(hIcon);
+        if (it == icons_.end()) {
+            kernel_.SetLastError(ERROR_INVALID_CURSOR_HANDLE);
+            return 0;
+        }
+        copy = it->second;
+    }
+    const HICON h = nextIcon_;
+    nextIcon_ += 4;
+    icons_.emplace(h, std::move(copy));
+    ++iconsCreated_;
+    return h;
+}
+
+BOOL SimUser::DestroyIcon(HICON hIcon) {
+    if (hIcon == stockWinLogo_) return 1; // shared icons survive DestroyIcon
+    if (icons_.erase(hIcon) == 0) {
+        ++badIconDestroys_;
+        kernel_.SetLastError(ERROR_INVALID_CURSOR_HANDLE);
+        return 0;
+    }
+    return 1;
+}
+
+HICON SimUser::LoadIconA(HINSTANCE hInstance, uintptr_t lpIconName) {
+    if (hInstance == 0 && lpIconName == IDI_WINLOGO) return stockWinLogo_;
+    kernel_.SetLastError(ERROR_FILE_NOT_FOUND);
+    return 0;
+}
+
+const IconImage* SimUser::IconPicture(HICON h) const {
+    auto it = icons_.find(h);
+    return it == icons_.end() ? nullptr : &it->second.image;
+}
+
+std::string SimUser::IconName(HICON h) const {
+    if (h == stockWinLogo_) return "IDI_WINLOGO";
+    auto it = icons_.find(h);
+    return it == icons_.end() ? std::string() : it->second.name;
+}
+
+// ---- Shell ----
+
+NOTIFYICONDATAA SimNotifyCall::Data() const {
+    NOTIFYICONDATAA d;
+    std::memcpy(&d, Bytes.data(), sizeof d);
+    return d;
+}
+
+std::string SimNotifyCall::Tip() const {
+    const NOTIFYICONDATAA d = Data();
+    return BoundedString(d.szTip, sizeof d.szTip);
+}
+
+SimShell::SimShell(SimUser& user) : user_(user) {
+    SetFileVersion("comctl32.dll", 0x00060000, 0x1DB10000);
+}
+
+SimAreaIcon* SimShell::Find(HWND h, UINT id) {
+    for (auto& i : area_)
+        if (i.Window == h && i.Id == id) return &i;
+    return nullptr;
+}
+
+const SimAreaIcon* SimShell::FindIcon(UINT uID) const {
+    for (const auto& i : area_)
+        if (i.Id == uID) return &i;
+    return nullptr;
+}
+
+void SimShell::Apply(SimAreaIcon& icon, const NOTIFYICONDATAA& d) {
+    if (d.uFlags & NIF_MESSAGE) icon.CallbackMessage = d.uCallbackMessage;
+    if (d.uFlags & NIF_ICON) {
+        icon.Icon = d.hIcon;
+        icon.IconWasLive = d.hIcon == 0 || user_.IsLiveIcon(d.hIcon) || user_.IsStockIcon(d.hIcon);
+        icon.IconName = user_.IconName(d.hIcon);
+        const IconImage* pic = user_.IconPicture(d.hIcon);
+        icon.Picture = pic ? *pic : IconImage{};
+    }
+    if (d.uFlags & NIF_TIP) icon.Tip = BoundedString(d.szTip, sizeof d.szTip);
+}
+
+BOOL SimShell::Shell_NotifyIconA(DWORD dwMessage, const NOTIFYICONDATAA* lpData) {
+    SimNotifyCall call;
+    call.Operation = dwMessage;
+    call.Time = user_.Kernel().GetTickCount64();
+    if (lpData) std::memcpy(call.Bytes.data(), lpData, sizeof *lpData);
+    BOOL result = 0;
+    if (lpData && taskbarRunning_ && lpData->cbSize == NOTIFYICONDATAA_SIZE) {
+        const HWND h = lpData->hWnd;
+        SimAreaIcon* present = Find(h, lpData->uID);
+        switch (dwMessage) {
+        case NIM_ADD:
+            if (!present) {
+                SimAreaIcon icon;
+                icon.Window = h;
+                icon.Id = lpData->uID;
+                Apply(icon, *lpData);
+                area_.push_back(std::move(icon));
+                result = 1;
+            }
+            break;
+        case NIM_MODIFY:
+            if (present) {
+                Apply(*present, *lpData);
+                result = 1;
+            }
+            break;
+        case NIM_DELETE:
+            if (present) {
+                area_.erase(area_.begin() + (present - area_.data()));
+                result = 1;
+            }
+            break;
+        case NIM_SETVERSION:
+            if (present) {
+                present->Version = lpData->uVersion;
+                result = 1;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (!result) user_.Kernel().SetLastError(ERROR_INVALID_PARAMETER);
+    call.Result = result;
+    calls_.push_back(call);
+    if (OnNotifyIcon) OnNotifyIcon(call);
+    return result;
+}
+
+void SimShell::RecreateTaskbar() {
+    area_.clear();
+    taskbarRunning_ = true;
+    user_.BroadcastFromOtherProcess(user_.RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+}
+
+bool SimShell::PostCallback(UINT uID, LPARAM event) {
+    const SimAreaIcon* icon = FindIcon(uID);
+    if (!icon) return false;
+    user_.PostMessageA(icon->Window, icon->CallbackMessage, uID, event);
+    return true;
+}
+
+void SimShell::PostCallbackTo(HWND hWnd, UINT uID, LPARAM event, UINT message) {
+    user_.PostMessageA(hWnd, message, uID, event);
+}
+
+intptr_t SimShell::ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
+                                 const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
+    auto s = [](const char* p) { return p ? std::string(p) : std::string(); };
+    executed_.push_back({hwnd, s(lpOperation), s(lpFile), s(lpParameters), s(lpDirectory), nShowCmd});
+    return executeResult_;
+}
+
+void SimShell::SetFileVersion(const std::string& file, DWORD ms, DWORD ls) {
+    versions_[Lower(file)] = {ms, ls};
+}
+
+void SimShell::RemoveFileVersion(const std::string& file) {
+    versions_.erase(Lower(file));
+}
+
+DWORD SimShell::GetFileVersionInfoSizeA(const char* lptstrFilename, DWORD* lpdwHandle) {
+    if (lpdwHandle) *lpdwHandle = 0;
+    if (!lptstrFilename || versions_.count(Lower(lptstrFilename)) == 0) {
+        user_.Kernel().SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    return kVersionBlockSize;
+}
+
+BOOL SimShell::GetFileVersionInfoA(const char* lptstrFilename, DWORD, DWORD dwLen, void* lpData) {
+    if (!lptstrFilename || !lpData) {
+        user_.Kernel().SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto it = versions_.find(Lower(lptstrFilename));
+    if (it == versions_.end()) {
+        user_.Kernel().SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    if (dwLen < kVersionBlockSize) {
+        user_.Kernel().SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    VS_FIXEDFILEINFO info{};
+    info.dwSignature = 0xFEEF04BD;
+    info.dwStrucVersion = 0x00010000;
+    info.dwFileVersionMS = it->second.first;
+    info.dwFileVersionLS = it->second.second;
+    info.dwProductVersionMS = it->second.first;
+    info.dwProductVersionLS = it->second.second;
+    auto* out = static_cast<uint8_t*>(lpData);
+    const uint32_t header[2] = {kVersionMagic, kVersionBlockSize};
+    std::memcpy(out, header, sizeof header);
+    std::memcpy(out + 8, &info, sizeof info);
+    return 1;
+}
+
+BOOL SimShell::VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, UINT* puLen) {
+    if (!pBlock || !lpSubBlock || !lplpBuffer || !puLen) return 0;
+    uint32_t header[2];
+    std::memcpy(header, pBlock, sizeof header);
+    if (header[0] != kVersionMagic || std::string(lpSubBlock) != "\\") return 0;
+    *lplpBuffer = const_cast<uint8_t*>(static_cast<const uint8_t*>(pBlock) + 8);
+    *puLen = sizeof(VS_FIXEDFILEINFO);
+    return 1;
+}
+
+} // namespace sim

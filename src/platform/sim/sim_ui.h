@@ -1,0 +1,359 @@
+#pragma once
+// Simulated windows, message queue, timers, menus, message boxes, icons and shell, all in the
+// virtual time of the simulated kernel. Tests drive it with the pump calls (RunUntilIdle,
+// RunFor) and inject what a user or Explorer would do.
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_kernel.h"
+#include "platform/ui.h"
+
+namespace sim {
+
+// One item of a popup menu as it was on screen (hidden items are not built into a menu).
+struct SimMenuItem {
+    plat::UINT_PTR Id = 0;
+    std::string Caption;
+    bool Enabled = true;
+    bool Checked = false;
+    bool Default = false;
+    bool Separator = false;
+    std::vector<SimMenuItem> SubItems; // for an item that opens a submenu
+};
+
+struct SimPopup {
+    int32_t X = 0;
+    int32_t Y = 0;
+    plat::HWND Owner = 0;
+    plat::UINT Flags = 0;
+    uint64_t Time = 0;
+    std::vector<SimMenuItem> Items;
+    // The item with this caption, or null.
+    const SimMenuItem* Find(const std::string& caption) const;
+    std::vector<std::string> Captions() const;
+};
+
+struct SimMessageBox {
+    plat::HWND Owner = 0;
+    std::string Text;
+    std::string Caption;
+    plat::UINT Type = 0;
+    uint64_t Time = 0;
+};
+
+class SimUser : public plat::IUser {
+  public:
+    explicit SimUser(SimKernel& kernel);
+
+    // IUser
+    plat::HWND CreateWindowExA(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
+                               plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) override;
+    plat::BOOL DestroyWindow(plat::HWND hWnd) override;
+    plat::BOOL IsWindow(plat::HWND hWnd) override;
+    plat::LRESULT DefWindowProcA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                 plat::LPARAM lParam) override;
+    plat::WNDPROC GetWindowLongA(plat::HWND hWnd, int32_t nIndex) override;
+    plat::WNDPROC SetWindowLongA(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) override;
+    plat::LRESULT CallWindowProcA(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
+                                  plat::WPARAM wParam, plat::LPARAM lParam) override;
+    plat::BOOL ShowWindow(plat::HWND hWnd, int32_t nCmdShow) override;
+    plat::BOOL IsWindowVisible(plat::HWND hWnd) override;
+    plat::BOOL SetForegroundWindow(plat::HWND hWnd) override;
+    plat::BOOL SetWindowTextA(plat::HWND hWnd, const char* lpString) override;
+    plat::BOOL EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) override;
+    plat::LRESULT SendMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                               plat::LPARAM lParam) override;
+    plat::BOOL PostMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                            plat::LPARAM lParam) override;
+    void PostQuitMessage(int32_t nExitCode) override;
+    plat::BOOL GetMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+                           plat::UINT wMsgFilterMax) override;
+    plat::BOOL PeekMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+                            plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) override;
+    plat::BOOL TranslateMessage(const plat::MSG* lpMsg) override;
+    plat::LRESULT DispatchMessageA(const plat::MSG* lpMsg) override;
+    plat::UINT RegisterWindowMessageA(const char* lpString) override;
+    plat::BOOL ChangeWindowMessageFilterEx(plat::HWND hWnd, plat::UINT message, plat::DWORD action) override;
+    plat::UINT_PTR SetTimer(plat::HWND hWnd, plat::UINT_PTR nIDEvent, plat::UINT uElapse) override;
+    plat::BOOL KillTimer(plat::HWND hWnd, plat::UINT_PTR uIDEvent) override;
+    plat::BOOL GetCursorPos(plat::POINT* lpPoint) override;
+    plat::SHORT GetAsyncKeyState(int32_t vKey) override;
+    plat::UINT GetDoubleClickTime() override { return doubleClickTime_; }
+    int32_t GetSystemMetrics(int32_t nIndex) override;
+    plat::HMENU CreatePopupMenu() override;
+    plat::BOOL AppendMenuA(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
+                           const char* lpNewItem) override;
+    plat::BOOL SetMenuDefaultItem(plat::HMENU hMenu, plat::UINT uItem, plat::UINT fByPos) override;
+    plat::BOOL TrackPopupMenu(plat::HMENU hMenu, plat::UINT uFlags, int32_t x, int32_t y, int32_t nReserved,
+                              plat::HWND hWnd) override;
+    plat::BOOL DestroyMenu(plat::HMENU hMenu) override;
+    int32_t MessageBoxA(plat::HWND hWnd, const char* lpText, const char* lpCaption,
+                        plat::UINT uType) override;
+    plat::HICON CreateIconFromImage(const plat::IconImage& image, const char* name) override;
+    plat::HICON CopyIcon(plat::HICON hIcon) override;
+    plat::BOOL DestroyIcon(plat::HICON hIcon) override;
+    plat::HICON LoadIconA(plat::HINSTANCE hInstance, uintptr_t lpIconName) override;
+
+    // ---- Pumping, in virtual time ----
+    // Dispatches every message, due timer, due scheduled action and worker completion that
+    // is deliverable now, without moving the clock. Returns how many were handled. A
+    // retrieved WM_QUIT stops the pump and is remembered (QuitReceived).
+    size_t RunUntilIdle();
+    // Moves the clock forward by ms, stopping at each timer expiry and scheduled action on the
+    // way and dispatching everything due there.
+    void RunFor(uint64_t ms);
+    // Runs action from the message loop once the clock has reached time (absolute ms).
+    void At(uint64_t time, std::function<void()> action);
+    void After(uint64_t ms, std::function<void()> action) {
+        At(kernel_.GetTickCount64() + ms, std::move(action));
+    }
+    // Called at every pump (GetMessageA, PeekMessageA, RunUntilIdle): brings worker
+    // completions to the main thread. busy answers whether a worker may still complete.
+    void SetPumpHook(std::function<void()> runPending, std::function<bool()> busy = {});
+    bool QuitReceived() const { return quitReceived_; }
+    int32_t QuitCode() const { return quitCode_; }
+    bool QuitPosted() const { return quitPosted_; }
+    // Messages sent from another process (Explorer): UIPI applies when the process is elevated.
+    void PostFromOtherProcess(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
+    void BroadcastFromOtherProcess(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
+    void SetElevated(bool elevated) { elevated_ = elevated; }
+
+    // ---- Windows ----
+    struct WindowInfo {
+        plat::HWND Handle = 0;
+        plat::HWND Parent = 0;
+        plat::DWORD Style = 0;
+        plat::DWORD ExStyle = 0;
+        std::string Text;
+        bool Visible = false;
+        bool Enabled = true;
+        bool Minimized = false;
+        std::set<plat::UINT> AllowedMessages; // through UIPI
+    };
+    const WindowInfo* Window(plat::HWND hWnd) const;
+    std::vector<plat::HWND> Windows() const;
+    size_t WindowCount() const { return windows_.size(); }
+    bool IsTopLevel(plat::HWND hWnd) const;
+    plat::HWND ForegroundWindow() const { return foreground_; }
+    // Every message handed to a window procedure through SendMessageA or DispatchMessageA.
+    struct DeliveredMessage {
+        plat::HWND hwnd;
+        plat::UINT message;
+        plat::WPARAM wParam;
+        plat::LPARAM lParam;
+        uint64_t time;
+    };
+    const std::vector<DeliveredMessage>& Delivered() const { return delivered_; }
+    void ClearDelivered() { delivered_.clear(); }
+    size_t PendingPosted() const { return posted_.size(); }
+    // Messages that UIPI kept from this elevated process.
+    size_t DroppedByUipi() const { return droppedByUipi_; }
+
+    // ---- Timers ----
+    bool TimerSet(plat::HWND hWnd, plat::UINT_PTR id) const;
+    std::optional<uint64_t> TimerDue(plat::HWND hWnd, plat::UINT_PTR id) const;
+    size_t TimerCount() const { return timers_.size(); }
+    void SetTimerFails(bool fails) { setTimerFails_ = fails; }
+
+    // ---- Input ----
+    void SetCursor(int32_t x, int32_t y) { cursor_ = {x, y}; }
+    void SetCursorPosFails(bool fails) { cursorFails_ = fails; }
+    void SetKeyDown(int32_t vKey, bool down);
+    void SetDoubleClickTime(plat::UINT ms) { doubleClickTime_ = ms; }
+    void SetSystemMetric(int32_t index, int32_t value) { metrics_[index] = value; }
+
+    // ---- Menus ----
+    const std::vector<SimPopup>& Popups() const { return popups_; }
+    // Decides each popup: returns the id to choose (0 dismisses). Runs "while the menu is
+    // open", so it may pump messages. Without a handler, queued choices are used, then 0.
+    std::function<plat::UINT_PTR(const SimPopup&)> OnPopup;
+    // The next popup chooses the enabled item with this caption (dismissed if there is none).
+    void ChooseNextPopupItem(std::string caption) { popupChoices_.push_back(std::move(caption)); }
+    size_t LiveMenuCount() const { return menus_.size(); }
+
+    // ---- Message boxes ----
+    const std::vector<SimMessageBox>& MessageBoxes() const { return boxes_; }
+    // Runs "while the box is open" and returns the button; without it the box returns IDOK
+    // (IDYES for yes/no boxes) at once.
+    std::function<int32_t(const SimMessageBox&)> OnMessageBox;
+
+    // ---- Icons ----
+    size_t LiveIconCount() const { return icons_.size(); }
+    uint64_t IconsCreated() const { return iconsCreated_; }
+    // DestroyIcon calls on a handle that is not a live icon (a double free in the program).
+    uint64_t BadIconDestroys() const { return badIconDestroys_; }
+    bool IsLiveIcon(plat::HICON h) const { return icons_.count(h) != 0; }
+    bool IsStockIcon(plat::HICON h) const { return h == stockWinLogo_; }
+    // Picture and label of a live icon; null / "" otherwise.
+    const plat::IconImage* IconPicture(plat::HICON h) const;
+    std::string IconName(plat::HICON h) const;
+
+    SimKernel& Kernel() { return kernel_; }
+
+  private:
+    struct Window_ {
+        WindowInfo info;
+        std::shared_ptr<plat::WNDPROC> proc;
+    };
+    struct Timer {
+        plat::UINT period;
+        uint64_t due;
+        uint64_t order;
+    };
+    struct MenuEntry {
+        plat::UINT flags;
+        plat::UINT_PTR id;
+        std::string text;
+    };
+    struct Menu {
+        std::vector<MenuEntry> entries;
+        std::optional<plat::UINT> defaultId;
+    };
+    struct Icon {
+        plat::IconImage image;
+        std::string name;
+    };
+    struct Scheduled {
+        uint64_t time;
+        uint64_t order;
+        std::function<void()> action;
+    };
+
+    Window_* Find(plat::HWND h);
+    const Window_* Find(plat::HWND h) const;
+    bool Matches(const plat::MSG& m, plat::HWND hWnd, plat::UINT lo, plat::UINT hi) const;
+    void RunDueScheduled();
+    bool NextMessage(plat::MSG* out, plat::HWND hWnd, plat::UINT lo, plat::UINT hi, bool remove);
+    std::optional<uint64_t> NextEventTime() const;
+    void Pump();
+    std::vector<SimMenuItem> BuildItems(plat::HMENU h, int depth) const;
+    plat::LRESULT Deliver(plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l);
+
+    SimKernel& kernel_;
+    std::map<plat::HWND, Window_> windows_;
+    plat::HWND nextWindow_ = 0x10010;
+    std::deque<plat::MSG> posted_;
+    bool quitPosted_ = false;
+    int32_t quitCode_ = 0;
+    bool quitReceived_ = false;
+    std::map<std::pair<plat::HWND, plat::UINT_PTR>, Timer> timers_;
+    uint64_t timerOrder_ = 0;
+    bool setTimerFails_ = false;
+    std::vector<Scheduled> scheduled_;
+    uint64_t scheduledOrder_ = 0;
+    std::function<void()> runPending_;
+    std::function<bool()> busy_;
+    bool pumping_ = false;
+    std::map<std::string, plat::UINT> registered_;
+    plat::UINT nextRegistered_ = 0xC0F0;
+    bool elevated_ = false;
+    size_t droppedByUipi_ = 0;
+    plat::HWND foreground_ = 0;
+    std::vector<DeliveredMessage> delivered_;
+    plat::POINT cursor_{100, 100};
+    bool cursorFails_ = false;
+    std::set<int32_t> keysDown_;
+    plat::UINT doubleClickTime_ = 500;
+    std::map<int32_t, int32_t> metrics_;
+    std::map<plat::HMENU, Menu> menus_;
+    plat::HMENU nextMenu_ = 0x20010;
+    std::vector<SimPopup> popups_;
+    std::deque<std::string> popupChoices_;
+    std::vector<SimMessageBox> boxes_;
+    std::map<plat::HICON, Icon> icons_;
+    plat::HICON nextIcon_ = 0x30010;
+    uint64_t iconsCreated_ = 0;
+    uint64_t badIconDestroys_ = 0;
+    plat::HICON stockWinLogo_ = 0x30001;
+};
+
+// One Shell_NotifyIconA call as the shell received it.
+struct SimNotifyCall {
+    plat::DWORD Operation = 0;
+    std::array<uint8_t, 488> Bytes{};
+    plat::BOOL Result = 0;
+    uint64_t Time = 0;
+    // The record read back from Bytes.
+    plat::NOTIFYICONDATAA Data() const;
+    std::string Tip() const;
+};
+
+// An icon in the simulated notification area.
+struct SimAreaIcon {
+    plat::HWND Window = 0;
+    plat::UINT Id = 0;
+    plat::UINT CallbackMessage = 0;
+    plat::HICON Icon = 0;
+    std::string IconName;     // label of the icon at the time it was sent
+    plat::IconImage Picture;  // the picture the shell copied
+    bool IconWasLive = false; // the handle was a live icon when it was sent
+    std::string Tip;
+    plat::UINT Version = 0;
+};
+
+struct SimShellExecute {
+    plat::HWND Window = 0;
+    std::string Operation, File, Parameters, Directory;
+    int32_t ShowCmd = 0;
+};
+
+class SimShell : public plat::IShell {
+  public:
+    explicit SimShell(SimUser& user);
+
+    plat::BOOL Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) override;
+    intptr_t ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
+                           const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
+    plat::DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
+    plat::BOOL GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
+                                   void* lpData) override;
+    plat::BOOL VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+                              plat::UINT* puLen) override;
+
+    // ---- Notification area ----
+    const std::vector<SimNotifyCall>& Calls() const { return calls_; }
+    void ClearCalls() { calls_.clear(); }
+    // Called at each Shell_NotifyIconA call, after the area has been updated.
+    std::function<void(const SimNotifyCall&)> OnNotifyIcon;
+    const std::vector<SimAreaIcon>& Area() const { return area_; }
+    const SimAreaIcon* FindIcon(plat::UINT uID) const;
+    // The shell refuses every call while the taskbar is down (Explorer not running).
+    void SetTaskbarRunning(bool running) { taskbarRunning_ = running; }
+    // Explorer restarted: the area is emptied and "TaskbarCreated" is broadcast to the
+    // top-level windows (subject to UIPI when the process is elevated).
+    void RecreateTaskbar();
+    // Posts the icon's callback message as the shell does: wParam = uID, lParam = event.
+    // False when no icon with that id is in the area.
+    bool PostCallback(plat::UINT uID, plat::LPARAM event);
+    // Posts a callback to any window with any id (a stale or foreign one).
+    void PostCallbackTo(plat::HWND hWnd, plat::UINT uID, plat::LPARAM event, plat::UINT message = 0x800);
+
+    // ---- Other shell services ----
+    const std::vector<SimShellExecute>& Executed() const { return executed_; }
+    void SetShellExecuteResult(intptr_t result) { executeResult_ = result; }
+    // Version resource of a file (by name, case-insensitive); comctl32.dll is 6.0 initially.
+    void SetFileVersion(const std::string& file, plat::DWORD ms, plat::DWORD ls);
+    void RemoveFileVersion(const std::string& file);
+
+  private:
+    SimAreaIcon* Find(plat::HWND h, plat::UINT id);
+    void Apply(SimAreaIcon& icon, const plat::NOTIFYICONDATAA& d);
+
+    SimUser& user_;
+    std::vector<SimNotifyCall> calls_;
+    std::vector<SimAreaIcon> area_;
+    bool taskbarRunning_ = true;
+    std::vector<SimShellExecute> executed_;
+    intptr_t executeResult_ = 42;
+    std::map<std::string, std::pair<plat::DWORD, plat::DWORD>> versions_;
+};
+
+} // namespace sim
