@@ -201,6 +201,8 @@ TApplication::TApplication() : TComponent(nullptr) {
 TApplication::~TApplication() {
     DestroyComponents();
     mainForm_ = nullptr;
+    // Whoever installed a hook may be gone; the window's last messages go to nobody's hook.
+    hooks_.clear();
     if (handle_ != 0 && plat::Installed() && plat::Os().user) plat::Os().user->DestroyWindow(handle_);
     handle_ = 0;
     if (Application == this) Application = nullptr;
