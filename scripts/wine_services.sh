@@ -1,0 +1,39 @@
+# Sourced by the Wine test runners and the run command, after scripts/wine_env.sh and with
+# WINEPREFIX set: registers test services (tools/testservice) in the prefix.
+#   wine_service_install BIN NAME LOG [option]   a demand-start service running BIN
+#   wine_service_repoint BIN NAME LOG [option]   an existing service (LanmanServer) made to run BIN
+#   wine_service_depends NAME TYPE VALUE         DependOnService of NAME (TYPE: REG_MULTI_SZ, REG_SZ,
+#                                                REG_EXPAND_SZ; items of a multi-string joined by \0)
+#   wine_service_start NAME / wine_service_stop NAME
+#   wine_services_demo BIN LOG                   LanmanServer and two dependents, all running
+# BIN and LOG are Unix paths; option is ignore-stop or refuse-stop.
+
+wine_winpath() { winepath -w "$1" 2>/dev/null; }
+
+wine_service_install() {
+  local bin=$1 name=$2 log=$3
+  wine "$bin" install "$name" "$(wine_winpath "$log")" "${@:4}"
+}
+
+wine_service_repoint() {
+  local bin=$1 name=$2 log=$3
+  wine "$bin" repoint "$name" "$(wine_winpath "$log")" "${@:4}"
+}
+
+wine_service_depends() {
+  # Wine's CreateServiceA keeps only the first dependency, so the value is written directly.
+  wine reg add "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$1" /v DependOnService /t "$2" /d "$3" /f >/dev/null
+}
+
+wine_service_start() { wine net start "$1" >/dev/null 2>&1; }
+wine_service_stop() { wine net stop "$1" >/dev/null 2>&1; }
+
+wine_services_demo() {
+  local bin=$1 log=$2
+  wine_service_repoint "$bin" LanmanServer "$log" &&
+    wine_service_install "$bin" TwBrowser "$log" &&
+    wine_service_install "$bin" TwPrinting "$log" &&
+    wine_service_depends TwBrowser REG_MULTI_SZ 'Tcpip\0LanmanServer' &&
+    wine_service_depends TwPrinting REG_SZ 'LanmanServer' &&
+    wine_service_start LanmanServer && wine_service_start TwBrowser && wine_service_start TwPrinting
+}

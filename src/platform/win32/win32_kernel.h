@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/kernel.h"
+
+namespace win32 {
+
+class Win32Kernel : public plat::IKernel {
+  public:
+    plat::DWORD GetLastError() override;
+    void SetLastError(plat::DWORD code) override;
+    void Sleep(plat::DWORD milliseconds) override;
+    uint64_t GetTickCount64() override;
+    std::string GetModuleFileNameA() override;
+    plat::BOOL SetCurrentDirectoryA(const char* path) override;
+    std::string GetCurrentDirectoryA() override;
+};
+
+} // namespace win32

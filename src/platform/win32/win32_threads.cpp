@@ -1,0 +1,104 @@
+#include "platform/win32/win32_threads.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+namespace win32 {
+namespace {
+
+constexpr UINT kRunCompletion = WM_APP + 0x2A;
+const char* const kWindowClass = "TarnwickThreadCompletion";
+std::atomic<int> running{0};
+
+struct ThreadStart {
+    std::function<void()> body;
+    std::function<void()> onFinished;
+    HWND window;
+};
+
+LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRunCompletion) {
+        // No exception may travel back through the system's message dispatch.
+        try {
+            (*reinterpret_cast<std::function<void()>*>(lParam))();
+        } catch (...) {
+        }
+        return 0;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI ThreadMain(LPVOID parameter) {
+    std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(parameter));
+    try {
+        if (start->body) start->body();
+    } catch (...) {
+        // The thread ends as if the body had returned; its completion still follows.
+    }
+    if (start->onFinished)
+        ::SendMessageA(start->window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&start->onFinished));
+    start.reset();
+    --running;
+    return 0;
+}
+
+} // namespace
+
+Win32Threads::Win32Threads() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CompletionWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassA(&windowClass); // fails harmlessly when a second instance registers it again
+    HWND window =
+        ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    window_ = reinterpret_cast<plat::HWND>(window);
+}
+
+Win32Threads::~Win32Threads() {
+    if (window_) ::DestroyWindow(reinterpret_cast<HWND>(window_));
+}
+
+bool Win32Threads::StartThread(std::function<void()> body, std::function<void()> onFinished) {
+    if (!window_) {
+        ::SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    auto start = std::make_unique<ThreadStart>(
+        ThreadStart{std::move(body), std::move(onFinished), reinterpret_cast<HWND>(window_)});
+    ++running;
+    HANDLE thread = ::CreateThread(nullptr, 0, ThreadMain, start.get(), 0, nullptr);
+    if (!thread) {
+        --running;
+        return false;
+    }
+    start.release(); // the thread owns it now
+    ::CloseHandle(thread);
+    return true;
+}
+
+bool Win32Threads::WaitForThreads(plat::DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (running > 0) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                    static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
+                                    QS_ALLINPUT | QS_SENDMESSAGE);
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+int Win32Threads::Running() {
+    return running;
+}
+
+} // namespace win32

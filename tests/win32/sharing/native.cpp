@@ -1,0 +1,71 @@
+#include "native.h"
+
+#include <windows.h>
+
+namespace native {
+
+uint32_t CurrentThreadId() {
+    return ::GetCurrentThreadId();
+}
+
+bool ThreadAlive(uint32_t threadId) {
+    HANDLE thread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    if (!thread) return false;
+    DWORD code = 0;
+    const bool alive = ::GetExitCodeThread(thread, &code) && code == STILL_ACTIVE;
+    ::CloseHandle(thread);
+    return alive;
+}
+
+namespace {
+
+DWORD StateOf(SC_HANDLE service) {
+    SERVICE_STATUS status{};
+    return ::QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+}
+
+} // namespace
+
+bool IsRunning(const char* name) {
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? ::OpenServiceA(manager, name, SERVICE_QUERY_STATUS) : nullptr;
+    const bool running = service && StateOf(service) == SERVICE_RUNNING;
+    if (service) ::CloseServiceHandle(service);
+    if (manager) ::CloseServiceHandle(manager);
+    return running;
+}
+
+void EnsureRunning(const char* name) {
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service =
+        manager ? ::OpenServiceA(manager, name, SERVICE_START | SERVICE_QUERY_STATUS) : nullptr;
+    if (service) {
+        if (StateOf(service) == SERVICE_STOPPED) ::StartServiceA(service, 0, nullptr);
+        for (int i = 0; i < 100 && StateOf(service) != SERVICE_RUNNING; ++i)
+            ::Sleep(100);
+        ::CloseServiceHandle(service);
+    }
+    if (manager) ::CloseServiceHandle(manager);
+}
+
+void CreateFolder(const std::string& path) {
+    ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+void RemoveFile(const std::string& path) {
+    ::DeleteFileA(path.c_str());
+}
+
+int CountFiles(const std::string& folder, const std::string& pattern) {
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do
+        ++n;
+    while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return n;
+}
+
+} // namespace native

@@ -1,0 +1,265 @@
+// The real Win32 backend and the sharing worker against real services in a Wine prefix.
+// Arguments: the service log (Windows path) and an empty working folder. The prefix holds,
+// all stopped or running, the services made by scripts/wine_sharing_tests.sh:
+//   LanmanServer (this project's test service), TwSecond, TwDepSecond -> TwSecond,
+//   TwDepMulti -> "Tcpip\0LanmanServer" (REG_MULTI_SZ), TwDepSz -> "Tcpip,LanmanServer" (REG_SZ),
+//   TwDepExpand -> "LanmanServer" (REG_EXPAND_SZ, so not a dependent).
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "native.h"
+#include "platform/win32/win32_platform.h"
+#include "sharing/killserv.h"
+
+namespace {
+
+using List = std::vector<std::string>;
+
+std::string logPath;
+std::string workFolder;
+int checksFailed = 0;
+
+void Check(bool ok, const std::string& what) {
+    if (ok) return;
+    ++checksFailed;
+    std::printf("    failed: %s\n", what.c_str());
+}
+
+std::string Join(const List& items) {
+    std::string s;
+    for (const auto& i : items)
+        s += (s.empty() ? "" : ", ") + i;
+    return "{" + s + "}";
+}
+
+void CheckEqual(const List& actual, const List& expected, const std::string& what) {
+    Check(actual == expected, what + ": got " + Join(actual) + ", expected " + Join(expected));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+List LogLines() {
+    return KillServ::ParseStatusText(ReadFile(logPath));
+}
+
+// Lines the services logged since the mark.
+List LogSince(size_t mark) {
+    List lines = LogLines();
+    return List(lines.begin() + static_cast<long>(std::min(mark, lines.size())), lines.end());
+}
+
+const char* const kSharing[] = {"LanmanServer", "TwSecond"};
+const char* const kDependents[] = {"TwDepSecond", "TwDepMulti", "TwDepSz", "TwDepExpand"};
+
+// Runs the operations of a worker on this thread: the run waits until Drain is called.
+class ManualThreads : public plat::IThreads {
+  public:
+    bool StartThread(std::function<void()> body, std::function<void()> onFinished) override {
+        queue_.push_back({std::move(body), std::move(onFinished)});
+        return true;
+    }
+    void Drain() {
+        while (!queue_.empty()) {
+            auto t = std::move(queue_.front());
+            queue_.pop_front();
+            t.first();
+            t.second();
+        }
+    }
+
+  private:
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> queue_;
+};
+
+// A worker whose operations the test calls directly, on the real system but with its run held.
+template <typename Body> void WithHeldWorker(win32::Win32Platform& os, Body body) {
+    ManualThreads manual;
+    plat::Platform table = os.table;
+    table.threads = &manual;
+    plat::Install(&table);
+    int32_t spare = 0;
+    auto* worker = new KillServ::TKT(0, &spare);
+    body(*worker);
+    manual.Drain();
+    plat::Install(&os.table);
+}
+
+bool RunWorker(win32::Win32Platform& os, int32_t mode, int32_t* result) {
+    bool finished = false;
+    new KillServ::TKT(mode, result, [&](plat::TThread*) { finished = true; });
+    return os.threads.WaitForThreads(120000) && finished;
+}
+
+void ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits(win32::Win32Platform& os) {
+    const uint32_t mainThread = native::CurrentThreadId();
+    uint32_t bodyThread = 0, completionThread = 0;
+    bool workerAlive = false;
+    bool started = os.threads.StartThread([&] { bodyThread = native::CurrentThreadId(); },
+                                          [&] {
+                                              completionThread = native::CurrentThreadId();
+                                              workerAlive = native::ThreadAlive(bodyThread);
+                                          });
+    Check(started, "thread started");
+    Check(os.threads.WaitForThreads(10000), "thread ended");
+    Check(bodyThread != 0 && bodyThread != mainThread, "body ran on a thread of its own");
+    Check(completionThread == mainThread, "completion ran on the main thread");
+    Check(workerAlive, "worker still there while its completion ran");
+
+    bool afterThrow = false;
+    os.threads.StartThread([] { throw std::runtime_error("ends the run"); }, [&] { afterThrow = true; });
+    Check(os.threads.WaitForThreads(10000) && afterThrow, "completion follows a body that threw");
+}
+
+void FilesAreReplacedWholeAndLeaveNoTemporaryFiles(win32::Win32Platform& os) {
+    const std::string file = "./replace.txt";
+    Check(os.files.ReplaceFileAtomically(file, "old\r\n"), "first write");
+    Check(os.files.ReplaceFileAtomically(file, std::string(3 << 20, 'n')), "large write over it");
+    std::string back;
+    Check(os.files.ReadWholeFile(file, back) == plat::ReadResult::Ok && back.size() == (3u << 20),
+          "read back");
+    Check(os.files.ReplaceFileAtomically(file, ""), "empty write");
+    Check(os.files.ReadWholeFile(file, back) == plat::ReadResult::Ok && back.empty(), "empty file read back");
+
+    native::CreateFolder("./folder.txt");
+    Check(!os.files.ReplaceFileAtomically("./folder.txt", "x"), "a folder is not replaced");
+    Check(!os.files.ReplaceFileAtomically("./no/such/folder/x.txt", "x"), "missing folder fails");
+    Check(os.files.ReadWholeFile("./missing.txt", back) == plat::ReadResult::Missing, "missing file");
+    Check(!os.files.FileExists("./folder.txt") && os.files.FileExists(file), "FileExists sees files only");
+    Check(native::CountFiles(workFolder, "tw*.tmp") == 0, "no temporary file left behind");
+}
+
+void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
+    Check(os.files.WritePrivateProfileStringA("Info", "SaveState", "1", "./test.ini") != 0, "ini write");
+    char value[16] = {};
+    const plat::DWORD n =
+        os.files.GetPrivateProfileStringA("info", "savestate", "x", value, sizeof value, "./test.ini");
+    Check(n == 1 && std::string(value) == "1", "ini read back ignoring case");
+    Check(os.files.FileExists(workFolder + "\\test.ini"), "ini file in the current directory");
+    native::RemoveFile("./test.ini");
+}
+
+void CurrentUserValuesAreCreatedReadAndDeleted(win32::Win32Platform& os) {
+    plat::HKEY key = 0;
+    plat::DWORD disposition = 0;
+    Check(os.registry.RegCreateKeyExA(plat::HKEY_CURRENT_USER, "Software\\TarnwickTest", 0,
+                                      plat::KEY_ALL_ACCESS, &key, &disposition) == 0,
+          "create key");
+    const uint8_t yes[] = "Yes";
+    Check(os.registry.RegSetValueExA(key, "Run", plat::REG_SZ, yes, 4) == 0, "set value");
+    plat::DWORD type = 0, size = 0;
+    Check(os.registry.RegQueryValueExA(key, "Run", &type, nullptr, &size) == 0 && type == plat::REG_SZ &&
+              size == 4,
+          "value type and size");
+    Check(os.registry.RegDeleteValueA(key, "Run") == 0, "delete value");
+    Check(os.registry.RegQueryValueExA(key, "Run", &type, nullptr, &size) == 2, "value gone");
+    os.registry.RegCloseKey(key);
+}
+
+void EnumerationListsEveryServiceWithParallelLists(win32::Win32Platform& os) {
+    WithHeldWorker(os, [&](KillServ::TKT& worker) {
+        worker.ListServices();
+        const auto& names = KillServ::ServiceNameList;
+        Check(names.size() == KillServ::ServiceStateList.size(), "lists parallel");
+        Check(names.size() > 10, "more than 1024 bytes of entries: " + std::to_string(names.size()));
+        int found = 0;
+        for (const auto& n : names)
+            found += KillServ::SameText(n, "TwDepMulti") || KillServ::SameText(n, "TwSecond");
+        Check(found == 2, "test services listed once each");
+        Check(KillServ::ErrorList.empty(), "no error text");
+        Check(!worker.ServiceRunning("NoSuchService"), "unknown service is not running");
+    });
+}
+
+void RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString(win32::Win32Platform& os) {
+    WithHeldWorker(os, [&](KillServ::TKT& worker) {
+        CheckEqual(worker.FindDependents("lanmanserver"), List{"TwDepMulti", "TwDepSz"}, "direct dependents");
+        worker.CollectDependents("TwSecond");
+        worker.CollectDependents("LanmanServer");
+        CheckEqual(KillServ::DependentList, List{"TwDepSecond", "TwDepMulti", "TwDepSz"}, "walk");
+    });
+}
+
+void SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem(win32::Win32Platform& os) {
+    for (const char* n : kSharing)
+        native::EnsureRunning(n);
+    for (const char* n : kDependents)
+        native::EnsureRunning(n);
+    const size_t mark = LogLines().size();
+    int32_t result = 7;
+    Check(RunWorker(os, 1, &result), "switch ran to its end");
+    Check(result == 7, "switch leaves the result alone");
+    CheckEqual(
+        LogSince(mark),
+        List{"TwDepSecond stop", "TwDepMulti stop", "TwDepSz stop", "TwSecond stop", "LanmanServer stop"},
+        "stop order");
+    Check(ReadFile(workFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
+          "srvStat.txt");
+    Check(native::IsRunning("TwDepExpand"), "REG_EXPAND_SZ dependent left running");
+    Check(native::CountFiles(workFolder, "tw*.tmp") == 0, "no temporary file left behind");
+
+    Check(RunWorker(os, 0, &result) && result == 0, "query says sharing is off");
+}
+
+void SwitchOnStartsTheRecordedDependentsThenTheSharingServices(win32::Win32Platform& os) {
+    const size_t mark = LogLines().size();
+    int32_t result = 7;
+    Check(RunWorker(os, 1, &result), "switch ran to its end");
+    CheckEqual(LogSince(mark),
+               List{"TwDepSecond start", "TwDepMulti start", "TwDepSz start", "TwSecond start",
+                    "LanmanServer start"},
+               "start order");
+    Check(ReadFile(workFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
+          "srvStat.txt kept");
+    Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tarnwick-win32-sharing-tests LOG WORKFOLDER\n");
+        return 2;
+    }
+    logPath = argv[1];
+    workFolder = argv[2];
+    win32::Win32Platform os;
+    os.kernel.SetCurrentDirectoryA(workFolder.c_str());
+    os.files.WritePrivateProfileStringA("Info", "SecondService", "TwSecond", "./code.ini");
+    const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
+        {"ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits",
+         ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits},
+        {"FilesAreReplacedWholeAndLeaveNoTemporaryFiles", FilesAreReplacedWholeAndLeaveNoTemporaryFiles},
+        {"CurrentUserValuesAreCreatedReadAndDeleted", CurrentUserValuesAreCreatedReadAndDeleted},
+        {"EnumerationListsEveryServiceWithParallelLists", EnumerationListsEveryServiceWithParallelLists},
+        {"RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString",
+         RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString},
+        {"SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem",
+         SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem},
+        {"SwitchOnStartsTheRecordedDependentsThenTheSharingServices",
+         SwitchOnStartsTheRecordedDependentsThenTheSharingServices},
+        {"IniFilesResolveAgainstTheCurrentDirectory", IniFilesResolveAgainstTheCurrentDirectory},
+    };
+    int passed = 0, failed = 0;
+    for (const auto& [name, test] : cases) {
+        const int before = checksFailed;
+        const uint64_t start = os.kernel.GetTickCount64();
+        test(os);
+        const bool ok = checksFailed == before;
+        (ok ? passed : failed)++;
+        std::printf("[%s] %s (%llu ms)\n", ok ? "  OK  " : "FAILED", name,
+                    static_cast<unsigned long long>(os.kernel.GetTickCount64() - start));
+        std::fflush(stdout);
+    }
+    std::printf("win32: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
