@@ -14,6 +14,7 @@ bool SimThreads::StartThread(std::function<void()> body, std::function<void()> o
 
 int SimThreads::RunPending() {
     int ran = 0;
+    if (held_) return 0;
     while (!queue_.empty()) {
         Thread t = std::move(queue_.front());
         queue_.pop_front();

@@ -18,6 +18,8 @@ class SimThreads : public plat::IThreads {
     int StartedCount() const { return started_; }
     // The next StartThread call fails, as CreateThread does when resources run out.
     void FailNextStart() { failNext_ = true; }
+    // While held, started threads stay queued: a test can act while a worker "runs".
+    void Hold(bool held) { held_ = held; }
 
   private:
     struct Thread {
@@ -27,6 +29,7 @@ class SimThreads : public plat::IThreads {
     std::deque<Thread> queue_;
     int started_ = 0;
     bool failNext_ = false;
+    bool held_ = false;
 };
 
 } // namespace sim

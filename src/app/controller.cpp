@@ -1,0 +1,124 @@
+// The sharing state controller: starts workers, verifies every switch with a later query,
+// and shows the measured state.
+#include "app/main_form.h"
+#include "framework/dialogs.h"
+#include "framework/exception.h"
+#include "platform/platform.h"
+#include "sharing/killserv.h"
+
+namespace Main {
+
+namespace {
+
+// A completion that arrives after the form has gone (the process is ending) is dropped.
+void DeliverCompletion() {
+    if (Form1) Form1->ThreadDone(nullptr);
+}
+
+} // namespace
+
+void TForm1::StartWorker(int32_t Mode) {
+    // The handler goes in with the construction, so it is bound before the run can end.
+    try {
+        new KillServ::TKT(Mode, &SharingState, [](plat::TThread*) { DeliverCompletion(); });
+    } catch (const std::exception& e) {
+        // No thread, no completion: uncount it, or the controller would stay busy for good.
+        WorkerCount = 0;
+        throw fw::Exception(e.what());
+    }
+}
+
+bool TForm1::GetState() {
+    bool started = false;
+    if (WorkerCount == 0) {
+        WorkerCount = 1;
+        StartWorker(0);
+        PrevWorkerKind = LastWorkerKind;
+        LastWorkerKind = 0;
+        started = true;
+    }
+    RunAtStartup->SetChecked(GetAutoRun(AutoRunName) == 1);
+    WriteIni("Info", "LastState", StopStart->Caption() == "&Stop sharing" ? "off" : "on");
+    return started;
+}
+
+bool TForm1::ChangeState() {
+    FirstStartAutoRun();
+    if (WorkerCount != 0) return false;
+    WorkerCount = 1;
+    StartWorker(1);
+    PrevWorkerKind = LastWorkerKind;
+    LastWorkerKind = 1;
+    StateBeforeSwitch = ShownState;
+    ShownState = 2;
+
+    AnimateStateToFrame(2, 100);
+    PlayFrames(BlackLight, 2, 2, 100);
+    StartCycling(YellowHalf, 100);
+
+    TrayIcon1->SetHint(StateBeforeSwitch == 1 ? "Tarnwick\r\nDisableing sharing\r\nPlease wait..."
+                                              : "Tarnwick\r\nEnableing sharing\r\nPlease wait...");
+    TrayIcon1->RefreshIcon();
+    return true;
+}
+
+void TForm1::ThreadDone(TObject*) {
+    CompletionIdle = false;
+    WorkerCount -= 1;
+    if (WorkerCount == 0 && LastWorkerKind == 0) {
+        StopStart->SetEnabled(true);
+        StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
+
+        if (PrevWorkerKind == 1 && SharingState == StateBeforeSwitch) {
+            if (SharingState == 1)
+                fw::ShowError("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.");
+            else if (SharingState == 0)
+                fw::ShowError(
+                    "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.");
+        }
+
+        TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable"
+                                             : "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable");
+
+        if (FirstCompletion) {
+            TrayIcon1->SetEnabled(true);
+            TrayIcon1->SetIconVisible(true);
+            PlayFrames(Boom, 0, 13, 50);
+            PlayFrames(BoomLight, 13, 0, 50);
+            plat::Os().kernel->Sleep(50);
+            if (auto* light = StateList(SharingState)) PlayFrames(light, 2, 6, 50);
+            PlayCurrentFrames(5, 5, 75);
+            PlayCurrentFrames(4, 4, 100);
+            PlayCurrentFrames(3, 3, 125);
+            PlayCurrentFrames(4, 4, 200);
+            PlayCurrentFrames(5, 5, 100);
+            FirstCompletion = false;
+        } else {
+            AnimateStateToFrame(4, 100);
+            AnimateStateToFrame(2, 100);
+            PlayFrames(DeTre, 3, 3, 100);
+            if (auto* light = StateList(SharingState)) PlayFrames(light, 2, 1, 100);
+        }
+
+        PlayFrames(DeTre, SharingState, SharingState, 0);
+        ShownState = SharingState;
+        TrayIcon1->RefreshIcon();
+    }
+    CompletionIdle = true;
+}
+
+void TForm1::Timer1Timer(TObject*) {
+    if (WorkerCount == 0 && CompletionIdle && LastWorkerKind == 1) GetState();
+}
+
+void TForm1::TrayIcon1DblClick(TObject*) {
+    ChangeState();
+    StopStart->SetEnabled(false);
+}
+
+void TForm1::StopStartClick(TObject*) {
+    ChangeState();
+    StopStart->SetEnabled(false);
+}
+
+} // namespace Main

@@ -1,0 +1,181 @@
+// The main form's description, start-up and shut-down.
+#include "app/main_form.h"
+
+#include <algorithm>
+
+#include "app/images.h"
+#include "platform/platform.h"
+#include "sharing/killserv.h"
+
+namespace Main {
+
+int32_t SharingState = 0;
+int32_t ShownState = 0;
+int32_t WorkerCount = 0;
+int32_t LastWorkerKind = 0;
+int32_t PrevWorkerKind = 0;
+int32_t StateBeforeSwitch = 0;
+bool CompletionIdle = false;
+bool FirstCompletion = false;
+
+TForm1* Form1 = nullptr;
+
+void ResetUnitState() {
+    SharingState = ShownState = WorkerCount = LastWorkerKind = PrevWorkerKind = StateBeforeSwitch = 0;
+    CompletionIdle = FirstCompletion = false;
+}
+
+namespace {
+
+fw::TMenuItem* AddItem(TForm1* form, const char* name, const char* caption) {
+    auto* item = new fw::TMenuItem(form);
+    item->SetName(name);
+    item->SetCaption(caption);
+    form->PopupMenu1->Items()->Add(item);
+    return item;
+}
+
+fw::TImageList* MakeList(TForm1* form, images::FrameList list, int32_t size) {
+    auto* imageList = new fw::TImageList(form);
+    imageList->SetName(images::ListName(list));
+    imageList->SetImages(images::DrawFrames(list, size));
+    return imageList;
+}
+
+// The frames are drawn at the small-icon size the system asks for, so the lamp stays crisp
+// at every display scaling.
+int32_t FrameSize() {
+    const int32_t asked = plat::Os().user->GetSystemMetrics(plat::SM_CXSMICON);
+    return asked <= 0 ? 16 : std::clamp(asked, 16, 256);
+}
+
+} // namespace
+
+// What the form description holds, assigned in the order it is read.
+TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
+    SetName("Form1");
+    SetCaption("Tarnwick");
+    SetEnabled(false);
+    SetWindowState(fw::wsMinimized);
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnClose = [this](TObject* Sender, fw::TCloseAction& Action) { FormClose(Sender, Action); };
+
+    TrayIcon1 = new TrayIcon::TTrayIcon(this);
+    TrayIcon1->SetName("TrayIcon1");
+    TrayIcon1->SetCycleInterval(100);
+    TrayIcon1->SetHint("Tarnwick");
+    TrayIcon1->SetIconIndex(0);
+    TrayIcon1->OnDblClick = [this](TObject* Sender) { TrayIcon1DblClick(Sender); };
+    TrayIcon1->OnStartup = [this](TObject* Sender, bool& Show) { TrayIcon1Startup(Sender, Show); };
+
+    PopupMenu1 = new fw::TPopupMenu(this);
+    PopupMenu1->SetName("PopupMenu1");
+    Savestate = AddItem(this, "Savestate", "Save last state");
+    Savestate->SetVisible(false);
+    Savestate->OnClick = [this](TObject* Sender) { SavestateClick(Sender); };
+    RunAtStartup = AddItem(this, "RunAtStartup", "Run at startup");
+    RunAtStartup->OnClick = [this](TObject* Sender) { RunAtStartupClick(Sender); };
+    ExitMenu = AddItem(this, "ExitMenu", "Quit");
+    ExitMenu->OnClick = [this](TObject* Sender) { ExitMenuClick(Sender); };
+    Help = AddItem(this, "Help", "Help");
+    Help->OnClick = [this](TObject* Sender) { HelpClick(Sender); };
+    StopStart = AddItem(this, "StopStart", "Stop sharing");
+    StopStart->OnClick = [this](TObject* Sender) { StopStartClick(Sender); };
+
+    Timer1 = new fw::TTimer(this);
+    Timer1->SetName("Timer1");
+    Timer1->OnTimer = [this](TObject* Sender) { Timer1Timer(Sender); };
+
+    CreateImageLists();
+
+    // References to other components are resolved once the whole description has been read.
+    TrayIcon1->SetPopupMenu(PopupMenu1);
+    TrayIcon1->SetIconList(Boom);
+}
+
+TForm1::~TForm1() {
+    // A worker completion that arrives while the form goes must not reach it.
+    if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::CreateImageLists() {
+    const int32_t size = FrameSize();
+    DeTre = MakeList(this, images::FrameList::DeTre, size);
+    YellowHalf = MakeList(this, images::FrameList::YellowHalf, size);
+    YellowFul = MakeList(this, images::FrameList::YellowFul, size);
+    RedFul = MakeList(this, images::FrameList::RedFul, size);
+    GreenFul = MakeList(this, images::FrameList::GreenFul, size);
+    Boom = MakeList(this, images::FrameList::Boom, size);
+    BoomLight = MakeList(this, images::FrameList::BoomLight, size);
+    BlackLight = MakeList(this, images::FrameList::BlackLight, size);
+}
+
+void TForm1::TrayIcon1Startup(TObject*, bool& ShowMainForm) { ShowMainForm = false; }
+
+void TForm1::FormCreate(TObject*) {
+    FirstCompletion = true;
+
+    // Relative paths (code.ini, srvStat.txt) resolve against the program's own folder,
+    // whatever folder it was started from.
+    std::string folder = plat::Os().kernel->GetModuleFileNameA();
+    const auto cut = folder.find_last_of("\\/:");
+    folder.erase(cut == std::string::npos ? 0 : cut + 1);
+    plat::Os().kernel->SetCurrentDirectoryA(folder.c_str());
+
+    ShownState = 2;
+    TrayIcon1->SetEnabled(false);
+    TrayIcon1->SetIconVisible(false);
+    TrayIcon1->SetHint("Tarnwick\r\nProgram is starting\r\nPlease wait...");
+    CompletionIdle = true;
+    FirstStartAutoRun();
+    StartTarnwick();
+}
+
+void TForm1::StartTarnwick() {
+    TrayIcon1->SetIconIndex(2);
+    TrayIcon1->SetIconVisible(true);
+    Hide();
+    GetState();
+    Savestate->SetChecked(ReadIni("Info", "SaveState", "no") == "yes");
+    if (Savestate->Checked()) {
+        // The start-up query is still counted here, so ChangeState refuses: sharing is left
+        // as it was found.
+        const std::string last = ReadIni("Info", "LastState", "");
+        if ((StopStart->Caption() == "Stop sharing" && last == "on") ||
+            (StopStart->Caption() == "Start sharing" && last == "off"))
+            ChangeState();
+    }
+}
+
+void TForm1::ExitMenuClick(TObject*) { Close(); }
+
+void TForm1::FormClose(TObject*, fw::TCloseAction&) {
+    if (TrayIcon1->IconList() == DeTre) {
+        if (auto* light = StateList(TrayIcon1->IconIndex())) PlayFrames(light, 1, 2, 150);
+        PlayFrames(DeTre, 3, 3, 150);
+    } else {
+        AnimateToFrame(CurrentIconList(), 4, 100);
+        PlayCurrentFrames(1, 2, 150);
+        PlayFrames(DeTre, 3, 3, 150);
+    }
+    PlayFrames(BoomLight, 0, 13, 50);
+    PlayFrames(Boom, 13, 0, 35);
+}
+
+int RunProgram() {
+    TrayIcon::UnitInitialization();
+    int code = 0;
+    {
+        fw::TApplication application;
+        application.SetTitle("Tarnwick");
+        application.CreateForm(Form1);
+        application.Run();
+        // The form and its tray icon go with the application; a completion that comes in
+        // meanwhile finds no form.
+        Form1 = nullptr;
+    }
+    TrayIcon::UnitFinalization();
+    return code;
+}
+
+} // namespace Main

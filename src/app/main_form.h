@@ -1,0 +1,104 @@
+#pragma once
+// The hidden main form: start-up and shut-down, the sharing state controller, the lamp
+// animation and the settings commands.
+#include <cstdint>
+#include <string>
+
+#include "framework/extctrls.h"
+#include "framework/forms.h"
+#include "framework/imglist.h"
+#include "framework/menus.h"
+#include "trayicon/tray_icon.h"
+
+namespace Main {
+
+using fw::TObject;
+
+// Controller state, one set for the process (zero when the program is loaded).
+extern int32_t SharingState;      // outcome of the latest query: 1 enabled, 0 disabled
+extern int32_t ShownState;        // what the icon shows; 2 while starting or switching
+extern int32_t WorkerCount;       // workers started and not yet completed (0 or 1)
+extern int32_t LastWorkerKind;    // 1 switch, 0 query
+extern int32_t PrevWorkerKind;    // LastWorkerKind before the latest start
+extern int32_t StateBeforeSwitch; // ShownState when the latest switch started
+extern bool CompletionIdle;       // false while ThreadDone runs
+extern bool FirstCompletion;      // true until the start-up query has been shown
+
+// Back to the values of a freshly loaded program (tests start each case from there).
+void ResetUnitState();
+
+inline constexpr const char* IniFile = "./code.ini";
+inline constexpr const char* RunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* MarkerKey = "Software\\Tarnwick";
+inline constexpr const char* AutoRunName = "Tarnwick";
+
+class TForm1 : public fw::TForm {
+  public:
+    explicit TForm1(fw::TComponent* AOwner);
+    ~TForm1() override;
+
+    TrayIcon::TTrayIcon* TrayIcon1 = nullptr;
+    fw::TPopupMenu* PopupMenu1 = nullptr;
+    fw::TMenuItem* Savestate = nullptr;
+    fw::TMenuItem* RunAtStartup = nullptr;
+    fw::TMenuItem* ExitMenu = nullptr;
+    fw::TMenuItem* Help = nullptr;
+    fw::TMenuItem* StopStart = nullptr;
+    fw::TTimer* Timer1 = nullptr;
+    fw::TImageList* DeTre = nullptr;
+    fw::TImageList* YellowHalf = nullptr;
+    fw::TImageList* YellowFul = nullptr;
+    fw::TImageList* RedFul = nullptr;
+    fw::TImageList* GreenFul = nullptr;
+    fw::TImageList* Boom = nullptr;
+    fw::TImageList* BoomLight = nullptr;
+    fw::TImageList* BlackLight = nullptr;
+
+    // Start-up and shut-down
+    void TrayIcon1Startup(TObject* Sender, bool& ShowMainForm);
+    void FormCreate(TObject* Sender);
+    void StartTarnwick();
+    void ExitMenuClick(TObject* Sender);
+    void FormClose(TObject* Sender, fw::TCloseAction& Action);
+
+    // Controller
+    bool GetState();
+    bool ChangeState();
+    void ThreadDone(TObject* Sender);
+    void Timer1Timer(TObject* Sender);
+    void TrayIcon1DblClick(TObject* Sender);
+    void StopStartClick(TObject* Sender);
+
+    // Animation
+    void PlayFrames(fw::TCustomImageList* List, int32_t From, int32_t To, int32_t Delay);
+    void PlayCurrentFrames(int32_t From, int32_t To, int32_t Delay);
+    void AnimateToFrame(fw::TCustomImageList* List, int32_t Target, int32_t Delay);
+    void AnimateStateToFrame(int32_t Target, int32_t Delay);
+    fw::TCustomImageList* CurrentIconList();
+    void StartCycling(fw::TCustomImageList* List, uint32_t Interval);
+    // The light list of a sharing state, or null when the state has none.
+    fw::TCustomImageList* StateList(int32_t State);
+
+    // Settings, autostart and help
+    int32_t GetAutoRun(const std::string& Name);
+    void SetAutoRun(const std::string& Name, const std::string& Path, int32_t Mode);
+    void FirstStartAutoRun();
+    void RunAtStartupClick(TObject* Sender);
+    void SavestateClick(TObject* Sender);
+    void HelpClick(TObject* Sender);
+    // The autostart command line for the program in the current directory.
+    std::string AutoRunPath();
+
+  private:
+    void CreateImageLists();
+    void StartWorker(int32_t Mode);
+    void WriteIni(const char* Section, const char* Key, const std::string& Value);
+    std::string ReadIni(const char* Section, const char* Key, const char* Default);
+};
+
+extern TForm1* Form1;
+
+// The program: application object, main form, message loop. Returns the exit code.
+int RunProgram();
+
+} // namespace Main

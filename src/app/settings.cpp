@@ -1,0 +1,160 @@
+// code.ini, the autostart entry, the first-start set-up and the help page.
+#include <cstring>
+#include <vector>
+
+#include "app/main_form.h"
+#include "framework/dialogs.h"
+#include "framework/exception.h"
+#include "platform/handles.h"
+#include "platform/platform.h"
+
+namespace Main {
+
+namespace {
+
+using plat::unique_hkey;
+
+// Reads a string value; false when the value is missing or cannot be read. A value of any
+// other type raises, as an autostart entry that is not a string cannot be judged.
+bool ReadStringValue(plat::HKEY key, const char* name, std::string& out) {
+    auto& reg = *plat::Os().registry;
+    // The value may grow between the size query and the read; ask again a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        plat::DWORD type = 0;
+        plat::DWORD size = 0;
+        if (reg.RegQueryValueExA(key, name, &type, nullptr, &size) != plat::ERROR_SUCCESS) return false;
+        if (type != plat::REG_SZ && type != plat::REG_EXPAND_SZ)
+            throw fw::Exception(std::string("Invalid data type for '") + name + "'");
+        std::vector<uint8_t> data(size + 1, 0);
+        plat::DWORD got = size;
+        const plat::LONG r = reg.RegQueryValueExA(key, name, &type, data.data(), &got);
+        if (r == plat::ERROR_MORE_DATA) continue;
+        if (r != plat::ERROR_SUCCESS) return false;
+        data.resize(std::min<size_t>(got, size) + 1, 0);
+        out.assign(reinterpret_cast<const char*>(data.data()), strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string TForm1::ReadIni(const char* Section, const char* Key, const char* Default) {
+    std::vector<char> buffer(2048, 0);
+    const plat::DWORD n = plat::Os().files->GetPrivateProfileStringA(Section, Key, Default, buffer.data(),
+                                                                      static_cast<plat::DWORD>(buffer.size()), IniFile);
+    return std::string(buffer.data(), std::min<size_t>(n, buffer.size() - 1));
+}
+
+void TForm1::WriteIni(const char* Section, const char* Key, const std::string& Value) {
+    if (!plat::Os().files->WritePrivateProfileStringA(Section, Key, Value.c_str(), IniFile))
+        throw fw::Exception(std::string("Unable to write to ") + IniFile);
+}
+
+int32_t TForm1::GetAutoRun(const std::string& Name) {
+    unique_hkey key;
+    if (plat::Os().registry->RegOpenKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
+        plat::ERROR_SUCCESS)
+        return 2;
+    std::string value;
+    return ReadStringValue(key.get(), Name.c_str(), value) && !value.empty() ? 1 : 2;
+}
+
+void TForm1::SetAutoRun(const std::string& Name, const std::string& Path, int32_t Mode) {
+    auto& reg = *plat::Os().registry;
+    unique_hkey key;
+    if (Mode == 1) {
+        const std::string failed = "Failed to set data for '" + Name + "'";
+        plat::DWORD disposition = 0;
+        if (reg.RegCreateKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put(), &disposition) !=
+            plat::ERROR_SUCCESS)
+            throw fw::Exception(failed);
+        if (reg.RegSetValueExA(key.get(), Name.c_str(), plat::REG_SZ, reinterpret_cast<const uint8_t*>(Path.c_str()),
+                               static_cast<plat::DWORD>(Path.size() + 1)) != plat::ERROR_SUCCESS)
+            throw fw::Exception(failed);
+        return;
+    }
+    // Nothing to delete when the key itself is missing.
+    if (reg.RegOpenKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) != plat::ERROR_SUCCESS)
+        return;
+    reg.RegDeleteValueA(key.get(), Name.c_str());
+}
+
+std::string TForm1::AutoRunPath() {
+    std::string path = plat::Os().kernel->GetCurrentDirectoryA() + "\\Tarnwick.exe";
+    // Unquoted, a folder with blanks lets a planted C:\Program.exe run at every logon.
+    if (path.find(' ') != std::string::npos) path = "\"" + path + "\"";
+    return path;
+}
+
+void TForm1::FirstStartAutoRun() {
+    // Best effort: a registry that refuses us must not keep the icon from coming up.
+    try {
+        auto& reg = *plat::Os().registry;
+        unique_hkey key;
+        plat::DWORD disposition = 0;
+        if (reg.RegCreateKeyExA(plat::HKEY_CURRENT_USER, MarkerKey, 0, plat::KEY_ALL_ACCESS, key.put(),
+                                &disposition) != plat::ERROR_SUCCESS)
+            return;
+        std::string marker;
+        try {
+            ReadStringValue(key.get(), "Run", marker);
+        } catch (const fw::Exception&) {
+            return; // a marker of another type is still a marker
+        }
+        if (!marker.empty()) return;
+        static const char yes[] = "Yes";
+        if (reg.RegSetValueExA(key.get(), "Run", plat::REG_SZ, reinterpret_cast<const uint8_t*>(yes), sizeof yes) !=
+            plat::ERROR_SUCCESS)
+            return;
+        SetAutoRun(AutoRunName, AutoRunPath(), 1);
+        if (GetAutoRun(AutoRunName) == 1) RunAtStartup->SetChecked(true);
+    } catch (const fw::Exception&) {
+    }
+}
+
+void TForm1::RunAtStartupClick(TObject*) {
+    if (RunAtStartup->Checked()) {
+        if (GetAutoRun(AutoRunName) == 1) {
+            SetAutoRun(AutoRunName, {}, 2);
+            if (GetAutoRun(AutoRunName) == 2)
+                RunAtStartup->SetChecked(false);
+            else
+                fw::ShowError("Unable to set Tarnwick not to start with windows.");
+        } else {
+            RunAtStartup->SetChecked(false);
+        }
+    } else {
+        if (GetAutoRun(AutoRunName) == 1) {
+            RunAtStartup->SetChecked(true);
+        } else {
+            SetAutoRun(AutoRunName, AutoRunPath(), 1);
+            if (GetAutoRun(AutoRunName) == 1)
+                RunAtStartup->SetChecked(true);
+            else
+                fw::ShowError("Unable to configure Tarnwick to startup with windows.");
+        }
+    }
+}
+
+void TForm1::SavestateClick(TObject*) {
+    if (Savestate->Checked()) {
+        Savestate->SetChecked(false);
+        WriteIni("Info", "SaveState", "no");
+    } else {
+        Savestate->SetChecked(true);
+        WriteIni("Info", "SaveState", "yes");
+    }
+}
+
+void TForm1::HelpClick(TObject*) {
+    std::string path = plat::Os().kernel->GetModuleFileNameA();
+    const auto cut = path.find_last_of("\\:");
+    path.erase(cut == std::string::npos ? 0 : cut + 1);
+    path += "main.html";
+    // A missing page is left alone, so the shell shows no box of its own either.
+    if (!plat::Os().files->FileExists(path)) return;
+    plat::Os().shell->ShellExecuteA(0, "open", path.c_str(), nullptr, nullptr, plat::SW_SHOWNORMAL);
+}
+
+} // namespace Main

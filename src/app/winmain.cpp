@@ -1,0 +1,24 @@
+// The program entry on Windows.
+#include <windows.h>
+
+#include <mutex>
+
+#include "app/main_form.h"
+#include "platform/win32/win32_platform.h"
+#include "sharing/killserv.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // DLLs the program loads by name come from the system folder only, never from beside it.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    int code = 0;
+    {
+        win32::Win32Platform platform;
+        code = Main::RunProgram();
+        // A worker still running is not waited for (a stop can take minutes); the process
+        // ends once it is not in the middle of writing srvStat.txt. Services it had already
+        // stopped are recorded there, so the next start brings them back.
+        std::lock_guard<std::mutex> lock(KillServ::StatusFileLock());
+        if (Main::WorkerCount > 0) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+    }
+    return code;
+}

@@ -1,0 +1,271 @@
+#include <algorithm>
+
+#include "app_fixture.h"
+
+namespace {
+
+const char* const StartingTip = "Tarnwick\r\nProgram is starting\r\nPlease wait...";
+const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
+const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
+const char* const UnableToStop =
+    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
+const char* const UnableToStart =
+    "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.";
+
+class Controller : public TarnwickTest {
+  protected:
+    Controller() {
+        os.services.Add("lanmanserver").Running();
+        os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
+    }
+    // Double click, then let the switch worker, the next tick and the verifying query run.
+    // Runs the queued worker and its completion without pumping: no timer tick comes between.
+    void RunWorkerOnly() {
+        os.threads.Hold(false);
+        os.threads.RunPending();
+        os.threads.Hold(true);
+    }
+    void SwitchAndVerify() {
+        DoubleClick();
+        os.user.RunFor(3000);
+    }
+};
+
+TEST_F(Controller, StartupShowsTheSparkWithTheStartingTipAndIgnoresTheMouseUntilTheQueryIsIn) {
+    Start();
+    EXPECT_EQ(Shown(), "Boom[2]");
+    EXPECT_EQ(Tip(), StartingTip);
+    EXPECT_FALSE(form->TrayIcon1->Enabled());
+    EXPECT_EQ(Main::ShownState, 2);
+    EXPECT_EQ(Main::WorkerCount, 1);
+
+    os.user.ChooseNextPopupItem("Quit");
+    os.shell.PostCallback(form->TrayIcon1->TrayIconId(), 0x204);
+    os.shell.PostCallback(form->TrayIcon1->TrayIconId(), 0x203);
+    // Nothing ran yet: the callbacks wait in the queue behind the start-up query.
+    EXPECT_TRUE(os.user.Popups().empty());
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(Controller, FirstResultPlaysTheExplosionAndLightsTheMeasuredLampInAboutTwoSeconds) {
+    Start();
+    const size_t before = frames.size();
+    const uint64_t t0 = os.kernel.GetTickCount64();
+    os.user.RunFor(1);
+    const uint64_t took = os.kernel.GetTickCount64() - t0;
+
+    const auto expected = Frames("Boom", 0, 13) + Frames("BoomLight", 0, 0) + Frames("BoomLight", 13, 0) +
+                          Frames("GreenFul", 0, 0) + Frames("GreenFul", 2, 6) + Frames("GreenFul", 0, 0) +
+                          Frames("GreenFul", 5, 5) + Frames("GreenFul", 0, 0) + Frames("GreenFul", 4, 4) +
+                          Frames("GreenFul", 0, 0) + Frames("GreenFul", 3, 3) + Frames("GreenFul", 0, 0) +
+                          Frames("GreenFul", 4, 4) + Frames("GreenFul", 0, 0) + Frames("GreenFul", 5, 5) +
+                          Frames("DeTre", 0, 1);
+    EXPECT_EQ(FramesSince(before), expected);
+    EXPECT_GE(took, 2300u);
+    EXPECT_LT(took, 2400u);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
+    EXPECT_TRUE(form->StopStart->Enabled());
+    EXPECT_TRUE(form->TrayIcon1->Enabled());
+    EXPECT_EQ(Main::ShownState, 1);
+    EXPECT_FALSE(Main::FirstCompletion);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Controller, StartupWithSharingOffRestsOnRedAndNeverComplains) {
+    os.services.SetState("lanmanserver", plat::SERVICE_STOPPED);
+    os.services.SetState("Browser", plat::SERVICE_STOPPED);
+    StartAndSettle();
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(Tip(), DisabledTip);
+    EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
+    EXPECT_TRUE(Boxes().empty());
+    // The start-up query writes "on" whatever it finds: the caption still reads the design text.
+    EXPECT_NE(File("code.ini").find("LastState=on"), std::string::npos);
+}
+
+TEST_F(Controller, DoubleClickDimsTheLampPulsesYellowAndAnnouncesTheChange) {
+    StartAndSettle();
+    const size_t before = frames.size();
+    os.threads.Hold(true);
+    DoubleClick();
+    EXPECT_EQ(FramesSince(before), Frames("GreenFul", 0, 0) + Frames("GreenFul", 3, 2) + Frames("BlackLight", 0, 0) +
+                                       Frames("BlackLight", 2, 2) + Frames("YellowHalf", 0, 0));
+    EXPECT_EQ(Tip(), "Tarnwick\r\nDisableing sharing\r\nPlease wait...");
+    EXPECT_FALSE(form->StopStart->Enabled());
+    EXPECT_EQ(Main::ShownState, 2);
+    EXPECT_EQ(Main::StateBeforeSwitch, 1);
+
+    // While the worker runs the lamp pulses 0, 1, 2, 3, 0 at 100 ms steps.
+    std::vector<std::string> pulse;
+    for (int i = 0; i < 5; ++i) {
+        os.user.RunFor(100);
+        pulse.push_back(Shown());
+    }
+    EXPECT_EQ(pulse, Frames("YellowHalf", 1, 3) + Frames("YellowHalf", 0, 1));
+}
+
+TEST_F(Controller, SwitchOffStopsDependentsThenServerAndTheVerifyingQueryShowsRed) {
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(Tip(), DisabledTip);
+    EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
+    EXPECT_TRUE(form->StopStart->Enabled());
+    EXPECT_TRUE(Boxes().empty());
+    // Written when the verifying query started, while the caption still showed the old state.
+    EXPECT_NE(File("code.ini").find("LastState=off"), std::string::npos);
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_EQ(Main::LastWorkerKind, 0);
+}
+
+TEST_F(Controller, LaterResultWalksTheYellowDownDarkensAndLightsTheNewColour) {
+    StartAndSettle();
+    os.threads.Hold(true);
+    DoubleClick();
+    os.user.RunFor(200); // the pulse has stepped to YellowHalf[2]
+    RunWorkerOnly();     // the switch worker ends: nothing visible changes
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_EQ(Shown(), "YellowHalf[2]");
+    const size_t before = frames.size();
+    os.threads.Hold(false);
+    os.user.RunFor(1000); // the tick starts the verifying query, which completes
+    auto got = FramesSince(before);
+    // The pulse steps on until the tick; the walk starts from the index it had then, read
+    // as a frame of YellowFul: up to 4, down to 2, dark, the new colour at pinpoint and
+    // small, and the resting lamp.
+    const auto first = std::find(got.begin(), got.end(), "YellowFul[0]");
+    ASSERT_NE(first, got.end());
+    ASSERT_NE(first, got.begin());
+    const std::string pulse = *(first - 1);
+    ASSERT_EQ(pulse.rfind("YellowHalf[", 0), 0u);
+    const int c = pulse[11] - '0';
+    const int from = c == 1 ? 3 : c == 0 ? 4 : c;
+    got.erase(got.begin(), first);
+    auto expected = Frames("YellowFul", 0, 0) + Frames("YellowFul", from, 4) + Frames("YellowFul", 0, 0) +
+                    Frames("YellowFul", 4, 2) + Frames("DeTre", 0, 0) + Frames("DeTre", 3, 3) +
+                    Frames("RedFul", 0, 0) + Frames("RedFul", 2, 1) + Frames("DeTre", 0, 0);
+    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(Tip(), DisabledTip);
+}
+
+TEST_F(Controller, SwitchOnStartsTheRecordedDependentsAndTheServerAndKeepsTheRecord) {
+    StartAndSettle();
+    SwitchAndVerify();
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Controller, ASwitchThatDidNotTakeEffectSaysSoAndTheLightStaysTruthful) {
+    os.services.Add("lanmanserver").Running().RefusesControl(plat::ERROR_ACCESS_DENIED);
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
+    EXPECT_EQ(os.user.MessageBoxes().back().Caption, "Error");
+    EXPECT_EQ(os.user.MessageBoxes().back().Type & 0xF0u, plat::MB_ICONERROR);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
+}
+
+TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStart) {
+    os.services.Add("lanmanserver").Stopped().RefusesStart(plat::ERROR_SERVICE_DISABLED);
+    os.services.SetState("Browser", plat::SERVICE_STOPPED);
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
+}
+
+TEST_F(Controller, DoubleClicksWhileAWorkerIsCountedAreRefusedSilently) {
+    StartAndSettle();
+    os.threads.Hold(true);
+    DoubleClick();
+    const int started = os.threads.StartedCount();
+    DoubleClick(); // switching: refused
+    EXPECT_EQ(os.threads.StartedCount(), started);
+    EXPECT_EQ(Main::StateBeforeSwitch, 1);
+    EXPECT_FALSE(form->StopStart->Enabled());
+    os.threads.Hold(false);
+    os.user.RunFor(3000);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Controller, ASecondSwitchInTheGapBeforeTheTickIsAcceptedAndCannotComplain) {
+    StartAndSettle();
+    os.threads.Hold(true);
+    DoubleClick();
+    os.user.RunFor(200);
+    RunWorkerOnly(); // switch worker done; the verifying query waits for the tick
+    ASSERT_EQ(Main::WorkerCount, 0);
+    ASSERT_EQ(Main::LastWorkerKind, 1);
+    DoubleClick();
+    EXPECT_EQ(Main::StateBeforeSwitch, 2);
+    EXPECT_EQ(Tip(), "Tarnwick\r\nEnableing sharing\r\nPlease wait...");
+    os.threads.Hold(false);
+    os.user.RunFor(5000);
+    // Off and on again: sharing is back and nothing was reported.
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Controller, TheMenuCommandSwitchesLikeADoubleClickAndIsGreyedMeanwhile) {
+    StartAndSettle();
+    os.threads.Hold(true);
+    ChooseFromMenu("&Stop sharing");
+    EXPECT_FALSE(form->StopStart->Enabled());
+    EXPECT_EQ(Main::LastWorkerKind, 1);
+    os.threads.Hold(false);
+    os.user.RunFor(3000);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
+    EXPECT_TRUE(form->StopStart->Enabled());
+}
+
+TEST_F(Controller, AWorkerThatCannotBeStartedIsReportedAndLeavesTheControllerFree) {
+    StartAndSettle();
+    os.threads.FailNextStart();
+    DoubleClick();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("Thread creation error", 0), 0u);
+    EXPECT_EQ(Main::WorkerCount, 0);
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+}
+
+TEST_F(Controller, AWorkerRefusedEverythingStillEndsAndTheControllerNeverStaysBusy) {
+    os.services.FailOpenManager(plat::ERROR_ACCESS_DENIED);
+    StartAndSettle();
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    SwitchAndVerify();
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_TRUE(form->StopStart->Enabled());
+}
+
+TEST_F(Controller, AnUnwritableIniIsReportedAtStartupAndTheIconStillComesToLife) {
+    os.files.SetReadOnly(std::string(Folder) + "\\code.ini");
+    StartAndSettle();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to write to ./code.ini"});
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_TRUE(form->TrayIcon1->Enabled());
+}
+
+} // namespace
