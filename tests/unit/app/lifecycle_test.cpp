@@ -1,0 +1,185 @@
+#include "app_fixture.h"
+
+namespace {
+
+class Lifecycle : public TarnwickTest {
+  protected:
+    Lifecycle() { os.services.Add("lanmanserver").Running(); }
+    std::string Value(const char* key, const char* name) const {
+        const auto* v = os.registry.FindValue(plat::HKEY_CURRENT_USER, key, name);
+        if (!v) return "<missing>";
+        std::string text(v->data.begin(), v->data.end());
+        return text.substr(0, text.find('\0'));
+    }
+    std::string RunValue() const { return Value(Main::RunKey, "Tarnwick"); }
+    void DeleteValue(const char* key, const char* name) {
+        plat::HKEY h = 0;
+        ASSERT_EQ(os.registry.RegOpenKeyExA(plat::HKEY_CURRENT_USER, key, 0, plat::KEY_ALL_ACCESS, &h), 0);
+        os.registry.RegDeleteValueA(h, name);
+        os.registry.RegCloseKey(h);
+    }
+};
+
+TEST_F(Lifecycle, StartedFromAnotherFolderTheProgramKeepsItsFilesInItsOwnFolder) {
+    StartAndSettle();
+    EXPECT_EQ(os.kernel.GetCurrentDirectoryA(), Folder);
+    EXPECT_NE(File("code.ini").find("[Info]"), std::string::npos);
+    EXPECT_FALSE(os.files.Get("C:\\Windows\\System32\\code.ini").has_value());
+}
+
+TEST_F(Lifecycle, QuitFromTheRestingGreenLampDimsDarkensExplodesAndRemovesTheIcon) {
+    StartAndSettle();
+    const size_t before = frames.size();
+    const uint64_t t0 = os.kernel.GetTickCount64();
+    ChooseFromMenu("Quit");
+    const uint64_t took = os.kernel.GetTickCount64() - t0;
+    EXPECT_EQ(FramesSince(before), Frames("GreenFul", 0, 2) + Frames("DeTre", 0, 0) + Frames("DeTre", 3, 3) +
+                                       Frames("BoomLight", 0, 13) + Frames("Boom", 0, 0) + Frames("Boom", 13, 0));
+    EXPECT_GE(took, 1640u);
+    EXPECT_LT(took, 1700u);
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_EQ(Shown(), "Boom[0]");
+    const plat::UINT id = form->TrayIcon1->TrayIconId();
+    app.reset();
+    EXPECT_EQ(os.shell.FindIcon(id), nullptr);
+    EXPECT_EQ(os.shell.Calls().back().Operation, 2u);
+}
+
+TEST_F(Lifecycle, QuitWhileTheLampPulsesWalksTheYellowToNormalFirst) {
+    StartAndSettle();
+    os.threads.Hold(true);
+    DoubleClick();
+    os.user.RunFor(300); // the pulse shows YellowHalf[3]
+    ASSERT_EQ(Shown(), "YellowHalf[3]");
+    const size_t before = frames.size();
+    ChooseFromMenu("Quit");
+    EXPECT_EQ(FramesSince(before), Frames("YellowFul", 0, 0) + Frames("YellowFul", 3, 4) + Frames("YellowFul", 0, 2) +
+                                       Frames("DeTre", 0, 0) + Frames("DeTre", 3, 3) + Frames("BoomLight", 0, 13) +
+                                       Frames("Boom", 0, 0) + Frames("Boom", 13, 0));
+    EXPECT_TRUE(app->Terminated());
+}
+
+TEST_F(Lifecycle, AWorkerThatEndsAfterTheFormHasGoneFindsNoFormAndTheRecordIsWhole) {
+    os.services.Add("Browser").Running().DependsOn({"lanmanserver"});
+    StartAndSettle();
+    os.threads.Hold(true);
+    DoubleClick();
+    ChooseFromMenu("Quit");
+    app.reset();
+    // The switch worker runs to its end with nobody left to tell.
+    os.threads.Hold(false);
+    EXPECT_EQ(os.threads.RunPending(), 1);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
+}
+
+TEST_F(Lifecycle, SaveStateYesChecksTheHiddenItemAndOtherSpellingsDoNot) {
+    os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nSaveState=yes\r\nLastState=on\r\n");
+    StartAndSettle();
+    EXPECT_TRUE(form->Savestate->Checked());
+    EXPECT_FALSE(form->Savestate->Visible());
+    // The restore request at start-up meets the counted start-up query: sharing stays on.
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.threads.StartedCount(), 1);
+}
+
+TEST_F(Lifecycle, SaveStateWithACapitalIsNotSet) {
+    os.files.Put(std::string(Folder) + "\\code.ini", "[info]\r\nsavestate=Yes\r\n");
+    StartAndSettle();
+    EXPECT_FALSE(form->Savestate->Checked());
+}
+
+TEST_F(Lifecycle, SaveLastStateTogglesItsMarkAndWritesYesOrNo) {
+    StartAndSettle();
+    form->SavestateClick(nullptr);
+    EXPECT_TRUE(form->Savestate->Checked());
+    EXPECT_NE(File("code.ini").find("SaveState=yes"), std::string::npos);
+    form->SavestateClick(nullptr);
+    EXPECT_FALSE(form->Savestate->Checked());
+    EXPECT_NE(File("code.ini").find("SaveState=no"), std::string::npos);
+    EXPECT_NE(File("code.ini").find("LastState=on"), std::string::npos);
+}
+
+TEST_F(Lifecycle, FirstStartRegistersAutostartOnceWithTheFolderQuotedForItsBlank) {
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(Value(Main::MarkerKey, "Run"), "Yes");
+    EXPECT_TRUE(form->RunAtStartup->Checked());
+
+    // Removed by hand and started again: it does not come back.
+    app.reset();
+    DeleteValue(Main::RunKey, "Tarnwick");
+    Main::ResetUnitState();
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "<missing>");
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+}
+
+TEST_F(Lifecycle, AFolderWithoutBlanksOrAtADriveRootIsWrittenAsItIs) {
+    os.kernel.SetModuleFileName("C:\\Tools\\tw.exe");
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "C:\\Tools\\Tarnwick.exe");
+    app.reset();
+
+    DeleteValue(Main::MarkerKey, "Run");
+    os.kernel.SetModuleFileName("D:\\Tarnwick.exe");
+    Main::ResetUnitState();
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "D:\\\\Tarnwick.exe");
+}
+
+TEST_F(Lifecycle, RunAtStartupFollowsTheRegistryBeforeWriting) {
+    StartAndSettle();
+    ASSERT_TRUE(form->RunAtStartup->Checked());
+    ChooseFromMenu("Run at startup"); // checked: delete
+    EXPECT_EQ(RunValue(), "<missing>");
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+    ChooseFromMenu("Run at startup"); // clear: write
+    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_TRUE(form->RunAtStartup->Checked());
+
+    // Removed outside the program while checked: a click only clears the mark.
+    DeleteValue(Main::RunKey, "Tarnwick");
+    ChooseFromMenu("Run at startup");
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+    EXPECT_EQ(RunValue(), "<missing>");
+
+    // Present but empty counts as not registered: a click writes the full path.
+    os.registry.SetString(plat::HKEY_CURRENT_USER, Main::RunKey, "Tarnwick", "");
+    ChooseFromMenu("Run at startup");
+    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Lifecycle, TheRunAtStartupMarkFollowsOutsideChangesAtEveryQuery) {
+    os.services.Add("Browser").Running().DependsOn({"lanmanserver"});
+    StartAndSettle();
+    DeleteValue(Main::RunKey, "Tarnwick");
+    DoubleClick();
+    os.user.RunFor(3000);
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+}
+
+TEST_F(Lifecycle, HelpOpensThePageBesideTheProgramAndNothingWhenItIsMissing) {
+    StartAndSettle();
+    ChooseFromMenu("Help");
+    EXPECT_TRUE(os.shell.Executed().empty());
+    EXPECT_TRUE(Boxes().empty());
+
+    os.files.Put(std::string(Folder) + "\\main.html", "<html></html>");
+    ChooseFromMenu("Help");
+    ASSERT_EQ(os.shell.Executed().size(), 1u);
+    EXPECT_EQ(os.shell.Executed()[0].Operation, "open");
+    EXPECT_EQ(os.shell.Executed()[0].File, "C:\\Program Files\\Tarnwick\\main.html");
+    EXPECT_EQ(os.shell.Executed()[0].ShowCmd, 1);
+}
+
+TEST_F(Lifecycle, TheMenuShowsItsFourVisibleItemsInOrder) {
+    StartAndSettle();
+    ChooseFromMenu("");
+    ASSERT_FALSE(os.user.Popups().empty());
+    EXPECT_EQ(os.user.Popups().back().Captions(),
+              (std::vector<std::string>{"Run at startup", "Quit", "Help", "&Stop sharing"}));
+}
+
+} // namespace
