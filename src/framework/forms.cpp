@@ -73,12 +73,14 @@ plat::HWND TWinControl::Handle() {
 plat::HWND TWinControl::CreateHandle() {
     return plat::Os().user->CreateWindowExA(
         0, Name().c_str(), plat::WS_POPUP, 0,
-        GuardedWndProc(
-            [this](plat::HWND, plat::UINT m, plat::WPARAM w, plat::LPARAM l) { return WndProc(m, w, l); }));
+        GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
+            return WndProc(h, m, w, l);
+        }));
 }
 
-plat::LRESULT TWinControl::WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) {
-    return plat::Os().user->DefWindowProcA(handle_, Msg, wParam, lParam);
+plat::LRESULT TWinControl::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                   plat::LPARAM lParam) {
+    return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
 }
 
 void TWinControl::DestroyHandle() {
@@ -135,13 +137,14 @@ void TForm::SetVisible(bool visible) {
 plat::HWND TForm::CreateHandle() {
     const plat::HWND h = plat::Os().user->CreateWindowExA(
         0, caption_.c_str(), plat::WS_POPUP | plat::WS_CAPTION | plat::WS_SYSMENU, 0,
-        GuardedWndProc(
-            [this](plat::HWND, plat::UINT m, plat::WPARAM w, plat::LPARAM l) { return WndProc(m, w, l); }));
+        GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
+            return WndProc(h, m, w, l);
+        }));
     if (h != 0 && !enabled_) plat::Os().user->EnableWindow(h, 0);
     return h;
 }
 
-plat::LRESULT TForm::WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) {
+plat::LRESULT TForm::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) {
     switch (Msg) {
     case plat::WM_CLOSE:
         Close();
@@ -150,7 +153,7 @@ plat::LRESULT TForm::WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM l
         delete this;
         return 0;
     default:
-        return TWinControl::WndProc(Msg, wParam, lParam);
+        return TWinControl::WndProc(hWnd, Msg, wParam, lParam);
     }
 }
 
@@ -191,10 +194,11 @@ TApplication::TApplication() : TComponent(nullptr) {
     title_ = ProgramTitle();
     // A top-level window, never a message-only one: "TaskbarCreated" and the session-end
     // messages are broadcast to top-level windows only.
-    handle_ =
-        plat::Os().user->CreateWindowExA(plat::WS_EX_TOOLWINDOW, title_.c_str(), plat::WS_POPUP, 0,
-                                         GuardedWndProc([this](plat::HWND, plat::UINT m, plat::WPARAM w,
-                                                               plat::LPARAM l) { return WndProc(m, w, l); }));
+    handle_ = plat::Os().user->CreateWindowExA(
+        plat::WS_EX_TOOLWINDOW, title_.c_str(), plat::WS_POPUP, 0,
+        GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
+            return WndProc(h, m, w, l);
+        }));
     if (!Application) Application = this;
 }
 
@@ -278,7 +282,8 @@ void TApplication::HandleException(TObject*) {
     MessageBox(text, "Error", plat::MB_OK | plat::MB_ICONERROR);
 }
 
-plat::LRESULT TApplication::WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) {
+plat::LRESULT TApplication::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                    plat::LPARAM lParam) {
     TMessage message{Msg, wParam, lParam, 0};
     // A hook may remove itself or others while it runs: walk the ids, look each one up.
     std::vector<int32_t> ids;
@@ -297,7 +302,7 @@ plat::LRESULT TApplication::WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::L
     case plat::WM_QUERYENDSESSION:
         return 1;
     default:
-        return plat::Os().user->DefWindowProcA(handle_, Msg, wParam, lParam);
+        return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
     }
 }
 

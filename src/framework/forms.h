@@ -37,7 +37,8 @@ class TWinControl : public TComponent {
 
   protected:
     virtual plat::HWND CreateHandle();
-    virtual plat::LRESULT WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
+    // hWnd is the window's own handle, also while it is being created (before Handle is known).
+    virtual plat::LRESULT WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
     void DestroyHandle();
 
   private:
@@ -84,7 +85,7 @@ class TForm : public TWinControl {
     virtual void DoCreate();
     virtual void DoClose(TCloseAction& Action);
     plat::HWND CreateHandle() override;
-    plat::LRESULT WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
+    plat::LRESULT WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
 
   private:
     std::string caption_;
@@ -141,7 +142,7 @@ class TApplication : public TComponent {
 
   private:
     bool ProcessMessage();
-    plat::LRESULT WndProc(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
+    plat::LRESULT WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
 
     plat::HWND handle_ = 0;
     TForm* mainForm_ = nullptr;

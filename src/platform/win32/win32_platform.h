@@ -8,6 +8,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_threads.h"
+#include "platform/win32/win32_ui.h"
 
 namespace win32 {
 
@@ -19,6 +20,8 @@ class Win32Platform {
         table.registry = &registry;
         table.files = &files;
         table.threads = &threads;
+        table.user = &user;
+        table.shell = &shell;
         plat::Install(&table);
     }
     ~Win32Platform() { plat::Install(nullptr); }
@@ -30,6 +33,8 @@ class Win32Platform {
     Win32Registry registry;
     Win32Files files;
     Win32Threads threads; // owns the main thread's completion window
+    Win32User user;
+    Win32Shell shell;
 
     plat::Platform table;
 };

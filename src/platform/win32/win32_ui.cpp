@@ -1,0 +1,513 @@
+#include "platform/win32/win32_ui.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace win32 {
+namespace {
+
+const char* const kWindowClass = "TarnwickWindow";
+
+HWND H(plat::HWND h) {
+    return reinterpret_cast<HWND>(h);
+}
+plat::HWND P(HWND h) {
+    return reinterpret_cast<plat::HWND>(h);
+}
+HMENU M(plat::HMENU h) {
+    return reinterpret_cast<HMENU>(h);
+}
+HICON I(plat::HICON h) {
+    return reinterpret_cast<HICON>(h);
+}
+// Handles cross bitness as 32-bit values that widen with their sign.
+HWND FromRecord32(uint32_t v) {
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(static_cast<int32_t>(v)));
+}
+HICON IconFromRecord32(uint32_t v) {
+    return reinterpret_cast<HICON>(static_cast<intptr_t>(static_cast<int32_t>(v)));
+}
+
+// The procedures of the windows made through Win32User, and of foreign windows it subclassed.
+// Touched on the user-interface thread only, as the windows are.
+std::unordered_map<HWND, std::shared_ptr<plat::WNDPROC>>& Procedures() {
+    static std::unordered_map<HWND, std::shared_ptr<plat::WNDPROC>> procs;
+    return procs;
+}
+
+plat::WNDPROC NativeProcedure(::WNDPROC native) {
+    return [native](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) -> plat::LRESULT {
+        return ::CallWindowProcA(native, H(h), m, w, l);
+    };
+}
+
+LRESULT CALLBACK Route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto& procs = Procedures();
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        if (auto* proc = static_cast<plat::WNDPROC*>(create->lpCreateParams))
+            procs[hwnd] = std::make_shared<plat::WNDPROC>(std::move(*proc));
+    }
+    auto it = procs.find(hwnd);
+    if (it == procs.end()) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    // The holder keeps the procedure alive even if it replaces itself while it runs.
+    std::shared_ptr<plat::WNDPROC> proc = it->second;
+    LRESULT result = 0;
+    try {
+        result = (*proc)(P(hwnd), message, wParam, lParam);
+    } catch (...) {
+        // No exception may unwind through the system's dispatch code.
+        result = 0;
+    }
+    if (message == WM_NCDESTROY) procs.erase(hwnd);
+    return result;
+}
+
+bool EnsureWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Route;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kWindowClass;
+        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+        return ::RegisterClassA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }();
+    return registered;
+}
+
+void ToNative(const plat::MSG& in, ::MSG& out) {
+    out.hwnd = H(in.hwnd);
+    out.message = in.message;
+    out.wParam = in.wParam;
+    out.lParam = in.lParam;
+    out.time = in.time;
+    out.pt.x = in.pt.x;
+    out.pt.y = in.pt.y;
+}
+
+void FromNative(const ::MSG& in, plat::MSG& out) {
+    out.hwnd = P(in.hwnd);
+    out.message = in.message;
+    out.wParam = in.wParam;
+    out.lParam = in.lParam;
+    out.time = in.time;
+    out.pt.x = in.pt.x;
+    out.pt.y = in.pt.y;
+}
+
+// version.dll, loaded from the system folder only.
+struct VersionApi {
+    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    SizeFn size = nullptr;
+    InfoFn info = nullptr;
+    QueryFn query = nullptr;
+
+    static const VersionApi& Get() {
+        static const VersionApi api = Load();
+        return api;
+    }
+
+  private:
+    static VersionApi Load() {
+        VersionApi api;
+        HMODULE module = ::LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module) {
+            // Older systems do not know the flag: load by the system folder's full path.
+            char folder[MAX_PATH];
+            const UINT n = ::GetSystemDirectoryA(folder, MAX_PATH);
+            if (n > 0 && n < MAX_PATH) {
+                const std::string path = std::string(folder, n) + "\\version.dll";
+                module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            }
+        }
+        if (!module) return api;
+        api.size = reinterpret_cast<SizeFn>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSizeA")));
+        api.info = reinterpret_cast<InfoFn>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoA")));
+        api.query = reinterpret_cast<QueryFn>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "VerQueryValueA")));
+        return api;
+    }
+};
+
+template <typename Fn> Fn User32Function(const char* name) {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    if (!user32) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name)));
+}
+
+} // namespace
+
+// ---- Windows ----
+
+plat::HWND Win32User::CreateWindowExA(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
+                                      plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) {
+    if (!lpfnWndProc || !EnsureWindowClass()) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    // Handed to the window at WM_NCCREATE; whatever is left is ours to free.
+    auto proc = std::make_unique<plat::WNDPROC>(std::move(lpfnWndProc));
+    HWND h = ::CreateWindowExA(dwExStyle, kWindowClass, lpWindowName ? lpWindowName : "", dwStyle, 0, 0, 0, 0,
+                               H(hWndParent), nullptr, ::GetModuleHandleA(nullptr), proc.get());
+    return P(h);
+}
+
+plat::BOOL Win32User::DestroyWindow(plat::HWND hWnd) {
+    return ::DestroyWindow(H(hWnd));
+}
+
+plat::BOOL Win32User::IsWindow(plat::HWND hWnd) {
+    return ::IsWindow(H(hWnd));
+}
+
+plat::LRESULT Win32User::DefWindowProcA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                        plat::LPARAM lParam) {
+    return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
+}
+
+plat::WNDPROC Win32User::GetWindowLongA(plat::HWND hWnd, int32_t nIndex) {
+    if (nIndex != plat::GWL_WNDPROC) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return {};
+    }
+    auto it = Procedures().find(H(hWnd));
+    if (it != Procedures().end()) return *it->second;
+    const auto native = reinterpret_cast<::WNDPROC>(::GetWindowLongPtrA(H(hWnd), GWLP_WNDPROC));
+    if (!native) return {};
+    return NativeProcedure(native);
+}
+
+plat::WNDPROC Win32User::SetWindowLongA(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) {
+    if (nIndex != plat::GWL_WNDPROC || !dwNewLong || !::IsWindow(H(hWnd))) {
+        ::SetLastError(nIndex != plat::GWL_WNDPROC || !dwNewLong ? ERROR_INVALID_PARAMETER
+                                                                 : ERROR_INVALID_WINDOW_HANDLE);
+        return {};
+    }
+    auto& procs = Procedures();
+    auto it = procs.find(H(hWnd));
+    if (it != procs.end()) {
+        plat::WNDPROC old = *it->second;
+        it->second = std::make_shared<plat::WNDPROC>(std::move(dwNewLong));
+        return old;
+    }
+    // A window of another class: route it through our procedure from now on.
+    const auto native = reinterpret_cast<::WNDPROC>(
+        ::SetWindowLongPtrA(H(hWnd), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Route)));
+    if (!native) return {};
+    procs[H(hWnd)] = std::make_shared<plat::WNDPROC>(std::move(dwNewLong));
+    return NativeProcedure(native);
+}
+
+plat::LRESULT Win32User::CallWindowProcA(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
+                                         plat::WPARAM wParam, plat::LPARAM lParam) {
+    if (!lpPrevWndFunc) return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
+    return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
+}
+
+plat::BOOL Win32User::ShowWindow(plat::HWND hWnd, int32_t nCmdShow) {
+    return ::ShowWindow(H(hWnd), nCmdShow);
+}
+
+plat::BOOL Win32User::IsWindowVisible(plat::HWND hWnd) {
+    return ::IsWindowVisible(H(hWnd));
+}
+
+plat::BOOL Win32User::SetForegroundWindow(plat::HWND hWnd) {
+    return ::SetForegroundWindow(H(hWnd));
+}
+
+plat::BOOL Win32User::SetWindowTextA(plat::HWND hWnd, const char* lpString) {
+    return ::SetWindowTextA(H(hWnd), lpString);
+}
+
+plat::BOOL Win32User::EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) {
+    return ::EnableWindow(H(hWnd), bEnable);
+}
+
+// ---- Messages ----
+
+plat::LRESULT Win32User::SendMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                      plat::LPARAM lParam) {
+    return ::SendMessageA(H(hWnd), Msg, wParam, lParam);
+}
+
+plat::BOOL Win32User::PostMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+                                   plat::LPARAM lParam) {
+    return ::PostMessageA(H(hWnd), Msg, wParam, lParam);
+}
+
+void Win32User::PostQuitMessage(int32_t nExitCode) {
+    ::PostQuitMessage(nExitCode);
+}
+
+plat::BOOL Win32User::GetMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+                                  plat::UINT wMsgFilterMax) {
+    if (!lpMsg) return -1;
+    ::MSG m{};
+    const BOOL got = ::GetMessageA(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax);
+    if (got != -1) FromNative(m, *lpMsg);
+    return got;
+}
+
+plat::BOOL Win32User::PeekMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+                                   plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) {
+    if (!lpMsg) return 0;
+    ::MSG m{};
+    const BOOL got = ::PeekMessageA(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
+    if (got) FromNative(m, *lpMsg);
+    return got;
+}
+
+plat::BOOL Win32User::TranslateMessage(const plat::MSG* lpMsg) {
+    if (!lpMsg) return 0;
+    ::MSG m;
+    ToNative(*lpMsg, m);
+    return ::TranslateMessage(&m);
+}
+
+plat::LRESULT Win32User::DispatchMessageA(const plat::MSG* lpMsg) {
+    if (!lpMsg) return 0;
+    ::MSG m;
+    ToNative(*lpMsg, m);
+    return ::DispatchMessageA(&m);
+}
+
+plat::UINT Win32User::RegisterWindowMessageA(const char* lpString) {
+    return ::RegisterWindowMessageA(lpString);
+}
+
+plat::BOOL Win32User::ChangeWindowMessageFilterEx(plat::HWND hWnd, plat::UINT message, plat::DWORD action) {
+    // Windows 7 and later; looked up at run time so that the program still starts without it.
+    using Fn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    static const Fn filter = User32Function<Fn>("ChangeWindowMessageFilterEx");
+    if (!filter) {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return 0;
+    }
+    return filter(H(hWnd), message, action, nullptr);
+}
+
+// ---- Timers and input ----
+
+plat::UINT_PTR Win32User::SetTimer(plat::HWND hWnd, plat::UINT_PTR nIDEvent, plat::UINT uElapse) {
+    return ::SetTimer(H(hWnd), nIDEvent, uElapse, nullptr);
+}
+
+plat::BOOL Win32User::KillTimer(plat::HWND hWnd, plat::UINT_PTR uIDEvent) {
+    return ::KillTimer(H(hWnd), uIDEvent);
+}
+
+plat::BOOL Win32User::GetCursorPos(plat::POINT* lpPoint) {
+    if (!lpPoint) return 0;
+    ::POINT p{};
+    if (!::GetCursorPos(&p)) return 0;
+    lpPoint->x = p.x;
+    lpPoint->y = p.y;
+    return 1;
+}
+
+plat::SHORT Win32User::GetAsyncKeyState(int32_t vKey) {
+    return ::GetAsyncKeyState(vKey);
+}
+
+plat::UINT Win32User::GetDoubleClickTime() {
+    return ::GetDoubleClickTime();
+}
+
+int32_t Win32User::GetSystemMetrics(int32_t nIndex) {
+    return ::GetSystemMetrics(nIndex);
+}
+
+// ---- Menus and message boxes ----
+
+plat::HMENU Win32User::CreatePopupMenu() {
+    return reinterpret_cast<plat::HMENU>(::CreatePopupMenu());
+}
+
+plat::BOOL Win32User::AppendMenuA(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
+                                  const char* lpNewItem) {
+    return ::AppendMenuA(M(hMenu), uFlags, uIDNewItem, lpNewItem);
+}
+
+plat::BOOL Win32User::SetMenuDefaultItem(plat::HMENU hMenu, plat::UINT uItem, plat::UINT fByPos) {
+    return ::SetMenuDefaultItem(M(hMenu), uItem, fByPos);
+}
+
+plat::BOOL Win32User::TrackPopupMenu(plat::HMENU hMenu, plat::UINT uFlags, int32_t x, int32_t y,
+                                     int32_t nReserved, plat::HWND hWnd) {
+    return ::TrackPopupMenu(M(hMenu), uFlags, x, y, nReserved, H(hWnd), nullptr);
+}
+
+plat::BOOL Win32User::DestroyMenu(plat::HMENU hMenu) {
+    return ::DestroyMenu(M(hMenu));
+}
+
+int32_t Win32User::MessageBoxA(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) {
+    return ::MessageBoxA(H(hWnd), lpText, lpCaption, uType);
+}
+
+// ---- Icons ----
+
+plat::HICON Win32User::CreateIconFromImage(const plat::IconImage& image, const char*) {
+    const size_t pixels =
+        image.Empty() ? 0 : static_cast<size_t>(image.Width) * static_cast<size_t>(image.Height);
+    if (pixels == 0 || image.Width > 256 || image.Height > 256 || image.Pixels.size() != pixels ||
+        (!image.Mask.empty() && image.Mask.size() != pixels)) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const auto transparent = [&](size_t i) { return !image.Mask.empty() && image.Mask[i] != 0; };
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = image.Width;
+    info.bmiHeader.biHeight = -image.Height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP colour = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ::ReleaseDC(nullptr, screen);
+    if (!colour || !bits) {
+        if (colour) ::DeleteObject(colour);
+        return 0;
+    }
+    auto* out = static_cast<uint32_t*>(bits);
+    for (size_t i = 0; i < pixels; ++i) {
+        uint32_t p = image.Pixels[i];
+        // Transparent pixels are black in the colour plane; an opaque pixel given without
+        // alpha is fully opaque, so that the shell does not treat it as see-through.
+        if (transparent(i))
+            p = 0;
+        else if ((p >> 24) == 0)
+            p |= 0xFF000000u;
+        out[i] = p;
+    }
+    const size_t rowBytes = ((static_cast<size_t>(image.Width) + 15) / 16) * 2; // word-aligned rows
+    std::vector<uint8_t> maskBits(rowBytes * static_cast<size_t>(image.Height), 0);
+    for (int32_t y = 0; y < image.Height; ++y)
+        for (int32_t x = 0; x < image.Width; ++x)
+            if (transparent(static_cast<size_t>(y) * static_cast<size_t>(image.Width) +
+                            static_cast<size_t>(x)))
+                maskBits[static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) / 8] |=
+                    static_cast<uint8_t>(0x80u >> (x % 8));
+    HBITMAP mask = ::CreateBitmap(image.Width, image.Height, 1, 1, maskBits.data());
+    HICON icon = nullptr;
+    if (mask) {
+        ICONINFO ii{};
+        ii.fIcon = TRUE;
+        ii.hbmMask = mask;
+        ii.hbmColor = colour;
+        icon = ::CreateIconIndirect(&ii);
+        ::DeleteObject(mask);
+    }
+    ::DeleteObject(colour);
+    return reinterpret_cast<plat::HICON>(icon);
+}
+
+plat::HICON Win32User::CopyIcon(plat::HICON hIcon) {
+    return reinterpret_cast<plat::HICON>(::CopyIcon(I(hIcon)));
+}
+
+plat::BOOL Win32User::DestroyIcon(plat::HICON hIcon) {
+    return ::DestroyIcon(I(hIcon));
+}
+
+plat::HICON Win32User::LoadIconA(plat::HINSTANCE hInstance, uintptr_t lpIconName) {
+    return reinterpret_cast<plat::HICON>(
+        ::LoadIconA(reinterpret_cast<HINSTANCE>(hInstance), MAKEINTRESOURCEA(static_cast<WORD>(lpIconName))));
+}
+
+// ---- Shell ----
+
+plat::BOOL Win32Shell::Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) {
+    if (!lpData || lpData->cbSize != plat::NOTIFYICONDATAA_SIZE) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    ::NOTIFYICONDATAA n{};
+    static_assert(sizeof n.szTip == sizeof lpData->szTip && sizeof n.szInfo == sizeof lpData->szInfo &&
+                      sizeof n.szInfoTitle == sizeof lpData->szInfoTitle,
+                  "the shell's text fields have the sizes of the 488-byte record");
+    n.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    n.hWnd = FromRecord32(lpData->hWnd);
+    n.uID = lpData->uID;
+    n.uFlags = lpData->uFlags;
+    n.uCallbackMessage = lpData->uCallbackMessage;
+    n.hIcon = IconFromRecord32(lpData->hIcon);
+    std::memcpy(n.szTip, lpData->szTip, sizeof n.szTip);
+    n.szTip[sizeof n.szTip - 1] = '\0';
+    n.dwState = lpData->dwState;
+    n.dwStateMask = lpData->dwStateMask;
+    std::memcpy(n.szInfo, lpData->szInfo, sizeof n.szInfo);
+    n.szInfo[sizeof n.szInfo - 1] = '\0';
+    n.uVersion = lpData->uVersion;
+    std::memcpy(n.szInfoTitle, lpData->szInfoTitle, sizeof n.szInfoTitle);
+    n.szInfoTitle[sizeof n.szInfoTitle - 1] = '\0';
+    n.dwInfoFlags = lpData->dwInfoFlags;
+    return ::Shell_NotifyIconA(dwMessage, &n);
+}
+
+intptr_t Win32Shell::ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
+                                   const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
+    return reinterpret_cast<intptr_t>(
+        ::ShellExecuteA(H(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
+}
+
+plat::DWORD Win32Shell::GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) {
+    const auto& api = VersionApi::Get();
+    if (!api.size) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    DWORD handle = 0;
+    const DWORD size = api.size(lptstrFilename, &handle);
+    if (lpdwHandle) *lpdwHandle = handle;
+    return size;
+}
+
+plat::BOOL Win32Shell::GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle,
+                                           plat::DWORD dwLen, void* lpData) {
+    const auto& api = VersionApi::Get();
+    if (!api.info) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    return api.info(lptstrFilename, dwHandle, dwLen, lpData);
+}
+
+plat::BOOL Win32Shell::VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+                                      plat::UINT* puLen) {
+    const auto& api = VersionApi::Get();
+    if (!api.query) {
+        ::SetLastError(ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    UINT length = 0;
+    const BOOL ok = api.query(pBlock, lpSubBlock, lplpBuffer, &length);
+    if (puLen) *puLen = length;
+    return ok;
+}
+
+bool RestrictDllSearchToSystem32() {
+    using Fn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+    const auto set = kernel32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(
+                                    ::GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+                              : nullptr;
+    return set && set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+} // namespace win32
