@@ -37,10 +37,12 @@ bool WantsWrite(DWORD access) {
 
 SimRegistry::~SimRegistry() = default;
 
+// Subkeys are kept in name order, so a look-up is a binary search.
 SimRegistry::Key* SimRegistry::Key::Child(const std::string& n) const {
-    for (const auto& k : subkeys)
-        if (SameText(k->name, n)) return k.get();
-    return nullptr;
+    auto it = std::lower_bound(subkeys.begin(), subkeys.end(), n, [](const auto& k, const std::string& name) {
+        return CompareNoCase(k->name, name) < 0;
+    });
+    return (it != subkeys.end() && SameText((*it)->name, n)) ? it->get() : nullptr;
 }
 
 SimRegistry::Value* SimRegistry::Key::FindValue(const std::string& n) {
