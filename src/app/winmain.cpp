@@ -1,11 +1,12 @@
 // The program entry on Windows.
-#include <windows.h>
-
 #include <mutex>
 
 #include "app/main_form.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/killserv.h"
+
+// Last: its macros would rename our own constants.
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // DLLs the program loads by name come from the system folder only, never from beside it.
