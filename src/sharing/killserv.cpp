@@ -1,6 +1,8 @@
 // The sharing worker: the run of TKT, the switch sequences and srvStat.txt.
 #include "sharing/killserv.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 
 namespace KillServ {
@@ -8,10 +10,10 @@ using namespace plat;
 
 int32_t WorkerMode = 0;
 int32_t* WorkerResult = nullptr;
-TStringList ServiceNameList;
-TStringList ServiceStateList;
-TStringList ErrorList;
-TStringList DependentList;
+TStringList& ServiceNameList = *new TStringList;
+TStringList& ServiceStateList = *new TStringList;
+TStringList& ErrorList = *new TStringList;
+TStringList& DependentList = *new TStringList;
 
 namespace {
 
@@ -30,7 +32,7 @@ void ClearLists() {
 } // namespace
 
 std::mutex& StatusFileLock() {
-    static std::mutex lock;
+    static std::mutex& lock = *new std::mutex; // outlives the static destructors at exit
     return lock;
 }
 

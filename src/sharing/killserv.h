@@ -24,13 +24,14 @@ class EKillServError : public std::runtime_error {
 };
 
 // Unit-wide state: one worker at a time uses it. The lists are emptied when a run starts and
-// released when it ends.
+// released when it ends. They are never destroyed, so a worker still running while the
+// process ends finds them in place.
 extern int32_t WorkerMode;    // 1 = switch, anything else = query
 extern int32_t* WorkerResult; // where a query writes 1 (sharing on) or 0
-extern TStringList ServiceNameList;
-extern TStringList ServiceStateList;
-extern TStringList ErrorList;
-extern TStringList DependentList;
+extern TStringList& ServiceNameList;
+extern TStringList& ServiceStateList;
+extern TStringList& ErrorList;
+extern TStringList& DependentList;
 
 // Held while srvStat.txt is written; the program takes it before it ends so that it never
 // ends in the middle of a write.
