@@ -376,6 +376,8 @@ BOOL SimUser::GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFi
             return lpMsg->message == WM_QUIT ? 0 : 1;
         const uint64_t now = kernel_.GetTickCount64();
         if (auto next = NextEventTime(); next && *next > now) {
+            if (*next > timeLimit_)
+                throw std::runtime_error("the simulated message loop ran past its time limit");
             kernel_.Advance(*next - now);
             continue;
         }

@@ -118,6 +118,9 @@ class SimUser : public plat::IUser {
     // Called at every pump (GetMessageA, PeekMessageA, RunUntilIdle): brings worker
     // completions to the main thread. busy answers whether a worker may still complete.
     void SetPumpHook(std::function<void()> runPending, std::function<bool()> busy = {});
+    // A blocking GetMessageA that would move the clock past this time (absolute ms) throws
+    // instead, so that a loop nobody ends fails the test rather than spinning for ever.
+    void SetTimeLimit(uint64_t time) { timeLimit_ = time; }
     bool QuitReceived() const { return quitReceived_; }
     int32_t QuitCode() const { return quitCode_; }
     bool QuitPosted() const { return quitPosted_; }
@@ -251,7 +254,7 @@ class SimUser : public plat::IUser {
     uint64_t scheduledOrder_ = 0;
     std::function<void()> runPending_;
     std::function<bool()> busy_;
-    bool pumping_ = false;
+    uint64_t timeLimit_ = 7ull * 24 * 3600 * 1000; // a week of virtual time
     std::map<std::string, plat::UINT> registered_;
     plat::UINT nextRegistered_ = 0xC0F0;
     bool elevated_ = false;

@@ -128,8 +128,12 @@ TEST_F(FrameworkTest, RunShowsTheMainFormOnlyWhenTheSwitchSaysSo) {
     EXPECT_TRUE(form->Visible());
 }
 
-TEST_F(FrameworkTest, SimulatedLoopThatCouldOnlyWaitForEverFailsInsteadOfHanging) {
-    EXPECT_THROW(app.HandleMessage(), std::runtime_error);
+TEST_F(FrameworkTest, SimulatedLoopThatNobodyEndsFailsInsteadOfHanging) {
+    EXPECT_THROW(app.HandleMessage(), std::runtime_error); // nothing could ever arrive
+    fw::TTimer timer(&app);
+    os.user.SetTimeLimit(5000);
+    EXPECT_THROW(app.Run(), std::runtime_error);
+    EXPECT_EQ(os.kernel.GetTickCount64(), 5000u);
 }
 
 TEST_F(FrameworkTest, WorkerCompletionRunsFromTheMessageLoop) {
