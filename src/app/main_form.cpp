@@ -6,6 +6,7 @@
 #include "app/images.h"
 #include "platform/platform.h"
 #include "sharing/killserv.h"
+#include "timer/simple_timer.h"
 
 namespace Main {
 
@@ -175,6 +176,7 @@ int RunProgram() {
         Form1 = nullptr;
     }
     TrayIcon::UnitFinalization();
+    SimpleTimer::UnitFinalization();
     return code;
 }
 

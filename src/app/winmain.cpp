@@ -10,7 +10,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // DLLs the program loads by name come from the system folder only, never from beside it.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    win32::RestrictDllSearchToSystem32();
     int code = 0;
     {
         win32::Win32Platform platform;
