@@ -8,7 +8,7 @@ root=$PWD
 bash scripts/deps.sh || { echo "could not install the build dependencies"; exit 1; }
 jobs=$(nproc 2>/dev/null || echo 2)
 export ARTIFACTS=${ARTIFACTS:-$root/build/artifacts}
-mkdir -p "$ARTIFACTS"
+mkdir -p "$ARTIFACTS" build
 
 passed=0
 failed=0
@@ -26,7 +26,7 @@ add_counts() { # reads "N passed, M failed" from a log's last such line
 step() { echo; echo "==== $*"; }
 
 step "host build"
-if cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs" >build-host.log 2>&1; then
+if cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs" >build/host-build.log 2>&1; then
   step "host unit tests"
   ctest --preset host -j"$jobs" 2>&1 | tee "$ARTIFACTS/ctest.log" | grep -E -v '^\s+[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
   total=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$ARTIFACTS/ctest.log" | sed -E 's/.*failed out of ([0-9]+).*/\1/')
@@ -37,11 +37,11 @@ if cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs" >buil
     failed=$((failed + 1)); echo "!! ctest printed no summary"
   fi
 else
-  tail -n 40 build-host.log; failed=$((failed + 1)); echo "!! host build failed"
+  tail -n 40 build/host-build.log; failed=$((failed + 1)); echo "!! host build failed"
 fi
 
 step "windows build"
-if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build-windows.log 2>&1; then
+if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build/windows-build.log 2>&1; then
   [ ! -f src/app/CMakeLists.txt ] || bash scripts/build_dist.sh build/windows || { failed=$((failed + 1)); echo "!! dist packaging failed"; }
   for runner in scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh tests/e2e/run.sh; do
     [ -f "$runner" ] || continue
@@ -51,7 +51,7 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"
     add_counts "$log" "$runner"
   done
 else
-  tail -n 40 build-windows.log; failed=$((failed + 1)); echo "!! windows build failed"
+  tail -n 40 build/windows-build.log; failed=$((failed + 1)); echo "!! windows build failed"
 fi
 
 if [ -f scripts/fuzz.sh ]; then
