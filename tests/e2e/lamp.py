@@ -2,25 +2,33 @@
 """Finds the Tarnwick lamp in a screenshot of a Wine desktop and names its colour.
 
 usage: lamp.py SHOT.png [X Y W H]
-The optional rectangle is the desktop window on the screen; the taskbar is searched in
-its bottom 48 rows. Prints "COLOUR CX CY" (screen coordinates of the lamp's centre) where
-COLOUR is red, green, yellow or none; exits 0 when a lamp was found, 1 when not.
+The optional rectangle is the desktop window on the screen (default: the whole shot).
+The taskbar is the strip at the bottom of the desktop that has the colour of its bottom
+right corner; the notification area is its right half, where the icon is the rightmost
+16 x 16 cell of pixels that differ from the strip. The colour is judged from the pixels
+of that cell: red, green or yellow for a lit lamp, dark for a lamp without light, other
+for anything else drawn there (a spark, an explosion), none when the cell is empty.
+
+Prints "COLOUR CX CY DIGEST": the cell's centre in screen coordinates and a digest of its
+pixels (equal digests: the same frame). Exits 0 when something is drawn there, 1 when not.
 """
+import hashlib
 import subprocess
 import sys
 
-SHADES = {
-    "red": [(128, 0, 0), (185, 0, 0), (220, 0, 0)],
-    "green": [(0, 150, 0), (0, 185, 0), (0, 220, 0)],
-    "yellow": [(128, 128, 0), (185, 185, 0), (220, 220, 0)],
-}
-TOLERANCE = 24
+CELL = 16
+MAX_TASKBAR = 48
+# Pixels of one lamp colour needed to call the lamp lit; a pinpoint light has about four.
+LIT_PIXELS = 4
+DARK_PIXELS = 20
 
 
-def read_ppm(path):
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
-                          capture_output=True).stdout
-    # P6 header: magic, width, height, maxval, each separated by whitespace
+def read_ppm(path, rect=None):
+    args = ["convert", path]
+    if rect:
+        args += ["-crop", "%dx%d+%d+%d" % (rect[2], rect[3], rect[0], rect[1]), "+repage"]
+    data = subprocess.run(args + ["-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    # P6 header: magic, width, height, maxval, each followed by whitespace
     fields, pos = [], 0
     while len(fields) < 4:
         while data[pos:pos + 1].isspace():
@@ -34,39 +42,59 @@ def read_ppm(path):
     return width, height, data[pos:pos + width * height * 3]
 
 
-def colour_of(rgb):
+def kind_of(rgb):
+    """Sorts one pixel: a lamp colour, dark, grey (the lamp's rim) or other."""
     r, g, b = rgb
-    for name, shades in SHADES.items():
-        for (sr, sg, sb) in shades:
-            if abs(r - sr) <= TOLERANCE and abs(g - sg) <= TOLERANCE and abs(b - sb) <= TOLERANCE:
-                return name
-    return None
+    if max(r, g, b) < 40:
+        return "dark"
+    if r >= 100 and g < 70 and b < 70:
+        return "red"
+    if g >= 100 and r < 70 and b < 70:
+        return "green"
+    if r >= 100 and g >= 100 and b < 70 and abs(r - g) <= 40:
+        return "yellow"
+    if max(r, g, b) - min(r, g, b) < 16:
+        return "grey"
+    return "other"
+
+
+def judge(pixels):
+    counts = {}
+    for p in pixels:
+        k = kind_of(p)
+        counts[k] = counts.get(k, 0) + 1
+    lit = max(("red", "green", "yellow"), key=lambda k: counts.get(k, 0))
+    if counts.get(lit, 0) >= LIT_PIXELS:
+        return lit
+    if counts.get("dark", 0) >= DARK_PIXELS:
+        return "dark"
+    return "other"
 
 
 def find_lamp(path, rect=None):
-    width, height, pixels = read_ppm(path)
-    x0, y0, w, h = rect if rect else (0, 0, width, height)
-    top = max(y0, y0 + h - 48)
-    hits = []  # (x, y, colour)
-    for y in range(top, min(y0 + h, height)):
-        row = y * width * 3
-        for x in range(x0, min(x0 + w, width)):
-            i = row + x * 3
-            c = colour_of(pixels[i:i + 3])
-            if c:
-                hits.append((x, y, c))
-    if not hits:
+    width, height, data = read_ppm(path, rect)
+    ox, oy = (rect[0], rect[1]) if rect else (0, 0)
+
+    def px(x, y):
+        i = (y * width + x) * 3
+        return tuple(data[i:i + 3])
+
+    background = px(width - 1, height - 1)
+    top = height - 1
+    while top > 0 and height - top < MAX_TASKBAR and px(width - 1, top - 1) == background:
+        top -= 1
+    drawn = [(x, y) for y in range(top, height) for x in range(width // 2, width) if px(x, y) != background]
+    if not drawn:
         return None
-    # The rightmost group of lamp-coloured pixels that fits in one icon cell.
-    right = max(x for x, _, _ in hits)
-    group = [(x, y, c) for x, y, c in hits if right - x < 34]
-    counts = {}
-    for _, _, c in group:
-        counts[c] = counts.get(c, 0) + 1
-    colour = max(counts, key=counts.get)
-    xs = [x for x, _, _ in group]
-    ys = [y for _, y, _ in group]
-    return colour, (min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2
+    right = max(x for x, _ in drawn)
+    cell = [(x, y) for x, y in drawn if right - x < CELL]
+    xs = [x for x, _ in cell]
+    ys = [y for _, y in cell]
+    box = (min(xs), min(ys), max(xs), max(ys))
+    pixels = [px(x, y) for y in range(box[1], box[3] + 1) for x in range(box[0], box[2] + 1)]
+    colour = judge(px(x, y) for x, y in cell)
+    digest = hashlib.sha1(repr((box, pixels)).encode()).hexdigest()[:12]
+    return colour, ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2, digest
 
 
 def main():
@@ -74,11 +102,16 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     rect = tuple(int(v) for v in sys.argv[2:6]) if len(sys.argv) == 6 else None
-    found = find_lamp(sys.argv[1], rect)
-    if not found:
-        print("none 0 0")
+    try:
+        found = find_lamp(sys.argv[1], rect)
+    except (subprocess.CalledProcessError, OSError, ValueError, IndexError) as e:
+        print("lamp.py: cannot read %s: %s" % (sys.argv[1], e), file=sys.stderr)
+        print("none 0 0 -")
         return 1
-    print("%s %d %d" % found)
+    if not found:
+        print("none 0 0 -")
+        return 1
+    print("%s %d %d %s" % found)
     return 0
 
 

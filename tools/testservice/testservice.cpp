@@ -3,10 +3,12 @@
 //   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop]
 // LOG "-" means the file named by the TARNWICK_SERVICE_LOG environment variable.
 // ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it.
+// Pause and continue are accepted and logged as "<name> pause" / "<name> continue".
 // Set-up commands (run from a shell in the Wine prefix):
 //   tarnwick-testservice.exe install NAME LOG [option]   create a demand-start service
 //   tarnwick-testservice.exe repoint NAME LOG [option]   make an existing service run this program
 //   tarnwick-testservice.exe remove NAME
+//   tarnwick-testservice.exe pause NAME                  pause a running service, wait until paused
 #include <windows.h>
 
 #include <cstdio>
@@ -38,7 +40,9 @@ void Report(DWORD state) {
     SERVICE_STATUS status{};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
-    status.dwControlsAccepted = (state == SERVICE_RUNNING && !refuseStop) ? SERVICE_ACCEPT_STOP : 0;
+    const bool active = state == SERVICE_RUNNING || state == SERVICE_PAUSED;
+    status.dwControlsAccepted = active ? SERVICE_ACCEPT_PAUSE_CONTINUE : 0;
+    if (active && !refuseStop) status.dwControlsAccepted |= SERVICE_ACCEPT_STOP;
     status.dwWaitHint = 2000;
     ::SetServiceStatus(statusHandle, &status);
 }
@@ -54,6 +58,14 @@ DWORD WINAPI Control(DWORD control, DWORD, LPVOID, LPVOID) {
         }
         Report(SERVICE_STOP_PENDING);
         ::SetEvent(stopEvent);
+        return NO_ERROR;
+    case SERVICE_CONTROL_PAUSE:
+        Log("pause");
+        Report(SERVICE_PAUSED);
+        return NO_ERROR;
+    case SERVICE_CONTROL_CONTINUE:
+        Log("continue");
+        Report(SERVICE_RUNNING);
         return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE:
         return NO_ERROR;
@@ -93,6 +105,32 @@ int Fail(const char* what) {
     return 1;
 }
 
+// Wine's net and sc cannot pause a service, so the tests do it with this.
+int Pause(const std::string& name) {
+    SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (!manager) return Fail("OpenSCManagerA");
+    int rc = 0;
+    SC_HANDLE service = ::OpenServiceA(manager, name.c_str(), SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    if (!service) {
+        rc = Fail("OpenServiceA");
+    } else if (!::ControlService(service, SERVICE_CONTROL_PAUSE, &status)) {
+        rc = Fail("ControlService");
+    } else {
+        for (int poll = 0; poll < 100 && status.dwCurrentState != SERVICE_PAUSED; ++poll) {
+            ::Sleep(100);
+            if (!::QueryServiceStatus(service, &status)) break;
+        }
+        if (status.dwCurrentState != SERVICE_PAUSED) {
+            std::fprintf(stderr, "%s did not reach the paused state\n", name.c_str());
+            rc = 1;
+        }
+    }
+    if (service) ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    return rc;
+}
+
 int Configure(const std::string& command, int argc, char** argv) {
     SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!manager) return Fail("OpenSCManagerA");
@@ -130,7 +168,7 @@ int Configure(const std::string& command, int argc, char** argv) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop]\n"
-                 "       tarnwick-testservice remove NAME\n");
+                 "       tarnwick-testservice (remove|pause) NAME\n");
     return 2;
 }
 
@@ -140,6 +178,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     if (command == "remove") return Configure(command, argc, argv);
+    if (command == "pause") return Pause(argv[2]);
     if (argc < 4) return Usage();
     if (command == "install" || command == "repoint") return Configure(command, argc, argv);
     if (command != "service") return Usage();

@@ -1,0 +1,355 @@
+# Sourced by tests/e2e/run.sh: the test world, the program's start and the ways of looking
+# at and driving the Wine desktop. Needs root, build, art, tmp, exe, help_page, service, probe.
+
+DESKTOP_NAME=e2e
+NEUTRAL="300 300" # a spot on the empty desktop: hovering there shows nothing
+PASSED=0
+FAILED=0
+REASON=""
+EXPLORER_PID=""
+LAMP_X=0
+LAMP_Y=0
+declare -a ITEM_X ITEM_Y
+
+build_probe() {
+  local src=$here/probe.cpp cxx
+  [ -f "$probe" ] && [ "$probe" -nt "$src" ] && return 0
+  cxx=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++) ||
+    { echo "no MinGW-w64 compiler for the probe"; return 1; }
+  mkdir -p "$(dirname "$probe")"
+  "$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -static -o "$probe" "$src" || { echo "cannot build the probe"; return 1; }
+}
+
+e2e_cleanup() {
+  if [ -n "$EXPLORER_PID" ] && kill -0 "$EXPLORER_PID" 2>/dev/null; then kill "$EXPLORER_PID" 2>/dev/null; fi
+  wine_prefix_end
+  xvfb_stop
+  [ -n "${tmp:-}" ] && rm -rf "$tmp"
+}
+
+# --- the world: services, the installed program --------------------------------------
+
+setup_world() {
+  services_log=$WINEPREFIX/drive_c/services.log
+  install="$WINEPREFIX/drive_c/Program Files/Tarnwick"
+  launch="$WINEPREFIX/drive_c/elsewhere"
+  local name
+  wine_service_repoint "$service" LanmanServer "$services_log" >/dev/null 2>&1 || { REASON="cannot re-point LanmanServer"; return 1; }
+  for name in TwComma TwDirect TwChain TwExpand TwIdle TwPaused TwSecond TwDepSecond; do
+    wine_service_install "$service" "$name" "$services_log" >/dev/null 2>&1 || { REASON="cannot install $name"; return 1; }
+  done
+  wine_service_depends TwDirect REG_MULTI_SZ 'Tcpip\0LanmanServer' &&
+    wine_service_depends TwChain REG_MULTI_SZ 'TwDirect' &&
+    wine_service_depends TwComma REG_SZ 'Tcpip,LanmanServer' &&
+    wine_service_depends TwExpand REG_EXPAND_SZ 'LanmanServer' &&
+    wine_service_depends TwIdle REG_MULTI_SZ 'LanmanServer' &&
+    wine_service_depends TwPaused REG_MULTI_SZ 'LanmanServer' &&
+    wine_service_depends TwDepSecond REG_MULTI_SZ 'TwSecond' || { REASON="cannot write DependOnService"; return 1; }
+  for name in LanmanServer TwComma TwDirect TwChain TwExpand TwPaused; do
+    wine_service_start "$name" || { REASON="cannot start $name"; return 1; }
+  done
+  wine "$service" pause TwPaused >/dev/null 2>&1 || { REASON="cannot pause TwPaused"; return 1; }
+  expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwExpand=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwSecond=STOPPED" || return 1
+  mkdir -p "$install" "$launch"
+  cp "$exe" "$help_page" "$install/"
+}
+
+start_program() {
+  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME,800x600" 'C:\Program Files\Tarnwick\Tarnwick.exe' \
+    >"$art/explorer.log" 2>&1) &
+  EXPLORER_PID=$!
+  DESK="0 0 800 600"
+  local window
+  if wait_for 20 "xdotool search --name '^$DESKTOP_NAME - Wine desktop\$' >/dev/null"; then
+    window=$(xdotool search --name "^$DESKTOP_NAME - Wine desktop\$" | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    DESK="$X $Y $WIDTH $HEIGHT"
+  fi
+}
+
+# --- running scenarios -------------------------------------------------------------------
+
+scenario() {
+  local name=$1 fn=$2 rc
+  REASON=""
+  if [ -z "$(program_pids)" ]; then
+    rc=1
+    REASON="Tarnwick.exe is not running"
+  else
+    "$fn"
+    rc=$?
+  fi
+  shot "$art/$name.png"
+  if [ "$rc" -eq 0 ]; then
+    PASSED=$((PASSED + 1))
+    echo "PASS $name"
+  else
+    FAILED=$((FAILED + 1))
+    echo "FAIL $name: ${REASON:-failed}"
+  fi
+  settle
+}
+
+# Leaves no menu or box open behind a failed scenario, so the next one starts clean.
+settle() {
+  local ok
+  if probe menurect >/dev/null; then close_menu; fi
+  if probe box Error >/dev/null; then
+    ok=$(probe box Error | sed -n 's/^button OK //p')
+    # shellcheck disable=SC2086
+    [ -n "$ok" ] && xdotool mousemove $ok click 1
+    wait_for 5 "! probe box Error >/dev/null"
+  fi
+}
+
+wait_for() { # SECONDS COMMAND: true as soon as COMMAND succeeds
+  local deadline=$(($(date +%s%N) + $1 * 1000000000))
+  while :; do
+    eval "$2" && return 0
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+
+expect_eq() { # WHAT GOT WANT
+  [ "$2" = "$3" ] && return 0
+  REASON="$1 is '$2', expected '$3'"
+  return 1
+}
+
+expect_bytes() { # WHAT FILE PRINTF-FORMAT: the file holds exactly these bytes
+  printf "$3" >"$tmp/want"
+  [ -f "$2" ] || { REASON="$1 does not exist"; return 1; }
+  cmp -s "$2" "$tmp/want" && return 0
+  REASON="$1 holds '$(sed -n l "$2" | tr '\n' ' ')', expected '$3'"
+  return 1
+}
+
+expect_states() { # "NAME=STATE ..." as wine sc query reports them
+  local pair bad=""
+  for pair in $1; do
+    local got
+    got=$(service_state "${pair%%=*}")
+    [ "$got" = "${pair#*=}" ] || bad+=" ${pair%%=*} is ${got:-unknown} (expected ${pair#*=});"
+  done
+  [ -z "$bad" ] && return 0
+  REASON="service states:$bad"
+  return 1
+}
+
+# --- the machine: services, registry, files, processes --------------------------------------
+
+service_state() { wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '$1 == "STATE" { print $4 }'; }
+
+reg_value() { # KEY NAME -> "TYPE DATA", nothing when the value is missing
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2    \(REG_[A-Z_]*\)    \(.*\)\$/\1 \2/p"
+}
+
+ini_get() { # FILE SECTION KEY, matched as the profile functions match them
+  python3 - "$@" <<'EOF'
+import sys
+path, section, key = sys.argv[1:4]
+current = None
+for line in open(path, encoding="latin-1").read().splitlines():
+    line = line.strip()
+    if line.startswith("[") and "]" in line:
+        current = line[1:line.index("]")].strip().lower()
+    elif current == section.lower() and "=" in line:
+        k, v = line.split("=", 1)
+        if k.strip().lower() == key.lower():
+            print(v.strip())
+            break
+EOF
+}
+
+ini_add_key() { # FILE SECTION KEY VALUE: added at the top of the section, as an editor would
+  python3 - "$@" <<'EOF'
+import sys
+path, section, key, value = sys.argv[1:5]
+lines = open(path, "rb").read().decode("latin-1").split("\r\n")
+header = "[%s]" % section
+entry = "%s=%s" % (key, value)
+if header in lines:
+    lines.insert(lines.index(header) + 1, entry)
+else:
+    lines[-1:] = [header, entry, ""]
+open(path, "wb").write("\r\n".join(lines).encode("latin-1"))
+EOF
+}
+
+log_mark() { [ -f "$services_log" ] && wc -l <"$services_log" || echo 0; }
+log_since() { tail -n +$(($1 + 1)) "$services_log" 2>/dev/null | tr -d '\r' | paste -sd, - | sed 's/,/, /g'; }
+
+# Command lines of the processes of this prefix that stay; the tools the suite itself runs
+# and the default desktop that they bring up come and go.
+prefix_processes() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' ' ' 2>/dev/null <"$p/cmdline" | sed 's/ *$//'
+    echo
+  done | grep -i '\.exe' | grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
+}
+
+program_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -q '^C:\\Program Files\\Tarnwick\\Tarnwick\.exe' && echo "${p#/proc/}"
+  done
+}
+
+# --- the screen -----------------------------------------------------------------------------
+
+probe() {
+  wine "$probe" --desktop "$DESKTOP_NAME" "$@" 2>/dev/null | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+
+shot() { import -window root "$1" 2>/dev/null; }
+
+lamp_of() { # SHOT -> "COLOUR X Y DIGEST"
+  # shellcheck disable=SC2086
+  python3 "$here/lamp.py" "$1" $DESK 2>/dev/null
+}
+
+# Waits until the lamp shows COLOUR and has stopped changing (the same frame over three
+# looks spanning most of a second), then remembers where it is.
+wait_lamp() { # COLOUR SECONDS
+  local want=$1 deadline=$(($(date +%s%N) + $2 * 1000000000)) seen same=0 last="" colour x y digest
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    shot "$tmp/now.png"
+    read -r colour x y digest <<<"$(lamp_of "$tmp/now.png")"
+    seen=$colour
+    if [ "$colour" = "$want" ] && [ "$digest" = "$last" ]; then
+      same=$((same + 1))
+      if [ "$same" -ge 2 ]; then
+        LAMP_X=$x LAMP_Y=$y
+        return 0
+      fi
+    else
+      same=0
+    fi
+    last=$digest
+    sleep 0.3
+  done
+  REASON="the lamp is ${seen:-not there}, not a resting $want, after $2 s"
+  return 1
+}
+
+wait_lamp_colour() { # COLOUR SECONDS: the first look that shows COLOUR
+  local want=$1 deadline=$(($(date +%s%N) + $2 * 1000000000)) colour x y digest
+  while [ "$(date +%s%N)" -lt "$deadline" ]; do
+    shot "$tmp/now.png"
+    read -r colour x y digest <<<"$(lamp_of "$tmp/now.png")"
+    [ "$colour" = "$want" ] && return 0
+    sleep 0.1
+  done
+  REASON="the lamp did not turn $want within $2 s (last: $colour)"
+  return 1
+}
+
+double_click_lamp() { xdotool mousemove "$LAMP_X" "$LAMP_Y" click --repeat 2 --delay 80 1; }
+
+away() {
+  # shellcheck disable=SC2086
+  xdotool mousemove $NEUTRAL
+}
+
+read_tip() { # the tool tip's text, CR and LF spelled \r and \n
+  local text=""
+  away
+  sleep 0.2
+  xdotool mousemove "$LAMP_X" "$LAMP_Y"
+  sleep 0.1
+  xdotool mousemove $((LAMP_X + 1)) "$LAMP_Y"
+  wait_for 5 'text=$(probe tip | head -n 1); [ -n "$text" ]'
+  away
+  echo "$text"
+}
+
+no_tip() { away; wait_for 3 "! probe tip >/dev/null"; }
+
+crop() { convert "$1" -crop "$3" +repage "$2"; } # SHOT OUT WxH+X+Y
+
+# Opens the program's popup menu and compares it, pixel for pixel, with a reference menu
+# that the probe builds from ITEMS with the same menu calls at the same place. Leaves the
+# program's menu open and ITEM_X/ITEM_Y at the centres of its items.
+open_menu() { # ITEM... ("c:" checked, "g:" grayed)
+  local ref=$tmp/ref.txt pid rect ref_rect line diff items="[$*]"
+  no_tip
+  probe menu 4000 "$LAMP_X" "$LAMP_Y" "$@" >"$ref" &
+  pid=$!
+  if ! wait_for 5 "grep -q '^shown' '$ref'"; then
+    wait "$pid"
+    REASON="the reference menu did not show"
+    return 1
+  fi
+  sleep 0.3
+  shot "$tmp/ref.png"
+  wait "$pid"
+  ref_rect=$(sed -n 's/^menu //p' "$ref")
+  ITEM_X=() ITEM_Y=()
+  local tag index ix iy iw ih
+  while read -r tag index ix iy iw ih; do
+    ITEM_X[$index]=$((ix + iw / 2))
+    ITEM_Y[$index]=$((iy + ih / 2))
+  done < <(grep '^item ' "$ref")
+
+  xdotool mousemove "$LAMP_X" "$LAMP_Y" click 3
+  wait_for 5 "probe menurect >/dev/null" || { REASON="a right click on the lamp opened no menu"; return 1; }
+  rect=$(probe menurect)
+  no_tip
+  shot "$tmp/menu.png"
+  [ "$rect" = "$ref_rect" ] || { REASON="the menu is at $rect, a menu of $items would be at $ref_rect"; return 1; }
+  local mx my mw mh
+  read -r mx my mw mh <<<"$rect"
+  MENU_RECT="${mw}x$mh+$mx+$my"
+  crop "$tmp/menu.png" "$tmp/menu-crop.png" "$MENU_RECT"
+  crop "$tmp/ref.png" "$tmp/ref-crop.png" "$MENU_RECT"
+  cp "$tmp/menu-crop.png" "$art/menu-$(date +%s%N).png"
+  [ "$(identify -format %k "$tmp/menu-crop.png")" -ge 2 ] || { REASON="nothing is drawn where the menu is"; return 1; }
+  # Under load the reference may have closed before its screenshot; then the same place and
+  # size as a menu of exactly these items is the check.
+  [ "$(identify -format %k "$tmp/ref-crop.png")" -ge 2 ] || return 0
+  diff=$(compare -metric AE "$tmp/menu-crop.png" "$tmp/ref-crop.png" null: 2>&1)
+  if [ "$diff" != 0 ]; then
+    cp "$tmp/menu-crop.png" "$art/menu-mismatch-program.png"
+    cp "$tmp/ref-crop.png" "$art/menu-mismatch-expected.png"
+    REASON="the menu differs from one with the items $items in $diff pixels"
+    return 1
+  fi
+}
+
+close_menu() {
+  away
+  xdotool click 1
+  wait_for 3 "! probe menurect >/dev/null"
+}
+
+click_item() { xdotool mousemove "${ITEM_X[$1]}" "${ITEM_Y[$1]}" sleep 0.1 click 1; }
+
+# --- the README's pictures -------------------------------------------------------------------
+
+docs_out() { # NAME CROPPED: to the artefacts, and to docs/ when asked
+  convert "$2" -filter point -resize 300% "$art/docs-$1.png"
+  [ "${E2E_DOCS:-0}" = 1 ] && cp "$art/docs-$1.png" "$root/docs/$1.png"
+  return 0
+}
+
+save_docs_crop() { # NAME: the bottom right of the desktop with the lamp as it is now
+  local dx dy dw dh
+  read -r dx dy dw dh <<<"$DESK"
+  crop "$tmp/now.png" "$tmp/docs.png" "160x40+$((dx + dw - 160))+$((dy + dh - 40))"
+  docs_out "$1" "$tmp/docs.png"
+}
+
+save_docs_menu() { # the open menu above the lamp
+  local dx dy dw dh mx my
+  read -r dx dy dw dh <<<"$DESK"
+  mx=$(sed -E 's/.*\+([0-9]+)\+([0-9]+)$/\1/' <<<"$MENU_RECT")
+  my=$(sed -E 's/.*\+([0-9]+)\+([0-9]+)$/\2/' <<<"$MENU_RECT")
+  mx=$((mx - 20)) my=$((my - 20))
+  crop "$tmp/menu.png" "$tmp/docs.png" "$((dx + dw - mx))x$((dy + dh - my))+$mx+$my"
+  docs_out menu "$tmp/docs.png"
+}

@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# End-to-end: the real dist/Tarnwick.exe under Wine, in a virtual desktop on a private Xvfb,
+# driven with the mouse the way a user drives it, against test services in a fresh prefix.
+# usage: tests/e2e/run.sh BUILD_DIR      (the windows build folder; dist/ must exist)
+# Prints one line per scenario ("PASS name" / "FAIL name: reason") and ends with
+# "N passed, M failed". Screenshots go to $ARTIFACTS/e2e (default build/artifacts/e2e).
+# E2E_DOCS=1 also writes the README pictures to docs/.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=${1:?usage: tests/e2e/run.sh BUILD_DIR}
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "no build folder $1"; echo "0 passed, 1 failed"; exit 1; }
+art=${ARTIFACTS:-$root/build/artifacts}/e2e
+exe=$root/dist/Tarnwick.exe
+help_page=$root/dist/main.html
+service=$build/tools/testservice/tarnwick-testservice.exe
+probe=$build/e2e/probe.exe
+
+source "$root/scripts/wine_env.sh"
+source "$root/scripts/wine_services.sh"
+source "$here/lib.sh"
+
+started=$(date +%s)
+for f in "$exe" "$help_page" "$service"; do
+  [ -f "$f" ] || { echo "missing $f (build the windows preset and run scripts/build_dist.sh)"; echo "0 passed, 1 failed"; exit 1; }
+done
+build_probe || { echo "0 passed, 1 failed"; exit 1; }
+rm -rf "$art" && mkdir -p "$art"
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-e2e-XXXXXX")
+trap e2e_cleanup EXIT
+
+xvfb_start 160
+wine_prefix_new e2e || { echo "0 passed, 1 failed"; exit 1; }
+wineserver -p # one server for all the wine calls below
+setup_world || { echo "FAIL set-up: $REASON"; echo "0 passed, 1 failed"; exit 1; }
+echo "prefix, services and program ready in $(($(date +%s) - started)) s"
+start_program
+
+# --- scenarios --------------------------------------------------------------------------
+
+startup_shows_green_and_writes_settings() {
+  wait_lamp green 45 || return 1
+  save_docs_crop lamp-green
+  local ini="$install/code.ini"
+  [ -f "$ini" ] || { REASON="no code.ini in the program folder"; return 1; }
+  [ ! -e "$launch/code.ini" ] && [ ! -e "$launch/srvStat.txt" ] ||
+    { REASON="settings written to the working directory instead of the program folder"; return 1; }
+  expect_eq "code.ini [Info] LastState" "$(ini_get "$ini" Info LastState)" "on" || return 1
+  expect_eq "HKCU Run value Tarnwick" "$(reg_value 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' Tarnwick)" \
+    "REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"" || return 1
+  expect_eq "HKCU\\Software\\Tarnwick Run" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "REG_SZ Yes" || return 1
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
+  expect_eq "LanmanServer" "$(service_state LanmanServer)" RUNNING
+}
+
+double_click_stops_dependents_breadth_first_then_server() {
+  local mark
+  mark=$(log_mark)
+  double_click_lamp
+  wait_lamp_colour yellow 10 || return 1
+  save_docs_crop lamp-yellow
+  cp "$tmp/now.png" "$art/stop-busy.png"
+  expect_eq "tool tip while switching" "$(read_tip)" 'Tarnwick\r\nDisableing sharing\r\nPlease wait...' || return 1
+  wait_lamp red 60 || return 1
+  save_docs_crop lamp-red
+  # Breadth first: TwChain depends on TwDirect, so it comes after every direct dependent
+  # although it sorts first; TwPaused is recorded but not stopped, TwIdle was already
+  # stopped, and TwExpand's REG_EXPAND_SZ dependency does not count.
+  expect_eq "service log" "$(log_since "$mark")" "TwComma stop, TwDirect stop, TwChain stop, LanmanServer stop" || return 1
+  expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
+  expect_states "LanmanServer=STOPPED TwComma=STOPPED TwDirect=STOPPED TwChain=STOPPED TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
+  # The verifying query writes the state the switch aimed at.
+  expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "off" || return 1
+  open_menu "c:Run at startup" Quit Help "&Start sharing" || return 1
+  close_menu
+}
+
+second_double_click_starts_recorded_services_again() {
+  local mark before
+  mark=$(log_mark)
+  before=$(stat -c '%s %Y' "$install/srvStat.txt")
+  double_click_lamp
+  wait_lamp_colour yellow 10 || return 1
+  expect_eq "tool tip while switching" "$(read_tip)" 'Tarnwick\r\nEnableing sharing\r\nPlease wait...' || return 1
+  wait_lamp green 150 || return 1
+  # TwPaused is paused, not stopped, so it is not started.
+  expect_eq "service log" "$(log_since "$mark")" "TwComma start, TwDirect start, TwChain start, LanmanServer start" || return 1
+  expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
+  expect_eq "srvStat.txt size and time" "$(stat -c '%s %Y' "$install/srvStat.txt")" "$before" || return 1
+  expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
+  expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "on" || return 1
+  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  close_menu
+}
+
+popup_menu_shows_four_items_switches_autostart_and_survives_help() {
+  local run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' quoted
+  quoted="REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\""
+  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  save_docs_menu
+  click_item 0
+  wait_for 5 "[ -z \"\$(reg_value '$run_key' Tarnwick)\" ]" ||
+    { REASON="\"Run at startup\" left the Run value: $(reg_value "$run_key" Tarnwick)"; return 1; }
+  open_menu "Run at startup" Quit Help "&Stop sharing" || return 1
+  click_item 0
+  wait_for 5 "[ -n \"\$(reg_value '$run_key' Tarnwick)\" ]" || { REASON="\"Run at startup\" did not restore the Run value"; return 1; }
+  expect_eq "restored Run value" "$(reg_value "$run_key" Tarnwick)" "$quoted" || return 1
+
+  rm -f "$install/main.html"
+  local windows_before processes_before
+  windows_before=$(probe windows | sort)
+  processes_before=$(prefix_processes)
+  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  click_item 2
+  sleep 2
+  local new_windows new_processes
+  new_windows=$(comm -13 <(echo "$windows_before") <(probe windows | sort) | grep -v '^tooltips_class32|' | tr '\n' ' ')
+  new_processes=$(comm -13 <(echo "$processes_before") <(prefix_processes) | tr '\n' ' ')
+  [ -z "$new_windows" ] || { REASON="\"Help\" without main.html opened windows: $new_windows"; return 1; }
+  [ -z "$new_processes" ] || { REASON="\"Help\" without main.html started: $new_processes"; return 1; }
+  [ -n "$(program_pids)" ] || { REASON="the program ended after \"Help\""; return 1; }
+  cp "$help_page" "$install/main.html"
+  wait_lamp green 5
+}
+
+second_service_is_switched_with_its_dependents() {
+  ini_add_key "$install/code.ini" Info SecondService TwSecond
+  expect_eq "code.ini [Info] SecondService" "$(ini_get "$install/code.ini" Info SecondService)" TwSecond || return 1
+  wine_service_start TwSecond && wine_service_start TwDepSecond || { REASON="cannot start TwSecond and TwDepSecond"; return 1; }
+  local mark
+  mark=$(log_mark)
+  double_click_lamp
+  wait_lamp red 60 || return 1
+  # The second service's dependents come first, the second service before LanmanServer.
+  expect_eq "service log on stop" "$(log_since "$mark")" \
+    "TwDepSecond stop, TwComma stop, TwDirect stop, TwChain stop, TwSecond stop, LanmanServer stop" || return 1
+  expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwDepSecond\r\nTwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
+  expect_states "TwSecond=STOPPED TwDepSecond=STOPPED LanmanServer=STOPPED" || return 1
+  mark=$(log_mark)
+  double_click_lamp
+  wait_lamp green 60 || return 1
+  expect_eq "service log on start" "$(log_since "$mark")" \
+    "TwDepSecond start, TwComma start, TwDirect start, TwChain start, TwSecond start, LanmanServer start" || return 1
+  expect_states "TwSecond=RUNNING TwDepSecond=RUNNING LanmanServer=RUNNING TwPaused=PAUSED" || return 1
+}
+
+refused_stop_shows_error_and_lamp_stays_green() {
+  # TwSecond is made a service that does not accept the stop request, so sharing stays on.
+  wine_service_stop TwSecond
+  wine_service_repoint "$service" TwSecond "$services_log" refuse-stop >/dev/null 2>&1 &&
+    wine_service_start TwSecond || { REASON="cannot restart TwSecond as a service that refuses to stop"; return 1; }
+  double_click_lamp
+  wait_for 60 "probe box Error >/dev/null" || { REASON="no box titled \"Error\" appeared"; return 1; }
+  shot "$tmp/now.png"
+  cp "$tmp/now.png" "$art/error-box.png"
+  local box ok
+  box=$(probe box Error)
+  expect_eq "error box text" "$(sed -n 's/^text //p' <<<"$box")" \
+    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot." || return 1
+  ok=$(sed -n 's/^button OK //p' <<<"$box")
+  [ -n "$ok" ] || { REASON="the error box has no OK button: $box"; return 1; }
+  XDOTOOL_SAW_BOX=$(xdotool search --name '^Error$' 2>/dev/null | head -n 1)
+  # shellcheck disable=SC2086
+  xdotool mousemove $ok click 1
+  wait_for 5 "! probe box Error >/dev/null" || { REASON="the error box did not close on OK"; return 1; }
+  wait_lamp green 30 || return 1
+  expect_states "TwSecond=RUNNING LanmanServer=STOPPED" || return 1
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
+  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  close_menu
+}
+
+quit_plays_closing_animation_and_ends_process() {
+  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  click_item 1
+  local i colours="" c
+  for i in $(seq -w 0 59); do
+    shot "$tmp/quit-$i.png"
+    [ -n "$(program_pids)" ] || break
+    sleep 0.03
+  done
+  for f in "$tmp"/quit-*.png; do
+    c=$(lamp_of "$f")
+    colours+="${c%% *} "
+  done
+  wait_for 10 "[ -z \"\$(program_pids)\" ]" || { REASON="Tarnwick.exe still runs 10 s after Quit"; return 1; }
+  # The process has ended: what the taskbar shows now is the last word.
+  sleep 0.5
+  shot "$tmp/quit-zz.png"
+  colours+="$(lamp_of "$tmp/quit-zz.png" | cut -d' ' -f1) "
+  cp "$tmp/quit-zz.png" "$art/quit-end.png"
+  # The lamp darkens and explodes: frames that are neither a lit lamp nor empty, then nothing.
+  grep -Eq 'dark|other' <<<"$colours" || { REASON="no closing animation seen: $colours"; return 1; }
+  [ "$(awk '{print $NF}' <<<"$colours")" = none ] || { REASON="the icon stayed: $colours"; return 1; }
+  shot "$tmp/now.png"
+  [ "$(lamp_of "$tmp/now.png" | cut -d' ' -f1)" = none ] || { REASON="an icon is left in the tray after the end"; return 1; }
+}
+
+scenario startup-shows-green-and-writes-settings startup_shows_green_and_writes_settings
+scenario double-click-stops-dependents-breadth-first double_click_stops_dependents_breadth_first_then_server
+scenario second-double-click-starts-them-again second_double_click_starts_recorded_services_again
+scenario popup-menu-autostart-and-help popup_menu_shows_four_items_switches_autostart_and_survives_help
+scenario second-service-switched-with-dependents second_service_is_switched_with_its_dependents
+scenario refused-stop-shows-error-lamp-stays-green refused_stop_shows_error_and_lamp_stays_green
+scenario quit-animates-removes-icon-ends-process quit_plays_closing_animation_and_ends_process
+
+[ -n "${XDOTOOL_SAW_BOX:-}" ] || echo "note: xdotool does not see Wine's windows inside the virtual desktop; the box was found and read with the probe"
+echo "e2e took $(($(date +%s) - started)) s; screenshots in $art"
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
