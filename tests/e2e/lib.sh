@@ -17,7 +17,9 @@ build_probe() {
   cxx=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++) ||
     { echo "no MinGW-w64 compiler for the probe"; return 1; }
   mkdir -p "$(dirname "$probe")"
-  "$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -static -o "$probe" "$src" || { echo "cannot build the probe"; return 1; }
+  # Built aside and moved in, so a run that starts meanwhile never sees half a program.
+  "$cxx" -std=c++20 -O1 -Wall -Wextra -Wpedantic -static -o "$probe.$$" "$src" &&
+    mv -f "$probe.$$" "$probe" || { rm -f "$probe.$$"; echo "cannot build the probe"; return 1; }
 }
 
 e2e_cleanup() {
@@ -59,6 +61,7 @@ start_program() {
     >"$art/explorer.log" 2>&1) &
   EXPLORER_PID=$!
   DESK="0 0 800 600"
+  wait_for 60 '[ -n "$(program_pids)" ]' || echo "Tarnwick.exe did not start within 60 s"
   local window
   if wait_for 20 "xdotool search --name '^$DESKTOP_NAME - Wine desktop\$' >/dev/null"; then
     window=$(xdotool search --name "^$DESKTOP_NAME - Wine desktop\$" | head -n 1)
@@ -186,15 +189,19 @@ prefix_processes() {
   local p
   for p in /proc/[0-9]*; do
     tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    # Wine processes only, not the shell commands of this script that share its environment.
+    case "$(readlink "$p/exe" 2>/dev/null)" in *wine*) ;; *) continue ;; esac
     tr '\0' ' ' 2>/dev/null <"$p/cmdline" | sed 's/ *$//'
     echo
-  done | grep -i '\.exe' | grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
+  done | grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
 }
 
 program_pids() {
   local p
   for p in /proc/[0-9]*; do
     tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    # Wine processes only, not the shell commands of this script that share its environment.
+    case "$(readlink "$p/exe" 2>/dev/null)" in *wine*) ;; *) continue ;; esac
     tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -q '^C:\\Program Files\\Tarnwick\\Tarnwick\.exe' && echo "${p#/proc/}"
   done
 }
@@ -249,7 +256,7 @@ wait_lamp_colour() { # COLOUR SECONDS: the first look that shows COLOUR
   return 1
 }
 
-double_click_lamp() { xdotool mousemove "$LAMP_X" "$LAMP_Y" click --repeat 2 --delay 80 1; }
+double_click_lamp() { xdotool mousemove "$LAMP_X" "$LAMP_Y" sleep 0.4 click --repeat 2 --delay 80 1; }
 
 away() {
   # shellcheck disable=SC2086
@@ -278,16 +285,20 @@ crop() { convert "$1" -crop "$3" +repage "$2"; } # SHOT OUT WxH+X+Y
 open_menu() { # ITEM... ("c:" checked, "g:" grayed)
   local ref=$tmp/ref.txt pid rect ref_rect line diff items="[$*]"
   no_tip
-  probe menu 4000 "$LAMP_X" "$LAMP_Y" "$@" >"$ref" &
+  rm -f "$tmp/menu-done"
+  : >"$ref"
+  probe menu "$(winepath -w "$tmp/menu-done" 2>/dev/null)" "$LAMP_X" "$LAMP_Y" "$@" >"$ref" &
   pid=$!
-  if ! wait_for 5 "grep -q '^shown' '$ref'"; then
+  if ! wait_for 10 "grep -q '^shown' '$ref'"; then
+    touch "$tmp/menu-done"
     wait "$pid"
     REASON="the reference menu did not show"
     return 1
   fi
-  sleep 0.3
   shot "$tmp/ref.png"
+  touch "$tmp/menu-done"
   wait "$pid"
+  wait_for 5 "! probe menurect >/dev/null" || { REASON="the reference menu did not close"; return 1; }
   ref_rect=$(sed -n 's/^menu //p' "$ref")
   ITEM_X=() ITEM_Y=()
   local tag index ix iy iw ih
@@ -307,11 +318,7 @@ open_menu() { # ITEM... ("c:" checked, "g:" grayed)
   MENU_RECT="${mw}x$mh+$mx+$my"
   crop "$tmp/menu.png" "$tmp/menu-crop.png" "$MENU_RECT"
   crop "$tmp/ref.png" "$tmp/ref-crop.png" "$MENU_RECT"
-  cp "$tmp/menu-crop.png" "$art/menu-$(date +%s%N).png"
-  [ "$(identify -format %k "$tmp/menu-crop.png")" -ge 2 ] || { REASON="nothing is drawn where the menu is"; return 1; }
-  # Under load the reference may have closed before its screenshot; then the same place and
-  # size as a menu of exactly these items is the check.
-  [ "$(identify -format %k "$tmp/ref-crop.png")" -ge 2 ] || return 0
+  [ "$(identify -format %k "$tmp/ref-crop.png")" -ge 2 ] || { REASON="the reference menu was not on the screen"; return 1; }
   diff=$(compare -metric AE "$tmp/menu-crop.png" "$tmp/ref-crop.png" null: 2>&1)
   if [ "$diff" != 0 ]; then
     cp "$tmp/menu-crop.png" "$art/menu-mismatch-program.png"

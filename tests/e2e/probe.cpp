@@ -5,7 +5,8 @@
 //   probe box TITLE                 texts of the visible dialog box titled TITLE, and where
 //                                   its OK button is: "text ...", "ok X Y"
 //   probe menurect                  "X Y W H" of the visible popup menu
-//   probe menu MS X Y ITEM...       shows a popup menu at X Y for MS milliseconds; an ITEM is
+//   probe menu DONE X Y ITEM...     shows a popup menu at X Y until the file DONE exists (at
+//                                   most 20 s, so a script that dies leaves no menu); an ITEM is
 //                                   a caption, prefixed "c:" when checked, "g:" when grayed;
 //                                   once it is up prints "menu X Y W H", "item I X Y W H"
 //                                   for each item (screen coordinates) and "shown"
@@ -119,7 +120,9 @@ int Windows() {
 // The reference menu: built and tracked the way the program's popup menu is.
 HMENU referenceMenu = nullptr;
 int referenceItems = 0;
-UINT showFor = 0;
+std::string doneFile;
+DWORD shownAt = 0;
+constexpr DWORD kLongestShow = 20000;
 
 LRESULT CALLBACK MenuOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_ENTERIDLE && referenceMenu) {
@@ -138,19 +141,23 @@ LRESULT CALLBACK MenuOwner(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         std::printf("shown\n");
         std::fflush(stdout);
         referenceMenu = nullptr;
-        ::SetTimer(window, 1, showFor, nullptr);
+        shownAt = ::GetTickCount();
+        ::SetTimer(window, 1, 50, nullptr);
         return 0;
     }
     if (message == WM_TIMER) {
-        ::KillTimer(window, 1);
-        ::EndMenu();
+        if (::GetFileAttributesA(doneFile.c_str()) != INVALID_FILE_ATTRIBUTES ||
+            ::GetTickCount() - shownAt > kLongestShow) {
+            ::KillTimer(window, 1);
+            ::EndMenu();
+        }
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 int Menu(int argc, char** argv) {
-    showFor = static_cast<UINT>(std::strtoul(argv[2], nullptr, 10));
+    doneFile = argv[2];
     const int x = std::atoi(argv[3]);
     const int y = std::atoi(argv[4]);
     WNDCLASSA wc{};
@@ -158,8 +165,8 @@ int Menu(int argc, char** argv) {
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "TarnwickProbeMenuOwner";
     ::RegisterClassA(&wc);
-    HWND owner = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   wc.hInstance, nullptr);
+    HWND owner = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
     if (!owner) return 1;
     HMENU menu = ::CreatePopupMenu();
     for (int i = 5; i < argc; ++i) {
@@ -179,7 +186,9 @@ int Menu(int argc, char** argv) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: probe tip | box TITLE | menurect | windows | menu MS X Y ITEM...\n");
+    std::fprintf(
+        stderr,
+        "usage: probe [--desktop NAME] tip | box TITLE | menurect | windows | menu DONE X Y ITEM...\n");
     return 2;
 }
 
