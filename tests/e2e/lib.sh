@@ -287,7 +287,9 @@ open_menu() { # ITEM... ("c:" checked, "g:" grayed)
   no_tip
   rm -f "$tmp/menu-done"
   : >"$ref"
-  probe menu "$(winepath -w "$tmp/menu-done" 2>/dev/null)" "$LAMP_X" "$LAMP_Y" "$@" >"$ref" &
+  # Straight to the file: through a pipe the lines would wait in a buffer until the end.
+  wine "$probe" --desktop "$DESKTOP_NAME" menu "$(winepath -w "$tmp/menu-done" 2>/dev/null)" \
+    "$LAMP_X" "$LAMP_Y" "$@" >"$ref" 2>/dev/null &
   pid=$!
   if ! wait_for 10 "grep -q '^shown' '$ref'"; then
     touch "$tmp/menu-done"
@@ -299,13 +301,13 @@ open_menu() { # ITEM... ("c:" checked, "g:" grayed)
   touch "$tmp/menu-done"
   wait "$pid"
   wait_for 5 "! probe menurect >/dev/null" || { REASON="the reference menu did not close"; return 1; }
-  ref_rect=$(sed -n 's/^menu //p' "$ref")
+  ref_rect=$(tr -d '\r' <"$ref" | sed -n 's/^menu //p')
   ITEM_X=() ITEM_Y=()
   local tag index ix iy iw ih
   while read -r tag index ix iy iw ih; do
     ITEM_X[$index]=$((ix + iw / 2))
     ITEM_Y[$index]=$((iy + ih / 2))
-  done < <(grep '^item ' "$ref")
+  done < <(tr -d '\r' <"$ref" | grep '^item ')
 
   xdotool mousemove "$LAMP_X" "$LAMP_Y" click 3
   wait_for 5 "probe menurect >/dev/null" || { REASON="a right click on the lamp opened no menu"; return 1; }
