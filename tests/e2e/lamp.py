@@ -9,8 +9,9 @@ right corner; the notification area is its right half, where the icon is the rig
 of that cell: red, green or yellow for a lit lamp, dark for a lamp without light, other
 for anything else drawn there (a spark, an explosion), none when the cell is empty.
 
-Prints "COLOUR CX CY DIGEST": the cell's centre in screen coordinates and a digest of its
-pixels (equal digests: the same frame). Exits 0 when something is drawn there, 1 when not.
+Prints "COLOUR CX CY DIGEST LIT": the cell's centre in screen coordinates, a digest of its
+pixels (equal digests: the same frame) and how many pixels have the lamp's colour (how
+brightly it is lit). Exits 0 when something is drawn there, 1 when not.
 """
 import hashlib
 import subprocess
@@ -59,16 +60,17 @@ def kind_of(rgb):
 
 
 def judge(pixels):
+    """The cell's colour and the number of pixels of that colour."""
     counts = {}
     for p in pixels:
         k = kind_of(p)
         counts[k] = counts.get(k, 0) + 1
     lit = max(("red", "green", "yellow"), key=lambda k: counts.get(k, 0))
     if counts.get(lit, 0) >= LIT_PIXELS:
-        return lit
+        return lit, counts[lit]
     if counts.get("dark", 0) >= DARK_PIXELS:
-        return "dark"
-    return "other"
+        return "dark", counts["dark"]
+    return "other", counts.get("other", 0)
 
 
 def find_lamp(path, rect=None):
@@ -92,9 +94,9 @@ def find_lamp(path, rect=None):
     ys = [y for _, y in cell]
     box = (min(xs), min(ys), max(xs), max(ys))
     pixels = [px(x, y) for y in range(box[1], box[3] + 1) for x in range(box[0], box[2] + 1)]
-    colour = judge(px(x, y) for x, y in cell)
+    colour, amount = judge(px(x, y) for x, y in cell)
     digest = hashlib.sha1(repr((box, pixels)).encode()).hexdigest()[:12]
-    return colour, ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2, digest
+    return colour, ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2, digest, amount
 
 
 def main():
@@ -106,12 +108,12 @@ def main():
         found = find_lamp(sys.argv[1], rect)
     except (subprocess.CalledProcessError, OSError, ValueError, IndexError) as e:
         print("lamp.py: cannot read %s: %s" % (sys.argv[1], e), file=sys.stderr)
-        print("none 0 0 -")
+        print("none 0 0 - 0")
         return 1
     if not found:
-        print("none 0 0 -")
+        print("none 0 0 - 0")
         return 1
-    print("%s %d %d %s" % found)
+    print("%s %d %d %s %d" % found)
     return 0
 
 

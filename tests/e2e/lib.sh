@@ -7,6 +7,8 @@ PASSED=0
 FAILED=0
 REASON=""
 EXPLORER_PID=""
+HOLD_PID=""
+DESKTOP_PID=""
 LAMP_X=0
 LAMP_Y=0
 declare -a ITEM_X ITEM_Y
@@ -23,7 +25,11 @@ build_probe() {
 }
 
 e2e_cleanup() {
-  if [ -n "$EXPLORER_PID" ] && kill -0 "$EXPLORER_PID" 2>/dev/null; then kill "$EXPLORER_PID" 2>/dev/null; fi
+  [ -n "${tmp:-}" ] && touch "$tmp/hold-done"
+  local pid
+  for pid in $EXPLORER_PID $HOLD_PID $DESKTOP_PID; do
+    kill -0 "$pid" 2>/dev/null && kill "$pid" 2>/dev/null
+  done
   wine_prefix_end
   xvfb_stop
   [ -n "${tmp:-}" ] && rm -rf "$tmp"
@@ -56,25 +62,36 @@ setup_world() {
   cp "$exe" "$help_page" "$install/"
 }
 
+# The desktop comes first, with a hidden window of the probe that keeps it open after the
+# program has ended, so that what the end leaves on the screen can be looked at.
 start_program() {
-  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME,800x600" 'C:\Program Files\Tarnwick\Tarnwick.exe' \
-    >"$art/explorer.log" 2>&1) &
-  EXPLORER_PID=$!
+  (exec wine explorer "/desktop=$DESKTOP_NAME,800x600" >"$art/explorer.log" 2>&1) &
+  DESKTOP_PID=$!
   DESK="0 0 800 600"
-  wait_for 60 '[ -n "$(program_pids)" ]' || echo "Tarnwick.exe did not start within 60 s"
   local window
-  if wait_for 20 "xdotool search --name '^$DESKTOP_NAME - Wine desktop\$' >/dev/null"; then
+  if wait_for 30 "xdotool search --name '^$DESKTOP_NAME - Wine desktop\$' >/dev/null"; then
     window=$(xdotool search --name "^$DESKTOP_NAME - Wine desktop\$" | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$window")"
     DESK="$X $Y $WIDTH $HEIGHT"
+  else
+    echo "the Wine desktop window did not appear"
   fi
+  (exec wine "$probe" --desktop "$DESKTOP_NAME" hold "$(winepath -w "$tmp/hold-done" 2>/dev/null)" >/dev/null 2>&1) &
+  HOLD_PID=$!
+  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME" 'C:\Program Files\Tarnwick\Tarnwick.exe' \
+    >>"$art/explorer.log" 2>&1) &
+  EXPLORER_PID=$!
+  wait_for 60 '[ -n "$(program_pids)" ]' || echo "Tarnwick.exe did not start within 60 s"
 }
+
+taskbar_shown() { probe windows | grep -q '^Shell_TrayWnd|'; }
 
 # --- running scenarios -------------------------------------------------------------------
 
 scenario() {
-  local name=$1 fn=$2 rc
+  local name=$1 fn=$2 rc mark
   REASON=""
+  mark=$(log_mark)
   if [ -z "$(program_pids)" ]; then
     rc=1
     REASON="Tarnwick.exe is not running"
@@ -89,6 +106,10 @@ scenario() {
   else
     FAILED=$((FAILED + 1))
     echo "FAIL $name: ${REASON:-failed}"
+    # What the machine did meanwhile, to tell a lost click from a wrong switch.
+    echo "     services meanwhile: $(log_since "$mark")"
+    echo "     tool tip now: $(read_tip)"
+    probe box Error >/dev/null && echo "     an \"Error\" box is open: $(probe box Error | sed -n 's/^text //p')"
   fi
   settle
 }
@@ -183,28 +204,25 @@ EOF
 log_mark() { [ -f "$services_log" ] && wc -l <"$services_log" || echo 0; }
 log_since() { tail -n +$(($1 + 1)) "$services_log" 2>/dev/null | tr -d '\r' | paste -sd, - | sed 's/,/, /g'; }
 
-# Command lines of the processes of this prefix that stay; the tools the suite itself runs
-# and the default desktop that they bring up come and go.
-prefix_processes() {
-  local p
-  for p in /proc/[0-9]*; do
-    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    # Wine processes only, not the shell commands of this script that share its environment.
+# The Wine processes of this prefix, as "PID COMMAND-LINE" lines; shell commands of this
+# script share its environment and are left out by their executable.
+prefix_process_lines() {
+  local env p
+  for env in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+    p=${env%/environ}
     case "$(readlink "$p/exe" 2>/dev/null)" in *wine*) ;; *) continue ;; esac
-    tr '\0' ' ' 2>/dev/null <"$p/cmdline" | sed 's/ *$//'
-    echo
-  done | grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
-}
-
-program_pids() {
-  local p
-  for p in /proc/[0-9]*; do
-    tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-    # Wine processes only, not the shell commands of this script that share its environment.
-    case "$(readlink "$p/exe" 2>/dev/null)" in *wine*) ;; *) continue ;; esac
-    tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -q '^C:\\Program Files\\Tarnwick\\Tarnwick\.exe' && echo "${p#/proc/}"
+    echo "${p#/proc/} $(tr '\0' ' ' 2>/dev/null <"$p/cmdline" | sed 's/ *$//')"
   done
 }
+
+# Command lines of the processes that stay; the tools the suite itself runs and the default
+# desktop that they bring up come and go.
+prefix_processes() {
+  prefix_process_lines | cut -d' ' -f2- |
+    grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
+}
+
+program_pids() { prefix_process_lines | grep -E '^[0-9]+ C:\\Program Files\\Tarnwick\\Tarnwick\.exe' | cut -d' ' -f1; }
 
 # --- the screen -----------------------------------------------------------------------------
 
@@ -215,7 +233,7 @@ probe() {
 
 shot() { import -window root "$1" 2>/dev/null; }
 
-lamp_of() { # SHOT -> "COLOUR X Y DIGEST"
+lamp_of() { # SHOT -> "COLOUR X Y DIGEST LIT"
   # shellcheck disable=SC2086
   python3 "$here/lamp.py" "$1" $DESK 2>/dev/null
 }
@@ -223,11 +241,11 @@ lamp_of() { # SHOT -> "COLOUR X Y DIGEST"
 # Waits until the lamp shows COLOUR and has stopped changing (the same frame over three
 # looks spanning most of a second), then remembers where it is.
 wait_lamp() { # COLOUR SECONDS
-  local want=$1 deadline=$(($(date +%s%N) + $2 * 1000000000)) seen same=0 last="" colour x y digest
+  local want=$1 deadline=$(($(date +%s%N) + $2 * 1000000000)) seen="" same=0 last="" colour x y digest
   while [ "$(date +%s%N)" -lt "$deadline" ]; do
     shot "$tmp/now.png"
-    read -r colour x y digest <<<"$(lamp_of "$tmp/now.png")"
-    seen=$colour
+    read -r colour x y digest _ <<<"$(lamp_of "$tmp/now.png")"
+    [ "${seen##* }" = "$colour" ] || seen+=" $colour"
     if [ "$colour" = "$want" ] && [ "$digest" = "$last" ]; then
       same=$((same + 1))
       if [ "$same" -ge 2 ]; then
@@ -240,7 +258,7 @@ wait_lamp() { # COLOUR SECONDS
     last=$digest
     sleep 0.3
   done
-  REASON="the lamp is ${seen:-not there}, not a resting $want, after $2 s"
+  REASON="the lamp did not rest on $want within $2 s (it showed:$seen)"
   return 1
 }
 
@@ -248,7 +266,7 @@ wait_lamp_colour() { # COLOUR SECONDS: the first look that shows COLOUR
   local want=$1 deadline=$(($(date +%s%N) + $2 * 1000000000)) colour x y digest
   while [ "$(date +%s%N)" -lt "$deadline" ]; do
     shot "$tmp/now.png"
-    read -r colour x y digest <<<"$(lamp_of "$tmp/now.png")"
+    read -r colour x y digest _ <<<"$(lamp_of "$tmp/now.png")"
     [ "$colour" = "$want" ] && return 0
     sleep 0.1
   done
@@ -346,7 +364,29 @@ docs_out() { # NAME CROPPED: to the artefacts, and to docs/ when asked
   return 0
 }
 
-save_docs_crop() { # NAME: the bottom right of the desktop with the lamp as it is now
+# The pulsing lamp at its brightest of a few looks, with no tool tip in the way.
+save_docs_busy() { # NAME
+  local best=-1 i colour x y digest lit
+  no_tip
+  for i in 1 2 3 4 5 6 7 8; do
+    shot "$tmp/pulse.png"
+    read -r colour x y digest lit <<<"$(lamp_of "$tmp/pulse.png")"
+    if [ "$colour" = yellow ] && [ "$lit" -gt "$best" ]; then
+      best=$lit
+      cp "$tmp/pulse.png" "$tmp/now.png"
+    fi
+    sleep 0.05
+  done
+  [ "$best" -ge 0 ] && save_docs_crop "$1"
+}
+
+save_docs_resting() { # NAME: the lamp as it is now, with no tool tip in the way
+  no_tip
+  shot "$tmp/now.png"
+  save_docs_crop "$1"
+}
+
+save_docs_crop() { # NAME: the bottom right of the desktop in the last look
   local dx dy dw dh
   read -r dx dy dw dh <<<"$DESK"
   crop "$tmp/now.png" "$tmp/docs.png" "160x40+$((dx + dw - 160))+$((dy + dh - 40))"

@@ -11,6 +11,9 @@
 //                                   once it is up prints "menu X Y W H", "item I X Y W H"
 //                                   for each item (screen coordinates) and "shown"
 //   probe windows                   "CLASS|TITLE" of each visible top-level window
+//   probe hold DONE                 keeps a hidden window on the desktop until the file DONE
+//                                   exists (at most 15 min), so the Wine desktop stays open
+//                                   after the program under test has ended
 // A leading "--desktop NAME" works on the Wine desktop NAME (the one that explorer
 // /desktop=NAME made) instead of the default one. Texts are printed with CR and LF spelled
 // as \r and \n. Exit status 1: nothing found.
@@ -185,10 +188,26 @@ int Menu(int argc, char** argv) {
     return 0;
 }
 
+int Hold(const std::string& done) {
+    constexpr DWORD kLongestHold = 15 * 60 * 1000;
+    HWND keeper = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (!keeper) return 1;
+    const DWORD start = ::GetTickCount();
+    while (::GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           ::GetTickCount() - start < kLongestHold) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+        ::Sleep(100);
+    }
+    ::DestroyWindow(keeper);
+    return 0;
+}
+
 int Usage() {
-    std::fprintf(
-        stderr,
-        "usage: probe [--desktop NAME] tip | box TITLE | menurect | windows | menu DONE X Y ITEM...\n");
+    std::fprintf(stderr, "usage: probe [--desktop NAME] tip | box TITLE | menurect | windows | hold DONE | "
+                         "menu DONE X Y ITEM...\n");
     return 2;
 }
 
@@ -217,6 +236,7 @@ int main(int argc, char** argv) {
     if (command == "box" && argc == 3) return Box(argv[2]);
     if (command == "menurect") return MenuRect();
     if (command == "windows") return Windows();
+    if (command == "hold" && argc == 3) return Hold(argv[2]);
     if (command == "menu" && argc >= 6) return Menu(argc, argv);
     return Usage();
 }

@@ -11,7 +11,7 @@ root=$(cd "$here/../.." && pwd)
 build=${1:?usage: tests/e2e/run.sh BUILD_DIR}
 build=$(cd "$build" 2>/dev/null && pwd) || { echo "no build folder $1"; echo "0 passed, 1 failed"; exit 1; }
 art=${ARTIFACTS:-$root/build/artifacts}/e2e
-exe=$root/dist/Tarnwick.exe
+exe=${TARNWICK_EXE:-$root/dist/Tarnwick.exe} # another build of the program can be tried this way
 help_page=$root/dist/main.html
 service=$build/tools/testservice/tarnwick-testservice.exe
 probe=$build/e2e/probe.exe
@@ -40,7 +40,7 @@ start_program
 
 startup_shows_green_and_writes_settings() {
   wait_lamp green 45 || return 1
-  save_docs_crop lamp-green
+  save_docs_resting lamp-green
   local ini="$install/code.ini"
   [ -f "$ini" ] || { REASON="no code.ini in the program folder"; return 1; }
   [ ! -e "$launch/code.ini" ] && [ ! -e "$launch/srvStat.txt" ] ||
@@ -58,11 +58,11 @@ double_click_stops_dependents_breadth_first_then_server() {
   mark=$(log_mark)
   double_click_lamp
   wait_lamp_colour yellow 10 || return 1
-  save_docs_crop lamp-yellow
   cp "$tmp/now.png" "$art/stop-busy.png"
   expect_eq "tool tip while switching" "$(read_tip)" 'Tarnwick\r\nDisableing sharing\r\nPlease wait...' || return 1
+  save_docs_busy lamp-yellow
   wait_lamp red 60 || return 1
-  save_docs_crop lamp-red
+  save_docs_resting lamp-red
   # Breadth first: TwChain depends on TwDirect, so it comes after every direct dependent
   # although it sorts first; TwPaused is recorded but not stopped, TwIdle was already
   # stopped, and TwExpand's REG_EXPAND_SZ dependency does not count.
@@ -173,29 +173,29 @@ refused_stop_shows_error_and_lamp_stays_green() {
 }
 
 quit_plays_closing_animation_and_ends_process() {
+  taskbar_shown || { REASON="no taskbar before Quit"; return 1; }
   open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
   click_item 1
-  local i colours="" c
-  for i in $(seq -w 0 59); do
+  local i f colours="" c alive
+  # Looks as fast as the screen can be read while the program lives, then one more.
+  for i in $(seq -w 0 79); do
+    alive=$(program_pids)
     shot "$tmp/quit-$i.png"
-    [ -n "$(program_pids)" ] || break
-    sleep 0.03
+    [ -n "$alive" ] || break
   done
   for f in "$tmp"/quit-*.png; do
     c=$(lamp_of "$f")
     colours+="${c%% *} "
   done
   wait_for 10 "[ -z \"\$(program_pids)\" ]" || { REASON="Tarnwick.exe still runs 10 s after Quit"; return 1; }
-  # The process has ended: what the taskbar shows now is the last word.
-  sleep 0.5
-  shot "$tmp/quit-zz.png"
-  colours+="$(lamp_of "$tmp/quit-zz.png" | cut -d' ' -f1) "
-  cp "$tmp/quit-zz.png" "$art/quit-end.png"
-  # The lamp darkens and explodes: frames that are neither a lit lamp nor empty, then nothing.
+  # The lamp darkens and explodes (frames that are neither lit nor empty), the last frame
+  # is empty, and the notification area is gone with the program's icon.
   grep -Eq 'dark|other' <<<"$colours" || { REASON="no closing animation seen: $colours"; return 1; }
-  [ "$(awk '{print $NF}' <<<"$colours")" = none ] || { REASON="the icon stayed: $colours"; return 1; }
+  [ "$(awk '{print $NF}' <<<"$colours")" = none ] || { REASON="the icon did not end empty: $colours"; return 1; }
+  wait_for 5 "! taskbar_shown" || { REASON="the notification area still holds an icon after the end"; return 1; }
   shot "$tmp/now.png"
-  [ "$(lamp_of "$tmp/now.png" | cut -d' ' -f1)" = none ] || { REASON="an icon is left in the tray after the end"; return 1; }
+  cp "$tmp/now.png" "$art/quit-end.png"
+  [ "$(lamp_of "$tmp/now.png" | cut -d' ' -f1)" = none ] || { REASON="something is left in the tray after the end"; return 1; }
 }
 
 scenario startup-shows-green-and-writes-settings startup_shows_green_and_writes_settings
