@@ -368,7 +368,7 @@ docs_out() { # NAME CROPPED: to the artefacts, and to docs/ when asked
 save_docs_busy() { # NAME
   local best=-1 i colour x y digest lit
   no_tip
-  for i in 1 2 3 4 5 6 7 8; do
+  for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
     shot "$tmp/pulse.png"
     read -r colour x y digest lit <<<"$(lamp_of "$tmp/pulse.png")"
     if [ "$colour" = yellow ] && [ "$lit" -gt "$best" ]; then
