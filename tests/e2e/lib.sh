@@ -105,11 +105,10 @@ scenario() {
     echo "PASS $name"
   else
     FAILED=$((FAILED + 1))
-    echo "FAIL $name: ${REASON:-failed}"
-    # What the machine did meanwhile, to tell a lost click from a wrong switch.
-    echo "     services meanwhile: $(log_since "$mark")"
-    echo "     tool tip now: $(read_tip)"
-    probe box Error >/dev/null && echo "     an \"Error\" box is open: $(probe box Error | sed -n 's/^text //p')"
+    # With what the machine did meanwhile, to tell a lost click from a wrong switch.
+    local box=""
+    probe box Error >/dev/null && box="; an \"Error\" box is open: $(probe box Error | sed -n 's/^text //p')"
+    echo "FAIL $name: ${REASON:-failed} (services meanwhile: $(log_since "$mark"); tool tip now: $(read_tip)$box)"
   fi
   settle
 }
