@@ -523,7 +523,8 @@ void TTrayIcon::LeavePollTick(TObject*) {
 // ---- Cycling ----
 
 void TTrayIcon::CycleStep(TObject*) {
-    if (!iconList_) return;
+    // An expiry already queued when cycling was switched off must not move the shown frame.
+    if (!iconList_ || !cycleIcons_) return;
     const plat::UINT id = trayIconId_;
     iconList_->GetIcon(iconIndex_, *icon_);
     DoCycle();
