@@ -494,6 +494,13 @@ bool SimUser::TimerSet(HWND hWnd, UINT_PTR id) const {
     return timers_.count({hWnd, id}) != 0;
 }
 
+std::vector<UINT_PTR> SimUser::TimerIds(HWND hWnd) const {
+    std::vector<UINT_PTR> ids;
+    for (const auto& [key, timer] : timers_)
+        if (key.first == hWnd) ids.push_back(key.second);
+    return ids;
+}
+
 std::optional<uint64_t> SimUser::TimerDue(HWND hWnd, UINT_PTR id) const {
     auto it = timers_.find({hWnd, id});
     if (it == timers_.end()) return std::nullopt;

@@ -164,6 +164,8 @@ class SimUser : public plat::IUser {
     bool TimerSet(plat::HWND hWnd, plat::UINT_PTR id) const;
     std::optional<uint64_t> TimerDue(plat::HWND hWnd, plat::UINT_PTR id) const;
     size_t TimerCount() const { return timers_.size(); }
+    // Ids of the timers set on this window, in id order.
+    std::vector<plat::UINT_PTR> TimerIds(plat::HWND hWnd) const;
     void SetTimerFails(bool fails) { setTimerFails_ = fails; }
 
     // ---- Input ----

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "framework/imglist.h"
 #include "framework/menus.h"
 #include "platform/sim/sim_platform.h"
+#include "timer/simple_timer.h"
 #include "trayicon/tray_icon.h"
 
 namespace {
@@ -468,6 +470,33 @@ TEST_F(TrayTest, CyclingStepsThroughTheListAndReportsTheNextIndex) {
     os.user.RunFor(1000);
     EXPECT_EQ(Shown(), "YellowHalf[1]");
     EXPECT_EQ(tray->IconIndex(), 1);
+}
+
+TEST_F(TrayTest, ExpiryQueuedBeforeCyclingStoppedLeavesTheRestingFrameAlone) {
+    tray->SetIconVisible(true);
+    tray->SetIconList(List("GreenFul", 8));
+    int cycles = 0;
+    tray->OnCycle = [&](fw::TObject*, int32_t) { ++cycles; };
+    tray->SetCycleInterval(100);
+    const plat::HWND timers = SimpleTimer::SharedTimerHandler->Window();
+    const auto before = os.user.TimerIds(timers);
+    tray->SetCycleIcons(true);
+    std::vector<plat::UINT_PTR> cycling;
+    for (plat::UINT_PTR id : os.user.TimerIds(timers))
+        if (std::find(before.begin(), before.end(), id) == before.end()) cycling.push_back(id);
+    ASSERT_EQ(cycling.size(), 1u);
+    os.user.RunFor(300);
+    ASSERT_EQ(cycles, 3);
+    // The way the animation stops a cycle to rest on a frame; the expiry the system had
+    // already queued still arrives afterwards.
+    tray->SetCycleIcons(false);
+    tray->SetIconList(List("RedFul", 8));
+    tray->SetIconIndex(4);
+    os.user.PostMessageA(timers, plat::WM_TIMER, cycling[0], 0);
+    os.user.RunUntilIdle();
+    EXPECT_EQ(Shown(), "RedFul[4]");
+    EXPECT_EQ(tray->IconIndex(), 4);
+    EXPECT_EQ(cycles, 3);
 }
 
 TEST_F(TrayTest, NewIntervalRestartsCyclingAtImageZeroButStartsNothingWhenOff) {
