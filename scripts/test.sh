@@ -43,10 +43,11 @@ fi
 step "windows build"
 if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build/windows-build.log 2>&1; then
   [ ! -f src/app/CMakeLists.txt ] || bash scripts/build_dist.sh build/windows || { failed=$((failed + 1)); echo "!! dist packaging failed"; }
-  for runner in scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh; do
+  [ -f dist/Tarnwick.exe ] || echo "!! dist/Tarnwick.exe is missing; the end-to-end suite cannot run"
+  for runner in scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh tests/e2e/run.sh; do
     [ -f "$runner" ] || continue
     step "$runner"
-    log="$ARTIFACTS/$(basename "$runner" .sh).log"
+    log="$ARTIFACTS/$(basename "$(dirname "$runner")")-$(basename "$runner" .sh).log"
     timeout 900 bash "$runner" "$root/build/windows" 2>&1 | tee "$log"
     # The GUI suites drive a real desktop through Wine on a shared 2-core machine; a run that
     # failed is repeated once from scratch, and both runs stay in the log.
@@ -57,18 +58,6 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"
     fi
     add_counts "$log" "$runner"
   done
-  # The end-to-end suite still has runs where Wine loses a click on a loaded machine, so for
-  # now it reports without deciding the outcome (TARNWICK_E2E_STRICT=1 makes it count).
-  if [ -f tests/e2e/run.sh ] && [ -f dist/Tarnwick.exe ]; then
-    step "tests/e2e/run.sh"
-    log="$ARTIFACTS/e2e.log"
-    timeout 900 bash tests/e2e/run.sh "$root/build/windows" 2>&1 | tee "$log"
-    if [ "${TARNWICK_E2E_STRICT:-0}" = 1 ]; then
-      add_counts "$log" tests/e2e/run.sh
-    else
-      echo "(end-to-end results above are advisory: $(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1))"
-    fi
-  fi
 else
   tail -n 40 build/windows-build.log; failed=$((failed + 1)); echo "!! windows build failed"
 fi
