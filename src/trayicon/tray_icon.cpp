@@ -528,7 +528,8 @@ void TTrayIcon::CycleStep(TObject*) {
     const plat::UINT id = trayIconId_;
     iconList_->GetIcon(iconIndex_, *icon_);
     DoCycle();
-    if (!FindTrayIcon(id) || !iconList_) return;
+    // The cycle handler may have freed the icon, taken the list away or stopped cycling.
+    if (!FindTrayIcon(id) || !iconList_ || !cycleIcons_) return;
     SetIconIndex(iconIndex_ < iconList_->Count() - 1 ? iconIndex_ + 1 : 0);
 }
 

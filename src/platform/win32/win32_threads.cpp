@@ -18,16 +18,39 @@ struct ThreadStart {
     HWND window;
 };
 
+// A completion waiting for the main thread's message loop; the worker waits for done.
+struct Completion {
+    std::function<void()>* run;
+    HANDLE done;
+};
+
 LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kRunCompletion) {
+        auto* completion = reinterpret_cast<Completion*>(lParam);
         // No exception may travel back through the system's message dispatch.
         try {
-            (*reinterpret_cast<std::function<void()>*>(lParam))();
+            (*completion->run)();
         } catch (...) {
         }
+        ::SetEvent(completion->done);
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Posted, not sent: a sent message would also be handled while the main thread waits inside
+// any call to another thread or process (the shell's notification call is one), in the
+// middle of whatever it was doing. A posted one waits for the message loop.
+void RunCompletionOnMainThread(ThreadStart& start) {
+    HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!done) return;
+    Completion completion{&start.onFinished, done};
+    if (::PostMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion))) {
+        // A window destroyed meanwhile (the program is ending) drops the message: stop waiting then.
+        while (::WaitForSingleObject(done, 200) == WAIT_TIMEOUT)
+            if (!::IsWindow(start.window)) break;
+    }
+    ::CloseHandle(done);
 }
 
 DWORD WINAPI ThreadMain(LPVOID parameter) {
@@ -37,8 +60,7 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
     } catch (...) {
         // The thread ends as if the body had returned; its completion still follows.
     }
-    if (start->onFinished)
-        ::SendMessageA(start->window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&start->onFinished));
+    if (start->onFinished) RunCompletionOnMainThread(*start);
     start.reset();
     --running;
     return 0;

@@ -499,6 +499,22 @@ TEST_F(TrayTest, ExpiryQueuedBeforeCyclingStoppedLeavesTheRestingFrameAlone) {
     EXPECT_EQ(cycles, 3);
 }
 
+TEST_F(TrayTest, CycleHandlerThatStopsCyclingKeepsTheFrameItChose) {
+    tray->SetIconVisible(true);
+    tray->SetIconList(List("YellowHalf", 4));
+    auto* rest = List("DeTre", 5);
+    tray->OnCycle = [&](fw::TObject*, int32_t) {
+        tray->SetCycleIcons(false);
+        tray->SetIconList(rest);
+        tray->SetIconIndex(0);
+    };
+    tray->SetCycleInterval(100);
+    tray->SetCycleIcons(true);
+    os.user.RunFor(500);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(tray->IconIndex(), 0);
+}
+
 TEST_F(TrayTest, NewIntervalRestartsCyclingAtImageZeroButStartsNothingWhenOff) {
     tray->SetIconVisible(true);
     tray->SetIconList(List("GreenFul", 8));

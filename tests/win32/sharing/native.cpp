@@ -19,6 +19,59 @@ bool ThreadAlive(uint32_t threadId) {
 
 namespace {
 
+struct SlowWindow {
+    HWND window = nullptr;
+    HANDLE ready = nullptr;
+    DWORD ms = 0;
+};
+
+LRESULT CALLBACK SlowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        ::Sleep(static_cast<DWORD>(wParam));
+        ::PostQuitMessage(0);
+        return 1;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI SlowThread(LPVOID parameter) {
+    auto* slow = static_cast<SlowWindow*>(parameter);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = SlowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "TarnwickTestSlowWindow";
+    ::RegisterClassA(&windowClass);
+    slow->window = ::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     windowClass.hInstance, nullptr);
+    ::SetEvent(slow->ready);
+    MSG message;
+    while (slow->window && ::GetMessageA(&message, nullptr, 0, 0) > 0)
+        ::DispatchMessageA(&message);
+    if (slow->window) ::DestroyWindow(slow->window);
+    return 0;
+}
+
+} // namespace
+
+bool SendToSlowThread(uint32_t ms) {
+    SlowWindow slow;
+    slow.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = ::CreateThread(nullptr, 0, SlowThread, &slow, 0, nullptr);
+    if (!thread) return false;
+    ::WaitForSingleObject(slow.ready, INFINITE);
+    const bool answered = slow.window && ::SendMessageA(slow.window, WM_APP, ms, 0) == 1;
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    ::CloseHandle(slow.ready);
+    return answered;
+}
+
+void SleepMs(uint32_t ms) {
+    ::Sleep(ms);
+}
+
+namespace {
+
 DWORD StateOf(SC_HANDLE service) {
     SERVICE_STATUS status{};
     return ::QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;

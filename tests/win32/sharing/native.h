@@ -8,6 +8,10 @@ namespace native {
 
 uint32_t CurrentThreadId();
 bool ThreadAlive(uint32_t threadId);
+// Sends a message to a window of a thread of its own that takes ms before it answers: the
+// calling thread waits the way it does inside a call to another process.
+bool SendToSlowThread(uint32_t ms);
+void SleepMs(uint32_t ms);
 bool IsRunning(const char* service);
 // Starts the service unless it runs and waits (up to 10 s) until it does.
 void EnsureRunning(const char* service);

@@ -4,6 +4,7 @@
 //   LanmanServer (this project's test service), TwSecond, TwDepSecond -> TwSecond,
 //   TwDepMulti -> "Tcpip\0LanmanServer" (REG_MULTI_SZ), TwDepSz -> "Tcpip,LanmanServer" (REG_SZ),
 //   TwDepExpand -> "LanmanServer" (REG_EXPAND_SZ, so not a dependent).
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -118,6 +119,19 @@ void ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits(win32::Win32Platform
     bool afterThrow = false;
     os.threads.StartThread([] { throw std::runtime_error("ends the run"); }, [&] { afterThrow = true; });
     Check(os.threads.WaitForThreads(10000) && afterThrow, "completion follows a body that threw");
+}
+
+void CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread(win32::Win32Platform& os) {
+    // The main thread, busy in a call that waits for another thread's answer (as it does
+    // inside the shell's notification call), must not be interrupted by a completion.
+    std::atomic<bool> bodyDone{false};
+    bool completed = false;
+    os.threads.StartThread([&] { bodyDone = true; }, [&] { completed = true; });
+    while (!bodyDone)
+        native::SleepMs(10);
+    Check(native::SendToSlowThread(500), "the slow thread answered");
+    Check(!completed, "completion ran inside a call to another thread");
+    Check(os.threads.WaitForThreads(10000) && completed, "completion ran from the message loop");
 }
 
 void FilesAreReplacedWholeAndLeaveNoTemporaryFiles(win32::Win32Platform& os) {
@@ -238,6 +252,8 @@ int main(int argc, char** argv) {
     const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
         {"ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits",
          ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits},
+        {"CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread",
+         CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread},
         {"FilesAreReplacedWholeAndLeaveNoTemporaryFiles", FilesAreReplacedWholeAndLeaveNoTemporaryFiles},
         {"CurrentUserValuesAreCreatedReadAndDeleted", CurrentUserValuesAreCreatedReadAndDeleted},
         {"EnumerationListsEveryServiceWithParallelLists", EnumerationListsEveryServiceWithParallelLists},
