@@ -1,8 +1,9 @@
 // A stand-in service for the tests: it logs "<name> start" and "<name> stop" lines to a log
 // file and runs until it is stopped. Run by the service manager as
-//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop]
+//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow-stop]
 // LOG "-" means the file named by the TARNWICK_SERVICE_LOG environment variable.
-// ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it.
+// ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it;
+// slow-stop stays stop-pending for 3 s before it stops.
 // Pause and continue are accepted and logged as "<name> pause" / "<name> continue".
 // Set-up commands (run from a shell in the Wine prefix):
 //   tarnwick-testservice.exe install NAME LOG [option]   create a demand-start service
@@ -22,6 +23,7 @@ std::string serviceName;
 std::string logPath;
 bool ignoreStop = false;
 bool refuseStop = false;
+bool slowStop = false;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 
@@ -82,6 +84,7 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     Log("start");
     Report(SERVICE_RUNNING);
     ::WaitForSingleObject(stopEvent, INFINITE);
+    if (slowStop) ::Sleep(3000);
     Log("stop");
     Report(SERVICE_STOPPED);
 }
@@ -167,7 +170,7 @@ int Configure(const std::string& command, int argc, char** argv) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop]\n"
+                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow-stop]\n"
                  "       tarnwick-testservice (remove|pause) NAME\n");
     return 2;
 }
@@ -192,6 +195,7 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i) {
         ignoreStop = ignoreStop || std::strcmp(argv[i], "ignore-stop") == 0;
         refuseStop = refuseStop || std::strcmp(argv[i], "refuse-stop") == 0;
+        slowStop = slowStop || std::strcmp(argv[i], "slow-stop") == 0;
     }
     // An own-process service: the table's name is not looked at.
     char anyName[] = "";
