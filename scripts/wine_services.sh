@@ -6,7 +6,7 @@
 #                                                REG_EXPAND_SZ; items of a multi-string joined by \0)
 #   wine_service_start NAME / wine_service_stop NAME
 #   wine_services_demo BIN LOG                   LanmanServer and two dependents, all running
-# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop or slow-stop.
+# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop or slow.
 
 wine_winpath() { winepath -w "$1" 2>/dev/null; }
 

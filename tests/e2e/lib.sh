@@ -42,8 +42,8 @@ setup_world() {
   install="$WINEPREFIX/drive_c/Program Files/Tarnwick"
   launch="$WINEPREFIX/drive_c/elsewhere"
   local name
-  # A slow stop keeps the switch going long enough to read its tool tip on a loaded machine.
-  wine_service_repoint "$service" LanmanServer "$services_log" slow-stop >/dev/null 2>&1 || { REASON="cannot re-point LanmanServer"; return 1; }
+  # A slow start and stop keep a switch going long enough to read its tool tip on a loaded machine.
+  wine_service_repoint "$service" LanmanServer "$services_log" slow >/dev/null 2>&1 || { REASON="cannot re-point LanmanServer"; return 1; }
   for name in TwComma TwDirect TwChain TwExpand TwIdle TwPaused TwSecond TwDepSecond; do
     wine_service_install "$service" "$name" "$services_log" >/dev/null 2>&1 || { REASON="cannot install $name"; return 1; }
   done

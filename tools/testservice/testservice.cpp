@@ -1,9 +1,9 @@
 // A stand-in service for the tests: it logs "<name> start" and "<name> stop" lines to a log
 // file and runs until it is stopped. Run by the service manager as
-//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow-stop]
+//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow]
 // LOG "-" means the file named by the TARNWICK_SERVICE_LOG environment variable.
 // ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it;
-// slow-stop stays stop-pending for 3 s before it stops.
+// slow stays start-pending and stop-pending for 3 s each.
 // Pause and continue are accepted and logged as "<name> pause" / "<name> continue".
 // Set-up commands (run from a shell in the Wine prefix):
 //   tarnwick-testservice.exe install NAME LOG [option]   create a demand-start service
@@ -23,7 +23,7 @@ std::string serviceName;
 std::string logPath;
 bool ignoreStop = false;
 bool refuseStop = false;
-bool slowStop = false;
+bool slow = false;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 
@@ -81,10 +81,11 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     if (!statusHandle) return;
     stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Report(SERVICE_START_PENDING);
+    if (slow) ::Sleep(3000);
     Log("start");
     Report(SERVICE_RUNNING);
     ::WaitForSingleObject(stopEvent, INFINITE);
-    if (slowStop) ::Sleep(3000);
+    if (slow) ::Sleep(3000);
     Log("stop");
     Report(SERVICE_STOPPED);
 }
@@ -170,7 +171,7 @@ int Configure(const std::string& command, int argc, char** argv) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow-stop]\n"
+                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow]\n"
                  "       tarnwick-testservice (remove|pause) NAME\n");
     return 2;
 }
@@ -195,7 +196,7 @@ int main(int argc, char** argv) {
     for (int i = 4; i < argc; ++i) {
         ignoreStop = ignoreStop || std::strcmp(argv[i], "ignore-stop") == 0;
         refuseStop = refuseStop || std::strcmp(argv[i], "refuse-stop") == 0;
-        slowStop = slowStop || std::strcmp(argv[i], "slow-stop") == 0;
+        slow = slow || std::strcmp(argv[i], "slow") == 0;
     }
     // An own-process service: the table's name is not looked at.
     char anyName[] = "";
