@@ -58,6 +58,8 @@ setup_world() {
     wine_service_start "$name" || { REASON="cannot start $name"; return 1; }
   done
   wine "$service" pause TwPaused >/dev/null 2>&1 || { REASON="cannot pause TwPaused"; return 1; }
+  # LanmanServer is slow to start, and Wine's net may return before it runs.
+  wait_for 15 '[ "$(service_state LanmanServer)" = RUNNING ]'
   expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwExpand=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwSecond=STOPPED" || return 1
   mkdir -p "$install" "$launch"
   cp "$exe" "$help_page" "$install/"
