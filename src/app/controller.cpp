@@ -69,7 +69,9 @@ void TForm1::ThreadDone(TObject*) {
         StopStart->SetEnabled(true);
         StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
 
-        if (PrevWorkerKind == 1 && SharingState == StateBeforeSwitch) {
+        // A declined UAC prompt switched nothing, by the user's choice: no failure box.
+        if (PrevWorkerKind == 1 && SharingState == StateBeforeSwitch &&
+            KillServ::LastSwitchOutcome != KillServ::SwitchOutcome::Declined) {
             if (SharingState == 1)
                 fw::ShowError("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.");
             else if (SharingState == 0)

@@ -24,6 +24,8 @@ TForm1* Form1 = nullptr;
 void ResetUnitState() {
     SharingState = ShownState = WorkerCount = LastWorkerKind = PrevWorkerKind = StateBeforeSwitch = 0;
     CompletionIdle = FirstCompletion = false;
+    KillServ::DataFolderPath.clear();
+    KillServ::LastSwitchOutcome = KillServ::SwitchOutcome::Ran;
 }
 
 namespace {
@@ -122,6 +124,9 @@ void TForm1::FormCreate(TObject*) {
     const auto cut = folder.find_last_of("\\/:");
     folder.erase(cut == std::string::npos ? 0 : cut + 1);
     plat::Os().kernel->SetCurrentDirectoryA(folder.c_str());
+    // Installed where only an administrator may write (Program Files), the files go to the
+    // user's own folder instead; a portable install keeps them beside the program.
+    KillServ::ChooseDataFolder();
 
     ShownState = 2;
     TrayIcon1->SetEnabled(false);
@@ -164,6 +169,23 @@ void TForm1::FormClose(TObject*, fw::TCloseAction&) {
 }
 
 int RunProgram() {
+    // One lamp per session: a second start would add a second icon and a second worker on
+    // the same srvStat.txt. A mutex the elevated instance made is refused to us (error 5):
+    // that is a first instance as well.
+    auto& kernel = *plat::Os().kernel;
+    const plat::HANDLE instance = kernel.CreateMutexA(InstanceMutexName);
+    const plat::DWORD instanceError = kernel.GetLastError();
+    if (!instance || instanceError == plat::ERROR_ALREADY_EXISTS) {
+        if (instance) kernel.CloseHandle(instance);
+        if (instance || instanceError == plat::ERROR_ACCESS_DENIED) return 0;
+    }
+    struct CloseInstance {
+        plat::HANDLE h;
+        ~CloseInstance() {
+            if (h && plat::Installed()) plat::Os().kernel->CloseHandle(h);
+        }
+    } closeInstance{instance};
+
     TrayIcon::UnitInitialization();
     int code = 0;
     {

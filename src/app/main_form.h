@@ -27,7 +27,8 @@ extern bool FirstCompletion;      // true until the start-up query has been show
 // Back to the values of a freshly loaded program (tests start each case from there).
 void ResetUnitState();
 
-inline constexpr const char* IniFile = "./code.ini";
+// code.ini in the data folder ("./code.ini" beside the program).
+std::string IniFile();
 inline constexpr const char* RunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* MarkerKey = "Software\\Tarnwick";
 inline constexpr const char* AutoRunName = "Tarnwick";
@@ -98,7 +99,11 @@ class TForm1 : public fw::TForm {
 
 extern TForm1* Form1;
 
-// The program: application object, main form, message loop. Returns the exit code.
+// The name of the mutex that keeps one lamp per session.
+inline constexpr const char* InstanceMutexName = "Local\\Tarnwick.Lamp";
+
+// The program: application object, main form, message loop. Returns the exit code. A second
+// start in the same session finds the first one's mutex and ends at once with 0.
 int RunProgram();
 
 } // namespace Main

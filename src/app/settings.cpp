@@ -7,6 +7,7 @@
 #include "framework/exception.h"
 #include "platform/handles.h"
 #include "platform/platform.h"
+#include "sharing/killserv.h"
 
 namespace Main {
 
@@ -39,16 +40,21 @@ bool ReadStringValue(plat::HKEY key, const char* name, std::string& out) {
 
 } // namespace
 
+std::string IniFile() {
+    return KillServ::DataFile("code.ini");
+}
+
 std::string TForm1::ReadIni(const char* Section, const char* Key, const char* Default) {
     std::vector<char> buffer(2048, 0);
     const plat::DWORD n = plat::Os().files->GetPrivateProfileStringA(Section, Key, Default, buffer.data(),
-                                                                      static_cast<plat::DWORD>(buffer.size()), IniFile);
+                                                                      static_cast<plat::DWORD>(buffer.size()), IniFile().c_str());
     return std::string(buffer.data(), std::min<size_t>(n, buffer.size() - 1));
 }
 
 void TForm1::WriteIni(const char* Section, const char* Key, const std::string& Value) {
-    if (!plat::Os().files->WritePrivateProfileStringA(Section, Key, Value.c_str(), IniFile))
-        throw fw::Exception(std::string("Unable to write to ") + IniFile);
+    const std::string file = IniFile();
+    if (!plat::Os().files->WritePrivateProfileStringA(Section, Key, Value.c_str(), file.c_str()))
+        throw fw::Exception("Unable to write to " + file);
 }
 
 int32_t TForm1::GetAutoRun(const std::string& Name) {

@@ -21,6 +21,12 @@ class IFiles {
                                            char* buffer, DWORD bufferSize, const char* fileName) = 0;
     virtual BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                             const char* fileName) = 0;
+
+    virtual bool FolderExists(const std::string& path) = 0;
+    // Fails with ERROR_ALREADY_EXISTS when the folder is there already.
+    virtual BOOL CreateDirectoryA(const char* path) = 0;
+    // Whether this process may create files in folder: a probe file is made there and removed.
+    virtual bool CanCreateFilesIn(const std::string& folder) = 0;
 };
 
 } // namespace plat

@@ -19,6 +19,8 @@ using HKEY = uintptr_t;
 using HWND = uintptr_t;
 using HICON = uintptr_t;
 using HMENU = uintptr_t;
+// A kernel object: a process or a mutex.
+using HANDLE = uintptr_t;
 
 inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
 inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002u;
@@ -34,6 +36,8 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_INVALID_NAME = 123;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_CANCELLED = 1223;
 inline constexpr DWORD ERROR_DEPENDENT_SERVICES_RUNNING = 1051;
 inline constexpr DWORD ERROR_INVALID_SERVICE_CONTROL = 1052;
 inline constexpr DWORD ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
@@ -63,6 +67,37 @@ inline constexpr DWORD SERVICE_CONTROL_PAUSE = 2;
 inline constexpr DWORD SERVICE_CONTROL_CONTINUE = 3;
 inline constexpr DWORD SERVICE_TYPE_ALL = 0x13F;
 inline constexpr DWORD SERVICE_STATE_ALL = 3;
+
+// Access rights: the standard and generic ones, then the manager's and a service's own.
+inline constexpr DWORD READ_CONTROL = 0x00020000;
+inline constexpr DWORD GENERIC_READ = 0x80000000;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000;
+inline constexpr DWORD GENERIC_EXECUTE = 0x20000000;
+inline constexpr DWORD GENERIC_ALL = 0x10000000;
+inline constexpr DWORD STANDARD_RIGHTS_REQUIRED = 0x000F0000;
+inline constexpr DWORD SC_MANAGER_CONNECT = 0x0001;
+inline constexpr DWORD SC_MANAGER_CREATE_SERVICE = 0x0002;
+inline constexpr DWORD SC_MANAGER_ENUMERATE_SERVICE = 0x0004;
+inline constexpr DWORD SC_MANAGER_LOCK = 0x0008;
+inline constexpr DWORD SC_MANAGER_QUERY_LOCK_STATUS = 0x0010;
+inline constexpr DWORD SC_MANAGER_MODIFY_BOOT_CONFIG = 0x0020;
+inline constexpr DWORD SC_MANAGER_ALL_ACCESS = 0x000F003F;
+inline constexpr DWORD SERVICE_QUERY_CONFIG = 0x0001;
+inline constexpr DWORD SERVICE_CHANGE_CONFIG = 0x0002;
+inline constexpr DWORD SERVICE_QUERY_STATUS = 0x0004;
+inline constexpr DWORD SERVICE_ENUMERATE_DEPENDENTS = 0x0008;
+inline constexpr DWORD SERVICE_START = 0x0010;
+inline constexpr DWORD SERVICE_STOP = 0x0020;
+inline constexpr DWORD SERVICE_PAUSE_CONTINUE = 0x0040;
+inline constexpr DWORD SERVICE_INTERROGATE = 0x0080;
+inline constexpr DWORD SERVICE_USER_DEFINED_CONTROL = 0x0100;
+inline constexpr DWORD SERVICE_ALL_ACCESS = 0x000F01FF;
+
+// Processes and waits
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+inline constexpr DWORD STILL_ACTIVE = 259;
 
 struct SERVICE_STATUS {
     DWORD dwServiceType;

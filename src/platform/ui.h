@@ -78,6 +78,21 @@ inline constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080u;
 inline constexpr int32_t GWL_WNDPROC = -4;
 inline constexpr int32_t SW_HIDE = 0;
 inline constexpr int32_t SW_SHOWNORMAL = 1;
+inline constexpr DWORD SEE_MASK_NOCLOSEPROCESS = 0x00000040;
+inline constexpr DWORD SEE_MASK_NOASYNC = 0x00000100;
+inline constexpr DWORD SEE_MASK_FLAG_NO_UI = 0x00000400;
+
+// The fields of SHELLEXECUTEINFOA the program uses.
+struct SHELLEXECUTEINFOA {
+    DWORD fMask = 0;
+    HWND hwnd = 0;
+    const char* lpVerb = nullptr;
+    const char* lpFile = nullptr;
+    const char* lpParameters = nullptr;
+    const char* lpDirectory = nullptr;
+    int32_t nShow = 0;
+    HANDLE hProcess = 0; // out, with SEE_MASK_NOCLOSEPROCESS
+};
 inline constexpr int32_t SW_SHOWMINIMIZED = 2;
 inline constexpr int32_t SW_SHOW = 5;
 inline constexpr int32_t SW_MINIMIZE = 6;
@@ -253,6 +268,9 @@ class IShell {
     // Above 32 on success, an error number up to 32 otherwise.
     virtual intptr_t ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
                                    const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) = 0;
+    // With the verb "runas" the program starts elevated, after the UAC prompt when there is one;
+    // a declined prompt fails with ERROR_CANCELLED.
+    virtual BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) = 0;
     // version.dll, loaded at run time from the system folder only.
     virtual DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, DWORD* lpdwHandle) = 0;
     virtual BOOL GetFileVersionInfoA(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,

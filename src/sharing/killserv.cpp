@@ -17,7 +17,7 @@ TStringList& DependentList = *new TStringList;
 
 namespace {
 
-const char* const kStatusFile = "./srvStat.txt";
+const char* const kStatusFileName = "srvStat.txt";
 const char* const kServer = "lanmanserver";
 // Longer lines of srvStat.txt cannot name a service and are not sent to the service manager.
 constexpr size_t kLongestServiceName = 256;
@@ -36,12 +36,24 @@ std::mutex& StatusFileLock() {
     return lock;
 }
 
-std::string SecondServiceName() {
+namespace {
+
+std::string ReadSecondService(const std::string& iniPath) {
     char name[1024];
     const DWORD length =
-        Os().files->GetPrivateProfileStringA("Info", "SecondService", "", name, sizeof name, "./code.ini");
+        Os().files->GetPrivateProfileStringA("Info", "SecondService", "", name, sizeof name, iniPath.c_str());
     return std::string(name, std::min<size_t>(length, sizeof name - 1));
 }
+
+} // namespace
+
+std::string SecondServiceName() {
+    std::string name = ReadSecondService(DataFile("code.ini"));
+    if (name.empty() && !DataFolderPath.empty()) name = ReadSecondService(ProgramFolder() + "\\code.ini");
+    return name;
+}
+
+SwitchOutcome LastSwitchOutcome = SwitchOutcome::Ran;
 
 TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished) {
     WorkerMode = Mode;
@@ -51,7 +63,26 @@ TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender
     Start();
 }
 
+TKT::TKT(InPlace, int32_t Mode, int32_t* Result) {
+    WorkerMode = Mode;
+    WorkerResult = Result;
+}
+
 void TKT::DoWork() {
+    if (WorkerMode == 1) {
+        LastSwitchOutcome = SwitchOutcome::Failed;
+        // Without elevation Windows refuses every stop and start (error 5): the switch is
+        // done by an elevated copy of the program, after the UAC prompt.
+        if (!Os().kernel->IsProcessElevated()) {
+            SwitchThroughElevatedCopy();
+            return;
+        }
+    }
+    Perform();
+    if (WorkerMode == 1) LastSwitchOutcome = SwitchOutcome::Ran;
+}
+
+void TKT::Perform() {
     ClearLists();
     // Released on every way out of the run, an error included.
     struct ReleaseLists {
@@ -104,22 +135,23 @@ void TKT::StartSequence() {
 
 void TKT::SaveDependents() {
     const std::string text = FormatStatusText(DependentList);
+    const std::string path = DataFile(kStatusFileName);
     std::lock_guard<std::mutex> hold(StatusFileLock());
-    if (!Os().files->ReplaceFileAtomically(kStatusFile, text))
-        throw EKillServError(std::string("Cannot create file \"") + kStatusFile + "\"");
+    if (!Os().files->ReplaceFileAtomically(path, text)) throw EKillServError("Cannot create file \"" + path + "\"");
 }
 
 void TKT::LoadDependents() {
-    if (!Os().files->FileExists(kStatusFile)) return;
+    const std::string path = DataFile(kStatusFileName);
+    if (!Os().files->FileExists(path)) return;
     std::string text;
-    switch (Os().files->ReadWholeFile(kStatusFile, text)) {
+    switch (Os().files->ReadWholeFile(path, text)) {
     case ReadResult::Ok:
         DependentList = ParseStatusText(text);
         break;
     case ReadResult::Missing:
         break;
     case ReadResult::Failed:
-        throw EKillServError(std::string("Cannot open file \"") + kStatusFile + "\"");
+        throw EKillServError("Cannot open file \"" + path + "\"");
     }
 }
 

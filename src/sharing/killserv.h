@@ -37,15 +37,42 @@ extern TStringList& DependentList;
 // ends in the middle of a write.
 std::mutex& StatusFileLock();
 
-// The second sharing service from ./code.ini [Info] SecondService; empty when there is none.
-// Read afresh at each call.
+// Where code.ini and srvStat.txt are kept: empty for the current directory (the program's
+// folder, as in every portable install), else an absolute folder. One place decides it
+// (ChooseDataFolder) and every file path comes from DataFile.
+extern std::string DataFolderPath;
+// The path of one of the program's files: "./name" beside the program, else in the folder.
+std::string DataFile(const std::string& name);
+// The absolute data folder, also when it is the current directory.
+std::string DataFolder();
+// The folder of the running program file, without a trailing separator except at a root.
+std::string ProgramFolder();
+// For the tray program: beside the program when this process may create files there and
+// the folder is not under Program Files; otherwise %LOCALAPPDATA%\Tarnwick, created when
+// missing. A folder that cannot be had leaves the program's folder in use.
+void ChooseDataFolder();
+
+// The second sharing service from code.ini [Info] SecondService; empty when there is none.
+// Read afresh at each call; a per-user data folder without the key falls back to a code.ini
+// beside the program (where an administrator may have configured it).
 std::string SecondServiceName();
+
+// How the most recent switch run went as far as this process can tell: Declined when the
+// elevation it needed was refused or not available, so nothing was switched; the verifying
+// query tells the rest.
+enum class SwitchOutcome { Ran, Declined, Failed };
+extern SwitchOutcome LastSwitchOutcome;
 
 class TKT : public plat::TThread {
   public:
     // Mode 1 switches sharing, any other value queries it into *Result. The worker starts at
     // once and frees itself after onFinished has run on the main thread.
     TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished = {});
+    // A run on the calling thread, for the elevated copy, which has no window to keep alive;
+    // RunHere performs it and lets its error through.
+    struct InPlace {};
+    TKT(InPlace, int32_t Mode, int32_t* Result);
+    void RunHere() { DoWork(); }
 
     void SwitchSharing();
 
@@ -67,6 +94,8 @@ class TKT : public plat::TThread {
     void DoWork() override;
 
   private:
+    void Perform();
+    void SwitchThroughElevatedCopy();
     void QuerySharing();
     void StopSequence(bool secondRunning, bool serverRunning);
     void StartSequence();

@@ -12,8 +12,14 @@ using namespace plat;
 
 namespace {
 
-constexpr DWORD kManagerAccess = 0xA0000000; // GENERIC_READ | GENERIC_EXECUTE
-constexpr DWORD kServiceAccess = 0xA0000100; // ... | SERVICE_USER_DEFINED_CONTROL
+// A switch asks for the rights to stop and start; it runs elevated.
+constexpr DWORD kSwitchManagerAccess = 0xA0000000; // GENERIC_READ | GENERIC_EXECUTE
+constexpr DWORD kSwitchServiceAccess = 0xA0000100; // ... | SERVICE_USER_DEFINED_CONTROL
+// A query runs in the tray program, mostly without elevation, where Windows refuses the
+// switch's rights (SC_MANAGER_LOCK, SERVICE_START/STOP) with error 5: it asks only for what
+// it reads, so it answers truthfully for a standard user.
+constexpr DWORD kQueryManagerAccess = SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE;
+constexpr DWORD kQueryServiceAccess = SERVICE_QUERY_STATUS;
 constexpr int kPollLimit = 239;
 constexpr DWORD kPollInterval = 1000;
 constexpr DWORD kFirstEnumBuffer = 1024;
@@ -40,12 +46,22 @@ DWORD LastError() {
     return Os().kernel->GetLastError();
 }
 
-SC_HANDLE OpenManager() {
-    return Os().services->OpenSCManagerA(nullptr, nullptr, kManagerAccess);
+// State questions of a query run ask for the query rights; those of a switch run, and every
+// stop or start, ask for the switch's.
+enum class Purpose { Ask, Act };
+
+bool SwitchRights(Purpose purpose) {
+    return purpose == Purpose::Act || WorkerMode == 1;
 }
 
-SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name) {
-    return Os().services->OpenServiceA(manager.get(), name.c_str(), kServiceAccess);
+SC_HANDLE OpenManager(Purpose purpose = Purpose::Ask) {
+    return Os().services->OpenSCManagerA(nullptr, nullptr,
+                                         SwitchRights(purpose) ? kSwitchManagerAccess : kQueryManagerAccess);
+}
+
+SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name, Purpose purpose = Purpose::Ask) {
+    return Os().services->OpenServiceA(manager.get(), name.c_str(),
+                                       SwitchRights(purpose) ? kSwitchServiceAccess : kQueryServiceAccess);
 }
 
 bool QueryState(const unique_schandle& service, DWORD* state) {
@@ -211,12 +227,12 @@ int TKT::FindInEnumeration(const std::string& Name) const {
 void TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     if (Name.empty() || Action > saContinue) return;
     const ActionInfo& action = kActions[Action];
-    unique_schandle manager(OpenManager());
+    unique_schandle manager(OpenManager(Purpose::Act));
     if (!manager) {
         ReportError(ManagerOpenErrorText(LastError()));
         return;
     }
-    unique_schandle service(OpenService(manager, Name));
+    unique_schandle service(OpenService(manager, Name, Purpose::Act));
     if (!service) {
         ReportError(ServiceOpenErrorText(LastError()));
         return;

@@ -47,6 +47,9 @@ plat::LRESULT TSimpleTimerHandler::TimerWindowProc(plat::HWND hWnd, plat::UINT M
         if (TSimpleTimer* timer = TSimpleTimer::FindTimer(wParam)) timer->Elapsed();
         return 0;
     }
+    // Another process may post WM_CLOSE to any window; closing this one would stop every
+    // timer of the program for good. It goes only when its last user releases it.
+    if (Msg == plat::WM_CLOSE) return 0;
     return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
 }
 

@@ -17,6 +17,9 @@ namespace {
 constexpr plat::UINT kCallbackMessage = WM_TRAYNOTIFY;
 constexpr plat::UINT kNotifyFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
 constexpr uint32_t kLeavePollPeriod = 20;
+// A refused add is tried again once a second for two minutes.
+constexpr uint32_t kAddRetryPeriod = 1000;
+constexpr int32_t kAddRetries = 120;
 constexpr uint32_t kVersion471 = 0x40046; // above it: comctl32 4.71 or later
 
 bool unitStarted = false;
@@ -164,6 +167,8 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
         std::make_unique<SimpleTimer::TSimpleTimer>(1000, [this](TObject* s) { ClickDelayElapsed(s); });
     leavePollTimer_ = std::make_unique<SimpleTimer::TSimpleTimer>(kLeavePollPeriod,
                                                                   [this](TObject* s) { LeavePollTick(s); });
+    addRetryTimer_ =
+        std::make_unique<SimpleTimer::TSimpleTimer>(kAddRetryPeriod, [this](TObject* s) { AddRetryTick(s); });
 
     cursorOutside_ = true;
     SetDesignPreview(designPreview_);
@@ -256,11 +261,37 @@ bool TTrayIcon::Notify(plat::DWORD operation) {
 bool TTrayIcon::AddIcon() {
     if (!previewSwitching_) iconVisible_ = true;
     if (Designing() && !previewSwitching_) return false;
-    return FillNotifyData() && Notify(plat::NIM_ADD);
+    const bool added = FillNotifyData() && Notify(plat::NIM_ADD);
+    // At logon Explorer refuses icons until it is ready, and may never say "TaskbarCreated":
+    // the add is tried again each second for a while, and again at every TaskbarCreated.
+    addRetriesLeft_ = added ? 0 : kAddRetries;
+    addRetryTimer_->SetActive(!added && iconVisible_);
+    return added;
+}
+
+void TTrayIcon::AddRetryTick(TObject*) {
+    if (!iconVisible_ || addRetriesLeft_ <= 0) {
+        addRetryTimer_->SetActive(false);
+        return;
+    }
+    --addRetriesLeft_;
+    // A refused add may have been taken all the same (the shell can time out answering):
+    // a modify tells, and sends the current frame and tool tip either way.
+    const bool present = FillNotifyData() && (Notify(plat::NIM_MODIFY) || Notify(plat::NIM_ADD));
+    if (present) {
+        notifyData_.uVersion = notifyVersionMode_;
+        plat::Os().shell->Shell_NotifyIconA(plat::NIM_SETVERSION, &notifyData_);
+    }
+    if (present || addRetriesLeft_ == 0) {
+        addRetriesLeft_ = 0;
+        addRetryTimer_->SetActive(false);
+    }
 }
 
 bool TTrayIcon::RemoveIcon() {
     if (!previewSwitching_) iconVisible_ = false;
+    addRetriesLeft_ = 0;
+    addRetryTimer_->SetActive(false);
     if (Designing() && !previewSwitching_) return false;
     return FillNotifyData() && Notify(plat::NIM_DELETE);
 }

@@ -155,6 +155,7 @@ class TTrayIcon : public TComponent {
     void ClickDefaultItem();
     void ClickDelayElapsed(TObject* Sender);
     void LeavePollTick(TObject* Sender);
+    void AddRetryTick(TObject* Sender);
     void CycleStep(TObject* Sender);
     void IconImageChanged(TObject* Sender);
     int32_t NextCycleIndex() const;
@@ -174,6 +175,8 @@ class TTrayIcon : public TComponent {
     std::unique_ptr<SimpleTimer::TSimpleTimer> iconCycleTimer_;
     std::unique_ptr<SimpleTimer::TSimpleTimer> clickDelayTimer_;
     std::unique_ptr<SimpleTimer::TSimpleTimer> leavePollTimer_;
+    std::unique_ptr<SimpleTimer::TSimpleTimer> addRetryTimer_;
+    int32_t addRetriesLeft_ = 0;
 
     bool designPreview_ = false;
     fw::TCustomImageList* iconList_ = nullptr;

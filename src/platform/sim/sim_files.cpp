@@ -112,10 +112,19 @@ std::string SimFiles::Key(const std::string& path) const {
 
 bool SimFiles::Writable(const std::string& key) const {
     if (readOnly_.count(key)) return false;
+    if (!kernel_.IsProcessElevated())
+        for (const auto& folder : protected_)
+            if (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 && key[folder.size()] == '\\')
+                return false;
     for (auto folder = key.rfind('\\'); folder != std::string::npos && folder > 2;
          folder = key.rfind('\\', folder - 1))
         if (readOnly_.count(key.substr(0, folder))) return false;
     return !(key.size() > 3 && readOnly_.count(key.substr(0, 3)));
+}
+
+bool SimFiles::InMissingFolder(const std::string& key) const {
+    const auto slash = key.rfind('\\');
+    return slash != std::string::npos && slash > 2 && kernel_.IsMissingFolder(key.substr(0, slash));
 }
 
 bool SimFiles::FileExists(const std::string& path) {
@@ -139,6 +148,10 @@ ReadResult SimFiles::ReadWholeFile(const std::string& path, std::string& content
 
 bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string& contents) {
     const std::string key = Key(path);
+    if (InMissingFolder(key)) {
+        kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
     if (!Writable(key) || failingReplaces_.count(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -193,6 +206,10 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
         return 0;
     }
     const std::string path = Key(fileName);
+    if (InMissingFolder(path)) {
+        kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
     if (!Writable(path)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
@@ -274,6 +291,35 @@ void SimFiles::FailReads(const std::string& path) {
 
 void SimFiles::FailReplaces(const std::string& path) {
     failingReplaces_.insert(Key(path));
+}
+
+bool SimFiles::FolderExists(const std::string& path) {
+    return !kernel_.IsMissingFolder(path) && !files_.count(Key(path));
+}
+
+BOOL SimFiles::CreateDirectoryA(const char* path) {
+    if (!path || !*path) {
+        kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    if (FolderExists(path)) {
+        kernel_.SetLastError(ERROR_ALREADY_EXISTS);
+        return 0;
+    }
+    if (!Writable(Key(path))) {
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    kernel_.RemoveMissingFolder(path);
+    return 1;
+}
+
+bool SimFiles::CanCreateFilesIn(const std::string& folder) {
+    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"));
+}
+
+void SimFiles::ProtectFolder(const std::string& path) {
+    protected_.insert(Key(path));
 }
 
 } // namespace sim

@@ -24,8 +24,13 @@ class SimFiles : public plat::IFiles {
                                          char* buffer, plat::DWORD bufferSize, const char* fileName) override;
     plat::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                           const char* fileName) override;
+    bool FolderExists(const std::string& path) override;
+    plat::BOOL CreateDirectoryA(const char* path) override;
+    bool CanCreateFilesIn(const std::string& folder) override;
 
     // Test controls.
+    // A folder only an elevated process may write in, as Program Files and Windows are.
+    void ProtectFolder(const std::string& path);
     void Put(const std::string& path, const std::string& contents);
     std::optional<std::string> Get(const std::string& path) const;
     void Remove(const std::string& path);
@@ -37,10 +42,12 @@ class SimFiles : public plat::IFiles {
   private:
     std::string Key(const std::string& path) const;
     bool Writable(const std::string& key) const;
+    bool InMissingFolder(const std::string& key) const;
 
     SimKernel& kernel_;
     std::map<std::string, std::string> files_;
     std::set<std::string> readOnly_;
+    std::set<std::string> protected_;
     std::set<std::string> failingReads_;
     std::set<std::string> failingReplaces_;
     int replaces_ = 0;

@@ -70,6 +70,22 @@ void SimKernel::AddMissingFolder(const std::string& path) {
     missingFolders_.push_back(FullPath(path));
 }
 
+bool SimKernel::IsMissingFolder(const std::string& path) const {
+    const std::string full = FullPath(path);
+    // A folder inside a missing one is missing too.
+    for (const auto& missing : missingFolders_)
+        if (SameText(missing, full) ||
+            (full.size() > missing.size() && SameText(full.substr(0, missing.size()), missing) &&
+             IsSeparator(full[missing.size()])))
+            return true;
+    return false;
+}
+
+void SimKernel::RemoveMissingFolder(const std::string& path) {
+    const std::string full = FullPath(path);
+    std::erase_if(missingFolders_, [&](const std::string& m) { return SameText(m, full); });
+}
+
 std::string SimKernel::FullPath(const std::string& path) const {
     const bool hasDrive = path.size() >= 2 && path[1] == ':';
     std::string start;
@@ -98,6 +114,88 @@ std::string SimKernel::FullPath(const std::string& path) const {
         full += "\\" + part;
     if (kept.empty()) full += "\\";
     return full;
+}
+
+namespace {
+
+std::string UpperName(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+} // namespace
+
+std::string SimKernel::GetEnvironmentVariableA(const char* name) {
+    if (!name) return {};
+    auto it = environment_.find(UpperName(name));
+    if (it == environment_.end()) {
+        lastError_ = 203; // ERROR_ENVVAR_NOT_FOUND
+        return {};
+    }
+    return it->second;
+}
+
+void SimKernel::SetEnvironmentVariable(const std::string& name, const std::string& value) {
+    environment_[UpperName(name)] = value;
+}
+
+plat::HANDLE SimKernel::CreateMutexA(const char* name) {
+    const std::string key = name ? UpperName(name) : std::string();
+    const bool existed = !key.empty() && mutexes_[key] > 0;
+    if (!key.empty()) ++mutexes_[key];
+    const plat::HANDLE h = nextHandle_;
+    nextHandle_ += 4;
+    // An unnamed mutex is never shared: it gets a name nobody else can ask for.
+    handles_[h] = KernelObject{key.empty() ? "<unnamed " + std::to_string(h) + ">" : key, 0};
+    if (key.empty()) ++mutexes_[handles_[h].mutexName];
+    lastError_ = existed ? plat::ERROR_ALREADY_EXISTS : plat::ERROR_SUCCESS;
+    return h;
+}
+
+void SimKernel::HoldMutexElsewhere(const std::string& name, bool held) {
+    int& holders = mutexes_[UpperName(name)];
+    holders = held ? holders + 1 : std::max(0, holders - 1);
+}
+
+plat::HANDLE SimKernel::AddEndedProcess(plat::DWORD exitCode) {
+    const plat::HANDLE h = nextHandle_;
+    nextHandle_ += 4;
+    handles_[h] = KernelObject{{}, exitCode};
+    return h;
+}
+
+plat::DWORD SimKernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD) {
+    // Every simulated process has ended by the time its handle is handed out.
+    if (!handles_.count(handle)) {
+        lastError_ = plat::ERROR_INVALID_HANDLE;
+        return plat::WAIT_FAILED;
+    }
+    return plat::WAIT_OBJECT_0;
+}
+
+plat::BOOL SimKernel::GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) {
+    auto it = handles_.find(process);
+    if (it == handles_.end() || !it->second.mutexName.empty()) {
+        lastError_ = plat::ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    if (exitCode) *exitCode = it->second.exitCode;
+    return 1;
+}
+
+plat::BOOL SimKernel::CloseHandle(plat::HANDLE handle) {
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) {
+        lastError_ = plat::ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    if (!it->second.mutexName.empty()) {
+        auto m = mutexes_.find(it->second.mutexName);
+        if (m != mutexes_.end() && --m->second <= 0) mutexes_.erase(m);
+    }
+    handles_.erase(it);
+    return 1;
 }
 
 } // namespace sim

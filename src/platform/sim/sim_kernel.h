@@ -1,11 +1,19 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/kernel.h"
 
 namespace sim {
+
+// How the simulated UAC prompt is answered when a program asks to run elevated.
+enum class UacAnswer {
+    Accept,     // the user confirms: the program runs elevated
+    Decline,    // the user says no: the launch fails with ERROR_CANCELLED
+    Unavailable // UAC is off or the user has no administrator: the program runs unelevated
+};
 
 // Process state shared by every simulated interface: one virtual clock, one last error,
 // one current directory and the program's path. Sleep only moves the clock.
@@ -18,12 +26,32 @@ class SimKernel : public plat::IKernel {
     std::string GetModuleFileNameA() override { return modulePath_; }
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
     std::string GetCurrentDirectoryA() override { return currentDirectory_; }
+    std::string GetEnvironmentVariableA(const char* name) override;
+    bool IsProcessElevated() override { return elevated_; }
+    plat::HANDLE CreateMutexA(const char* name) override;
+    plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
+    plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
+    plat::BOOL CloseHandle(plat::HANDLE handle) override;
+
+    // The machine. A new kernel is the permissive one: the process holds a full administrator
+    // token, as every process does under Wine.
+    void SetElevated(bool elevated) { elevated_ = elevated; }
+    void SetUacAnswer(UacAnswer answer) { uac_ = answer; }
+    UacAnswer Uac() const { return uac_; }
+    void SetEnvironmentVariable(const std::string& name, const std::string& value);
+    // Another process of the session holds a mutex of this name (0 ends it).
+    void HoldMutexElsewhere(const std::string& name, bool held = true);
+    // A process that has run to its end with exitCode; the handle is the caller's to close.
+    plat::HANDLE AddEndedProcess(plat::DWORD exitCode);
+    int OpenKernelHandles() const { return static_cast<int>(handles_.size()); }
 
     // Test controls.
     void Advance(uint64_t milliseconds) { now_ += milliseconds; }
     void SetModuleFileName(std::string path) { modulePath_ = std::move(path); }
     // Folders that SetCurrentDirectoryA refuses with ERROR_PATH_NOT_FOUND.
     void AddMissingFolder(const std::string& path);
+    bool IsMissingFolder(const std::string& path) const;
+    void RemoveMissingFolder(const std::string& path);
     const std::vector<plat::DWORD>& Sleeps() const { return sleeps_; }
     void ClearSleeps() { sleeps_.clear(); }
 
@@ -32,7 +60,18 @@ class SimKernel : public plat::IKernel {
     std::string FullPath(const std::string& path) const;
 
   private:
+    struct KernelObject {
+        std::string mutexName; // empty for a process
+        plat::DWORD exitCode = 0;
+    };
+
     uint64_t now_ = 0;
+    bool elevated_ = true;
+    UacAnswer uac_ = UacAnswer::Accept;
+    std::map<std::string, std::string> environment_; // upper-cased name -> value
+    std::map<std::string, int> mutexes_;             // upper-cased name -> holders
+    std::map<plat::HANDLE, KernelObject> handles_;
+    plat::HANDLE nextHandle_ = 0x9000;
     plat::DWORD lastError_ = 0;
     std::string currentDirectory_ = "C:\\Tarnwick";
     std::string modulePath_ = "C:\\Tarnwick\\Tarnwick.exe";

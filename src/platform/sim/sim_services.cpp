@@ -22,6 +22,36 @@ DWORD EntrySize(const SimServices::Service& s) {
     return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA) + name + s.displayName.size() + 1);
 }
 
+// The generic rights as Windows maps them for the service manager and for a service.
+DWORD MapGenericRights(bool manager, DWORD access) {
+    DWORD mapped = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
+    if (manager) {
+        if (access & GENERIC_READ) mapped |= READ_CONTROL | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS;
+        if (access & GENERIC_WRITE) mapped |= READ_CONTROL | SC_MANAGER_CREATE_SERVICE | SC_MANAGER_MODIFY_BOOT_CONFIG;
+        if (access & GENERIC_EXECUTE) mapped |= READ_CONTROL | SC_MANAGER_CONNECT | SC_MANAGER_LOCK;
+        if (access & GENERIC_ALL) mapped |= SC_MANAGER_ALL_ACCESS;
+    } else {
+        if (access & GENERIC_READ)
+            mapped |= READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_INTERROGATE |
+                      SERVICE_ENUMERATE_DEPENDENTS;
+        if (access & GENERIC_WRITE) mapped |= READ_CONTROL | SERVICE_CHANGE_CONFIG;
+        if (access & GENERIC_EXECUTE)
+            mapped |= READ_CONTROL | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_USER_DEFINED_CONTROL;
+        if (access & GENERIC_ALL) mapped |= SERVICE_ALL_ACCESS;
+    }
+    return mapped;
+}
+
+// Windows' default security: an elevated administrator gets every right; any other
+// interactive user may connect, enumerate and read the lock status of the manager, and
+// query a service, but not lock the database, nor start, stop, pause or reconfigure.
+DWORD GrantedRights(bool manager, bool elevated) {
+    if (elevated) return manager ? SC_MANAGER_ALL_ACCESS : SERVICE_ALL_ACCESS;
+    return manager ? READ_CONTROL | SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS
+                   : READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_ENUMERATE_DEPENDENTS |
+                         SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL;
+}
+
 } // namespace
 
 // ---- builder ----
@@ -207,6 +237,21 @@ DWORD SimServices::BeginStart(Service& s, int depth) {
     return 0;
 }
 
+// The one access check: the rights asked for, generic ones mapped, against what the caller's
+// token is granted. All or nothing, as Windows does.
+bool SimServices::AccessCheck(bool manager, DWORD desired, DWORD* granted) const {
+    const DWORD wanted = MapGenericRights(manager, desired);
+    const DWORD allowed = GrantedRights(manager, kernel_.IsProcessElevated());
+    if (wanted & ~allowed) return false;
+    *granted = wanted;
+    return true;
+}
+
+bool SimServices::HandleAllows(SC_HANDLE handle, DWORD right) const {
+    auto it = handles_.find(handle);
+    return it != handles_.end() && (it->second.access & right) == right;
+}
+
 // ---- IServiceManager ----
 
 SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) {
@@ -219,7 +264,12 @@ SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* datab
         Fail(ERROR_DATABASE_DOES_NOT_EXIST);
         return 0;
     }
-    return NewHandle(nullptr, access);
+    DWORD granted = 0;
+    if (!AccessCheck(true, access, &granted)) {
+        Fail(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    return NewHandle(nullptr, granted);
 }
 
 SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) {
@@ -242,13 +292,19 @@ SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, 
         Fail(s->openError);
         return 0;
     }
-    return NewHandle(s, access);
+    DWORD granted = 0;
+    if (!AccessCheck(false, access, &granted)) {
+        Fail(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    return NewHandle(s, granted);
 }
 
 BOOL SimServices::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
     Service* s = ServiceOf(service);
     calls_.push_back({"QueryServiceStatus", s ? s->name : "", 0, {}});
     if (!s) return Fail(ERROR_INVALID_HANDLE);
+    if (!HandleAllows(service, SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     if (s->target && !s->neverSettles && --s->pollsLeft <= 0) {
         s->state = s->target;
         s->target = 0;
@@ -266,6 +322,11 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
     Service* s = ServiceOf(service);
     calls_.push_back({"ControlService", s ? s->name : "", control, {}});
     if (!s) return Fail(ERROR_INVALID_HANDLE);
+    const DWORD needed = control == SERVICE_CONTROL_STOP ? SERVICE_STOP
+                         : control == SERVICE_CONTROL_PAUSE || control == SERVICE_CONTROL_CONTINUE
+                             ? SERVICE_PAUSE_CONTINUE
+                             : SERVICE_USER_DEFINED_CONTROL;
+    if (!HandleAllows(service, needed)) return Fail(ERROR_ACCESS_DENIED);
     if (s->refuseControl) return Fail(s->refuseControl);
     const bool pending = s->state == SERVICE_START_PENDING || s->state == SERVICE_STOP_PENDING ||
                          s->state == SERVICE_CONTINUE_PENDING || s->state == SERVICE_PAUSE_PENDING;
@@ -300,6 +361,7 @@ BOOL SimServices::StartServiceA(SC_HANDLE service, DWORD argc, const char** argv
     std::string first = (argc > 0 && argv && argv[0]) ? argv[0] : "";
     calls_.push_back({"StartServiceA", s ? s->name : "", argc, first});
     if (!s) return Fail(ERROR_INVALID_HANDLE);
+    if (!HandleAllows(service, SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
     if (DWORD code = BeginStart(*s, 0)) return Fail(code);
     return 1;
 }
@@ -322,6 +384,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
     calls_.push_back({"EnumServicesStatusA", "", bufferSize, {}});
     (void)serviceType;
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
+    if (!HandleAllows(manager, SC_MANAGER_ENUMERATE_SERVICE)) return Fail(ERROR_ACCESS_DENIED);
     if (enumError_) return Fail(enumError_);
     if (!bytesNeeded || !servicesReturned || (serviceState & 3) == 0 || (!buffer && bufferSize))
         return Fail(ERROR_INVALID_PARAMETER);

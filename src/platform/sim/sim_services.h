@@ -112,6 +112,8 @@ class SimServices : public plat::IServiceManager {
     Service* Find(const std::string& name) const;
     Service* ServiceOf(plat::SC_HANDLE handle);
     bool IsManager(plat::SC_HANDLE handle) const;
+    bool AccessCheck(bool manager, plat::DWORD desired, plat::DWORD* granted) const;
+    bool HandleAllows(plat::SC_HANDLE handle, plat::DWORD right) const;
     plat::SC_HANDLE NewHandle(Service* service, plat::DWORD access);
     plat::BOOL Fail(plat::DWORD code);
     void Fill(const Service& s, plat::SERVICE_STATUS* status) const;

@@ -755,7 +755,8 @@ BOOL SimShell::Shell_NotifyIconA(DWORD dwMessage, const NOTIFYICONDATAA* lpData)
     call.Time = user_.Kernel().GetTickCount64();
     if (lpData) std::memcpy(call.Bytes.data(), lpData, sizeof *lpData);
     BOOL result = 0;
-    if (lpData && taskbarRunning_ && lpData->cbSize == NOTIFYICONDATAA_SIZE) {
+    const bool explorerReady = taskbarRunning_ && call.Time >= explorerReadyAt_;
+    if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATAA_SIZE) {
         const HWND h = lpData->hWnd;
         SimAreaIcon* present = Find(h, lpData->uID);
         switch (dwMessage) {
@@ -802,6 +803,62 @@ void SimShell::RecreateTaskbar() {
     area_.clear();
     taskbarRunning_ = true;
     user_.BroadcastFromOtherProcess(user_.RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+}
+
+void SimShell::StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> taskbarCreatedAfterMs) {
+    const uint64_t now = user_.Kernel().GetTickCount64();
+    explorerReadyAt_ = now + refuseForMs;
+    if (taskbarCreatedAfterMs)
+        user_.At(now + *taskbarCreatedAfterMs, [this] {
+            user_.BroadcastFromOtherProcess(user_.RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        });
+}
+
+void SimShell::InstallProgram(const std::string& path, std::function<DWORD(const std::string&)> entry) {
+    programs_[Lower(user_.Kernel().FullPath(path))] = std::move(entry);
+}
+
+BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+    SimKernel& kernel = user_.Kernel();
+    if (!info || !info->lpFile) {
+        kernel.SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    auto s = [](const char* p) { return p ? std::string(p) : std::string(); };
+    const std::string verb = s(info->lpVerb);
+    executed_.push_back({info->hwnd, verb, s(info->lpFile), s(info->lpParameters), s(info->lpDirectory),
+                         info->nShow});
+    info->hProcess = 0;
+    const bool runas = Lower(verb) == "runas";
+    if (runas && kernel.Uac() == UacAnswer::Decline) {
+        kernel.SetLastError(ERROR_CANCELLED);
+        return 0;
+    }
+    auto program = programs_.find(Lower(kernel.FullPath(info->lpFile)));
+    if (program == programs_.end()) {
+        kernel.SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    // The new process: its own token and, when elevated, the system folder as its current
+    // directory; this process gets both back when it has ended.
+    const bool wasElevated = kernel.IsProcessElevated();
+    const std::string wasIn = kernel.GetCurrentDirectoryA();
+    if (runas) {
+        kernel.SetElevated(kernel.Uac() == UacAnswer::Accept || wasElevated);
+        kernel.SetCurrentDirectoryA("C:\\Windows\\System32");
+    } else if (info->lpDirectory) {
+        kernel.SetCurrentDirectoryA(info->lpDirectory);
+    }
+    const DWORD exitCode = program->second(s(info->lpParameters));
+    kernel.SetElevated(wasElevated);
+    kernel.SetCurrentDirectoryA(wasIn.c_str());
+    const HANDLE process = kernel.AddEndedProcess(exitCode);
+    if (info->fMask & SEE_MASK_NOCLOSEPROCESS)
+        info->hProcess = process;
+    else
+        kernel.CloseHandle(process);
+    kernel.SetLastError(ERROR_SUCCESS);
+    return 1;
 }
 
 bool SimShell::PostCallback(UINT uID, LPARAM event) {

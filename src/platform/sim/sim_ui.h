@@ -317,6 +317,9 @@ class SimShell : public plat::IShell {
     plat::BOOL Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) override;
     intptr_t ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
                            const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
+    // Runs the program installed under lpFile to its end, in this process, with the token and
+    // current directory the new process would get; "runas" goes through the kernel's UAC answer.
+    plat::BOOL ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) override;
     plat::DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
     plat::BOOL GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
                                    void* lpData) override;
@@ -335,6 +338,9 @@ class SimShell : public plat::IShell {
     // Explorer restarted: the area is emptied and "TaskbarCreated" is broadcast to the
     // top-level windows (subject to UIPI when the process is elevated).
     void RecreateTaskbar();
+    // Explorer at logon: it refuses every call for refuseForMs from now, and broadcasts
+    // "TaskbarCreated" after taskbarCreatedAfterMs, or never.
+    void StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> taskbarCreatedAfterMs);
     // Posts the icon's callback message as the shell does: wParam = uID, lParam = event.
     // False when no icon with that id is in the area.
     bool PostCallback(plat::UINT uID, plat::LPARAM event);
@@ -344,6 +350,8 @@ class SimShell : public plat::IShell {
     // ---- Other shell services ----
     const std::vector<SimShellExecute>& Executed() const { return executed_; }
     void SetShellExecuteResult(intptr_t result) { executeResult_ = result; }
+    // A program file ShellExecuteExA can start: entry gets the parameters, returns the exit code.
+    void InstallProgram(const std::string& path, std::function<plat::DWORD(const std::string&)> entry);
     // Version resource of a file (by name, case-insensitive); comctl32.dll is 6.0 initially.
     void SetFileVersion(const std::string& file, plat::DWORD ms, plat::DWORD ls);
     void RemoveFileVersion(const std::string& file);
@@ -356,6 +364,8 @@ class SimShell : public plat::IShell {
     std::vector<SimNotifyCall> calls_;
     std::vector<SimAreaIcon> area_;
     bool taskbarRunning_ = true;
+    uint64_t explorerReadyAt_ = 0;
+    std::map<std::string, std::function<plat::DWORD(const std::string&)>> programs_;
     std::vector<SimShellExecute> executed_;
     intptr_t executeResult_ = 42;
     std::map<std::string, std::pair<plat::DWORD, plat::DWORD>> versions_;

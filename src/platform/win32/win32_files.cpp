@@ -89,4 +89,33 @@ plat::BOOL Win32Files::WritePrivateProfileStringA(const char* section, const cha
     return ::WritePrivateProfileStringA(section, key, value, fileName);
 }
 
+bool Win32Files::FolderExists(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+plat::BOOL Win32Files::CreateDirectoryA(const char* path) {
+    return ::CreateDirectoryA(path, nullptr);
+}
+
+bool Win32Files::CanCreateFilesIn(const std::string& folder) {
+    // The folder's rights decide, not its read-only flag (which Explorer sets on folders for
+    // its own purposes); a real file tells for sure. The name is this process's own.
+    std::string probe = folder;
+    if (!probe.empty() && probe.back() != '\\' && probe.back() != '/') probe += '\\';
+    probe += "~tarnwick-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    const DWORD saved = ::GetLastError();
+    HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        ::SetLastError(saved);
+        // A probe left behind by a killed run of the same id still proves the right to create.
+        return code == ERROR_FILE_EXISTS;
+    }
+    ::CloseHandle(file);
+    ::SetLastError(saved);
+    return true;
+}
+
 } // namespace win32

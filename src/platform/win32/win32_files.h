@@ -12,6 +12,9 @@ class Win32Files : public plat::IFiles {
                                          char* buffer, plat::DWORD bufferSize, const char* fileName) override;
     plat::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                           const char* fileName) override;
+    bool FolderExists(const std::string& path) override;
+    plat::BOOL CreateDirectoryA(const char* path) override;
+    bool CanCreateFilesIn(const std::string& folder) override;
 };
 
 } // namespace win32

@@ -45,4 +45,43 @@ std::string Win32Kernel::GetCurrentDirectoryA() {
     return n > 0 && n < needed ? std::string(path.data(), n) : std::string();
 }
 
+std::string Win32Kernel::GetEnvironmentVariableA(const char* name) {
+    const DWORD needed = ::GetEnvironmentVariableA(name, nullptr, 0);
+    if (needed == 0) return {};
+    std::vector<char> value(needed);
+    const DWORD n = ::GetEnvironmentVariableA(name, value.data(), needed);
+    return n > 0 && n < needed ? std::string(value.data(), n) : std::string();
+}
+
+bool Win32Kernel::IsProcessElevated() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const BOOL ok = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    const DWORD saved = ::GetLastError();
+    ::CloseHandle(token);
+    ::SetLastError(saved);
+    return ok && elevation.TokenIsElevated != 0;
+}
+
+plat::HANDLE Win32Kernel::CreateMutexA(const char* name) {
+    return reinterpret_cast<plat::HANDLE>(::CreateMutexA(nullptr, FALSE, name));
+}
+
+plat::DWORD Win32Kernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) {
+    return ::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+}
+
+plat::BOOL Win32Kernel::GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) {
+    DWORD code = 0;
+    const BOOL ok = ::GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code);
+    if (ok && exitCode) *exitCode = code;
+    return ok;
+}
+
+plat::BOOL Win32Kernel::CloseHandle(plat::HANDLE handle) {
+    return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
 } // namespace win32

@@ -12,6 +12,12 @@ class Win32Kernel : public plat::IKernel {
     std::string GetModuleFileNameA() override;
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
     std::string GetCurrentDirectoryA() override;
+    std::string GetEnvironmentVariableA(const char* name) override;
+    bool IsProcessElevated() override;
+    plat::HANDLE CreateMutexA(const char* name) override;
+    plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
+    plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
+    plat::BOOL CloseHandle(plat::HANDLE handle) override;
 };
 
 } // namespace win32

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -464,6 +465,30 @@ intptr_t Win32Shell::ShellExecuteA(plat::HWND hwnd, const char* lpOperation, con
                                    const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
     return reinterpret_cast<intptr_t>(
         ::ShellExecuteA(H(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
+}
+
+plat::BOOL Win32Shell::ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) {
+    if (!info) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    SHELLEXECUTEINFOA native{};
+    native.cbSize = sizeof native;
+    native.fMask = info->fMask;
+    native.hwnd = H(info->hwnd);
+    native.lpVerb = info->lpVerb;
+    native.lpFile = info->lpFile;
+    native.lpParameters = info->lpParameters;
+    native.lpDirectory = info->lpDirectory;
+    native.nShow = info->nShow;
+    // The shell may hand the launch to its extensions, which need COM on this thread.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const BOOL ok = ::ShellExecuteExA(&native);
+    const DWORD error = ::GetLastError();
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    ::SetLastError(error);
+    info->hProcess = reinterpret_cast<plat::HANDLE>(native.hProcess);
+    return ok;
 }
 
 plat::DWORD Win32Shell::GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) {

@@ -59,6 +59,7 @@ class Win32Shell : public plat::IShell {
   public:
     // Copies the 488-byte record into the shell's structure of this build's bitness.
     plat::BOOL Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) override;
+    plat::BOOL ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) override;
     intptr_t ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
                            const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
     // version.dll is no KnownDLL: it is loaded at first use from the system folder only, so a

@@ -1,0 +1,199 @@
+// Where the program keeps its files, and the switch through an elevated copy of the program.
+#include <cctype>
+
+#include "platform/platform.h"
+#include "platform/ui.h"
+#include "sharing/killserv.h"
+#include "sharing/switch_command.h"
+
+namespace KillServ {
+using namespace plat;
+
+std::string DataFolderPath;
+
+namespace {
+
+constexpr size_t kLongestPath = 259;
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+    if (prefix.empty() || text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        const char a = text[i] == '/' ? '\\' : text[i];
+        const char b = prefix[i] == '/' ? '\\' : prefix[i];
+        if (std::tolower(static_cast<unsigned char>(a)) != std::tolower(static_cast<unsigned char>(b))) return false;
+    }
+    return text.size() == prefix.size() || text[prefix.size()] == '\\' || text[prefix.size()] == '/';
+}
+
+// Program Files is written only by an elevated process; an elevated tray program must still
+// keep its files where the unelevated one will look for them.
+bool UnderProgramFiles(const std::string& folder) {
+    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        const std::string root = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA(variable));
+        if (root.size() >= 3 && StartsWithNoCase(folder, root)) return true;
+    }
+    return false;
+}
+
+// One word of the command line: the exact text, then a blank or the end.
+bool TakeWord(std::string_view& rest, std::string_view word) {
+    if (rest.substr(0, word.size()) != word) return false;
+    rest.remove_prefix(word.size());
+    return rest.empty() || IsBlank(rest.front());
+}
+
+void SkipBlanks(std::string_view& rest) {
+    while (!rest.empty() && IsBlank(rest.front()))
+        rest.remove_prefix(1);
+}
+
+bool IsAcceptableFolder(std::string_view folder) {
+    if (folder.size() < 3 || folder.size() > kLongestPath) return false;
+    for (char c : folder) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == '"' || c == '*' || c == '?' || c == '<' || c == '>' || c == '|' ||
+            c == '/')
+            return false;
+    }
+    size_t partsFrom = 0;
+    const bool drive = std::isalpha(static_cast<unsigned char>(folder[0])) && folder[1] == ':' && folder[2] == '\\';
+    const bool unc = folder[0] == '\\' && folder[1] == '\\' && folder[2] != '\\';
+    if (drive)
+        partsFrom = 3;
+    else if (unc)
+        partsFrom = 2;
+    else
+        return false;
+    if (folder.find(':', 2) != std::string_view::npos) return false; // no streams, no second drive
+    if (drive && folder.size() == 3) return true;                    // a drive's root
+    if (folder.back() == '\\') return false;
+    // Every part has a name; none is "." or "..", and a UNC path has a server and a share.
+    int parts = 0;
+    size_t start = partsFrom;
+    while (start <= folder.size()) {
+        size_t end = folder.find('\\', start);
+        if (end == std::string_view::npos) end = folder.size();
+        const std::string_view part = folder.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        ++parts;
+        start = end + 1;
+    }
+    return !unc || parts >= 2;
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    std::string folder = Os().kernel->GetModuleFileNameA();
+    const auto cut = folder.find_last_of("\\/:");
+    if (cut == std::string::npos) return {};
+    folder.erase(folder[cut] == ':' ? cut + 1 : cut);
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
+}
+
+std::string DataFolder() {
+    return DataFolderPath.empty() ? Os().kernel->GetCurrentDirectoryA() : DataFolderPath;
+}
+
+std::string DataFile(const std::string& name) {
+    if (DataFolderPath.empty()) return "./" + name;
+    const char last = DataFolderPath.back();
+    return DataFolderPath + (last == '\\' || last == '/' ? "" : "\\") + name;
+}
+
+void ChooseDataFolder() {
+    DataFolderPath.clear();
+    auto& files = *Os().files;
+    const std::string program = ProgramFolder();
+    const bool elevated = Os().kernel->IsProcessElevated();
+    if (files.CanCreateFilesIn(program) && !(elevated && UnderProgramFiles(program))) return;
+    const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA("LOCALAPPDATA"));
+    if (local.size() < 3) return;
+    const std::string folder = local + "\\Tarnwick";
+    if (!files.FolderExists(folder)) files.CreateDirectoryA(folder.c_str());
+    if (files.FolderExists(folder)) DataFolderPath = folder;
+}
+
+bool IsSwitchCommandLine(std::string_view args) {
+    SkipBlanks(args);
+    return TakeWord(args, SwitchCommandVerb);
+}
+
+std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args) {
+    SkipBlanks(args);
+    if (!TakeWord(args, SwitchCommandVerb) || args.empty()) return std::nullopt;
+    SkipBlanks(args);
+    if (!TakeWord(args, DataFolderOption) || args.empty()) return std::nullopt;
+    SkipBlanks(args);
+    if (args.empty() || args.front() != '"') return std::nullopt;
+    args.remove_prefix(1);
+    const size_t close = args.find('"');
+    if (close == std::string_view::npos) return std::nullopt;
+    const std::string_view folder = args.substr(0, close);
+    args.remove_prefix(close + 1);
+    SkipBlanks(args);
+    if (!args.empty() || !IsAcceptableFolder(folder)) return std::nullopt;
+    return SwitchRequest{std::string(folder)};
+}
+
+std::string SwitchCommandLine(const std::string& dataFolder) {
+    return std::string(SwitchCommandVerb) + " " + DataFolderOption + " \"" + WithoutTrailingSeparator(dataFolder) +
+           "\"";
+}
+
+uint32_t RunSwitchCommand(std::string_view args) {
+    const auto request = ParseSwitchCommandLine(args);
+    if (!request) return SwitchRefusedCommandLine;
+    if (!Os().kernel->IsProcessElevated()) return SwitchNotElevated;
+    if (!Os().files->FolderExists(request->dataFolder)) return SwitchNoDataFolder;
+    DataFolderPath = request->dataFolder;
+    try {
+        TKT worker(TKT::InPlace{}, 1, nullptr);
+        worker.RunHere();
+    } catch (...) {
+        return SwitchRunFailed;
+    }
+    return SwitchRan;
+}
+
+void TKT::SwitchThroughElevatedCopy() {
+    const std::string program = Os().kernel->GetModuleFileNameA();
+    // The working directory is not kept across elevation: the folder goes on the command line.
+    const std::string parameters = SwitchCommandLine(DataFolder());
+    SHELLEXECUTEINFOA info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "runas";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_HIDE;
+    if (!Os().shell->ShellExecuteExA(&info)) {
+        // The user said no at the UAC prompt: nothing was switched, and the user knows why.
+        LastSwitchOutcome = Os().kernel->GetLastError() == ERROR_CANCELLED ? SwitchOutcome::Declined
+                                                                           : SwitchOutcome::Failed;
+        return;
+    }
+    if (!info.hProcess) return; // started, but it cannot be told how it went: the query will
+    DWORD exitCode = SwitchRunFailed;
+    if (Os().kernel->WaitForSingleObject(info.hProcess, INFINITE) != WAIT_OBJECT_0 ||
+        !Os().kernel->GetExitCodeProcess(info.hProcess, &exitCode))
+        exitCode = SwitchRunFailed;
+    Os().kernel->CloseHandle(info.hProcess);
+    // UAC off or no administrator to ask: the copy ran without rights and did nothing.
+    if (exitCode == SwitchNotElevated)
+        LastSwitchOutcome = SwitchOutcome::Declined;
+    else
+        LastSwitchOutcome = exitCode == SwitchRan ? SwitchOutcome::Ran : SwitchOutcome::Failed;
+}
+
+} // namespace KillServ

@@ -1,0 +1,41 @@
+#pragma once
+// The command line of the elevated copy: one switch run, for the tray program that cannot
+// stop or start services itself. It runs with administrator rights, so it is parsed strictly.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace KillServ {
+
+inline constexpr const char* SwitchCommandVerb = "--switch-sharing";
+inline constexpr const char* DataFolderOption = "--data-folder";
+
+// What the elevated copy's exit code says.
+enum SwitchExitCode : uint32_t {
+    SwitchRan = 0,                // the switch sequence ran to its end
+    SwitchRefusedCommandLine = 10, // nothing done: the command line is not one of ours
+    SwitchNotElevated = 11,        // nothing done: the copy got no administrator rights
+    SwitchNoDataFolder = 12,       // nothing done: the data folder does not exist
+    SwitchRunFailed = 13,          // the run ended early (srvStat.txt could not be written or read)
+};
+
+struct SwitchRequest {
+    std::string dataFolder; // absolute, without a trailing separator except at a drive root
+};
+
+// True when the command line asks for the elevated copy at all (its first word is the verb);
+// any other command line starts the tray program, which ignores its arguments.
+bool IsSwitchCommandLine(std::string_view args);
+// The request, or nothing for anything but exactly: --switch-sharing --data-folder "<folder>",
+// blanks or tabs between the words, the folder an absolute path (drive or UNC) without
+// wildcards, control characters, "." or ".." parts, at most 259 characters.
+std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args);
+// The parameters that ask for one switch run with this data folder.
+std::string SwitchCommandLine(const std::string& dataFolder);
+
+// The elevated copy's whole run: checks, the switch through the worker's own code, the exit
+// code. Nothing of the tray program starts in it.
+uint32_t RunSwitchCommand(std::string_view args);
+
+} // namespace KillServ
