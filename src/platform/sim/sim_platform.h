@@ -1,6 +1,10 @@
 #pragma once
 // The simulated operating system as one object: a test declares one SimPlatform, which
 // installs itself for the modules to use and uninstalls itself when it goes.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_kernel.h"
@@ -10,6 +14,27 @@
 #include "platform/sim/sim_ui.h"
 
 namespace sim {
+
+// The machine a test runs on. The default is the permissive one Wine gives: a full
+// administrator, no folder rights, Explorer ready at once. StandardUser() is what most
+// Windows 10/11 users have: no elevation, a UAC prompt, Program Files and Windows protected.
+struct Machine {
+    bool elevated = true;
+    UacAnswer uac = UacAnswer::Accept;
+    std::vector<std::string> protectedFolders;
+    std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
+    // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
+    // time, or never.
+    uint64_t explorerRefusesIconsForMs = 0;
+    std::optional<uint64_t> taskbarCreatedAfterMs;
+
+    static Machine StandardUser() {
+        Machine m;
+        m.elevated = false;
+        m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows"};
+        return m;
+    }
+};
 
 class SimPlatform {
   public:
@@ -24,10 +49,26 @@ class SimPlatform {
         // Worker completions reach the main thread through its message loop.
         user.SetPumpHook([this] { threads.RunPending(); }, [this] { return threads.PendingCount() > 0; });
         plat::Install(&table);
+        kernel.SetEnvironmentVariable("ProgramFiles", "C:\\Program Files");
+        kernel.SetEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
+        kernel.SetEnvironmentVariable("windir", "C:\\Windows");
+        kernel.SetEnvironmentVariable("LOCALAPPDATA", Machine{}.localAppData);
     }
+    explicit SimPlatform(const Machine& machine) : SimPlatform() { Become(machine); }
     ~SimPlatform() { plat::Install(nullptr); }
     SimPlatform(const SimPlatform&) = delete;
     SimPlatform& operator=(const SimPlatform&) = delete;
+
+    // Makes this the given machine (from the current virtual time on for Explorer).
+    void Become(const Machine& machine) {
+        kernel.SetElevated(machine.elevated);
+        kernel.SetUacAnswer(machine.uac);
+        for (const auto& folder : machine.protectedFolders)
+            files.ProtectFolder(folder);
+        kernel.SetEnvironmentVariable("LOCALAPPDATA", machine.localAppData);
+        if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
+            shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
+    }
 
     // Shared by the others: the clock, the last error, the current directory.
     SimKernel kernel;

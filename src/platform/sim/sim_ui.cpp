@@ -815,7 +815,11 @@ void SimShell::StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> t
 }
 
 void SimShell::InstallProgram(const std::string& path, std::function<DWORD(const std::string&)> entry) {
-    programs_[Lower(user_.Kernel().FullPath(path))] = std::move(entry);
+    const std::string key = Lower(user_.Kernel().FullPath(path));
+    if (entry)
+        programs_[key] = std::move(entry);
+    else
+        programs_.erase(key);
 }
 
 BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
