@@ -25,7 +25,9 @@ class IFiles {
     virtual bool FolderExists(const std::string& path) = 0;
     // Fails with ERROR_ALREADY_EXISTS when the folder is there already.
     virtual BOOL CreateDirectoryA(const char* path) = 0;
-    // Whether this process may create files in folder: a probe file is made there and removed.
+    // Whether this user, running without elevation, may create files in folder: for an
+    // elevated process the folder's rights are checked for its unelevated (linked) token;
+    // otherwise a probe file is made there and removed.
     virtual bool CanCreateFilesIn(const std::string& folder) = 0;
 };
 

@@ -47,9 +47,10 @@ std::string DataFile(const std::string& name);
 std::string DataFolder();
 // The folder of the running program file, without a trailing separator except at a root.
 std::string ProgramFolder();
-// For the tray program: beside the program when this process may create files there and
-// the folder is not under Program Files; otherwise %LOCALAPPDATA%\Tarnwick, created when
-// missing. A folder that cannot be had leaves the program's folder in use.
+// For the tray program: beside the program when this user may create files there without
+// elevation (so an elevated start and an unelevated one agree); otherwise
+// %LOCALAPPDATA%\\Tarnwick, created when missing. A folder that cannot be had leaves the
+// program's folder in use.
 void ChooseDataFolder();
 
 // The second sharing service from code.ini [Info] SecondService; empty when there is none.

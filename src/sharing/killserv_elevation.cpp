@@ -1,6 +1,4 @@
 // Where the program keeps its files, and the switch through an elevated copy of the program.
-#include <cctype>
-
 #include "platform/platform.h"
 #include "platform/ui.h"
 #include "sharing/killserv.h"
@@ -17,26 +15,6 @@ std::string WithoutTrailingSeparator(std::string folder) {
     while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
         folder.pop_back();
     return folder;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (prefix.empty() || text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        const char a = text[i] == '/' ? '\\' : text[i];
-        const char b = prefix[i] == '/' ? '\\' : prefix[i];
-        if (std::tolower(static_cast<unsigned char>(a)) != std::tolower(static_cast<unsigned char>(b))) return false;
-    }
-    return text.size() == prefix.size() || text[prefix.size()] == '\\' || text[prefix.size()] == '/';
-}
-
-// Program Files is written only by an elevated process; an elevated tray program must still
-// keep its files where the unelevated one will look for them.
-bool UnderProgramFiles(const std::string& folder) {
-    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
-        const std::string root = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA(variable));
-        if (root.size() >= 3 && StartsWithNoCase(folder, root)) return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -64,8 +42,7 @@ void ChooseDataFolder() {
     DataFolderPath.clear();
     auto& files = *Os().files;
     const std::string program = ProgramFolder();
-    const bool elevated = Os().kernel->IsProcessElevated();
-    if (files.CanCreateFilesIn(program) && !(elevated && UnderProgramFiles(program))) return;
+    if (files.CanCreateFilesIn(program)) return;
     const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA("LOCALAPPDATA"));
     if (local.size() < 3) return;
     const std::string folder = local + "\\Tarnwick";

@@ -110,9 +110,9 @@ std::string SimFiles::Key(const std::string& path) const {
     return Upper(kernel_.FullPath(path));
 }
 
-bool SimFiles::Writable(const std::string& key) const {
+bool SimFiles::Writable(const std::string& key, bool elevated) const {
     if (readOnly_.count(key)) return false;
-    if (!kernel_.IsProcessElevated())
+    if (!elevated)
         for (const auto& folder : protected_)
             if (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 && key[folder.size()] == '\\')
                 return false;
@@ -120,6 +120,10 @@ bool SimFiles::Writable(const std::string& key) const {
          folder = key.rfind('\\', folder - 1))
         if (readOnly_.count(key.substr(0, folder))) return false;
     return !(key.size() > 3 && readOnly_.count(key.substr(0, 3)));
+}
+
+bool SimFiles::Writable(const std::string& key) const {
+    return Writable(key, kernel_.IsProcessElevated());
 }
 
 bool SimFiles::InMissingFolder(const std::string& key) const {
@@ -315,7 +319,7 @@ BOOL SimFiles::CreateDirectoryA(const char* path) {
 }
 
 bool SimFiles::CanCreateFilesIn(const std::string& folder) {
-    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"));
+    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"), false);
 }
 
 void SimFiles::ProtectFolder(const std::string& path) {

@@ -41,6 +41,9 @@ class SimFiles : public plat::IFiles {
 
   private:
     std::string Key(const std::string& path) const;
+    // The one write-permission check: read-only marks, and the protected folders for a
+    // process without elevation.
+    bool Writable(const std::string& key, bool elevated) const;
     bool Writable(const std::string& key) const;
     bool InMissingFolder(const std::string& key) const;
 

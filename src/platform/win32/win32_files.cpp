@@ -98,24 +98,69 @@ plat::BOOL Win32Files::CreateDirectoryA(const char* path) {
     return ::CreateDirectoryA(path, nullptr);
 }
 
-bool Win32Files::CanCreateFilesIn(const std::string& folder) {
-    // The folder's rights decide, not its read-only flag (which Explorer sets on folders for
-    // its own purposes); a real file tells for sure. The name is this process's own.
+namespace {
+
+// A real file tells for sure what this process may do; the name is this process's own.
+bool ProbeCreatesFile(const std::string& folder) {
     std::string probe = folder;
     if (!probe.empty() && probe.back() != '\\' && probe.back() != '/') probe += '\\';
     probe += "~tarnwick-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    const DWORD saved = ::GetLastError();
     HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD code = ::GetLastError();
-        ::SetLastError(saved);
-        // A probe left behind by a killed run of the same id still proves the right to create.
-        return code == ERROR_FILE_EXISTS;
-    }
+    if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_EXISTS; // left by a killed run
     ::CloseHandle(file);
-    ::SetLastError(saved);
     return true;
+}
+
+// For an elevated process: whether the same user's unelevated (linked) token may add a file
+// to folder, by the folder's own rights. False in *known when it cannot be told.
+bool UnelevatedTokenMayAddFile(const std::string& folder, bool* known) {
+    *known = false;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    TOKEN_LINKED_TOKEN linked{};
+    const bool full = ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size) &&
+                      type == TokenElevationTypeFull &&
+                      ::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size) && linked.LinkedToken;
+    ::CloseHandle(token);
+    if (!full) return false;
+    bool allowed = false;
+    DWORD needed = 0;
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    ::GetFileSecurityA(folder.c_str(), what, nullptr, 0, &needed);
+    if (needed > 0) {
+        std::vector<BYTE> descriptor(needed);
+        if (::GetFileSecurityA(folder.c_str(), what, descriptor.data(), needed, &needed)) {
+            GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+            DWORD desired = FILE_ADD_FILE;
+            ::MapGenericMask(&desired, &mapping);
+            PRIVILEGE_SET privileges{};
+            DWORD privilegesSize = sizeof privileges;
+            DWORD granted = 0;
+            BOOL status = FALSE;
+            if (::AccessCheck(descriptor.data(), linked.LinkedToken, desired, &mapping, &privileges, &privilegesSize,
+                              &granted, &status)) {
+                *known = true;
+                allowed = status != FALSE;
+            }
+        }
+    }
+    ::CloseHandle(linked.LinkedToken);
+    return allowed;
+}
+
+} // namespace
+
+bool Win32Files::CanCreateFilesIn(const std::string& folder) {
+    const DWORD saved = ::GetLastError();
+    bool known = false;
+    bool allowed = UnelevatedTokenMayAddFile(folder, &known);
+    // Not elevated, or no linked token (UAC off: this user always runs like this): try it.
+    if (!known) allowed = ProbeCreatesFile(folder);
+    ::SetLastError(saved);
+    return allowed;
 }
 
 } // namespace win32
