@@ -10,7 +10,9 @@ source "$here/wine_services.sh"
 
 service=$build/tools/testservice/tarnwick-testservice.exe
 tests=$build/tests/win32/sharing/tarnwick-win32-sharing-tests.exe
-for f in "$service" "$tests"; do
+elevation=$build/tests/win32/sharing/tarnwick-win32-elevation-tests.exe
+program=$build/src/app/Tarnwick.exe
+for f in "$service" "$tests" "$elevation" "$program"; do
   [ -f "$f" ] || { echo "missing $f"; echo "0 passed, 1 failed"; exit 1; }
 done
 
@@ -36,16 +38,54 @@ echo "prefix and services ready in $(($(date +%s) - started)) s"
 out=$(mktemp)
 timeout 240 wine "$tests" "$(wine_winpath "$log")" "$(wine_winpath "$work")" 2>&1 | tr -d '\r' | tee "$out"
 summary=$(grep -E '^win32: [0-9]+ passed, [0-9]+ failed' "$out" | tail -n 1)
-rm -f "$out"
 passed=0
 failed=0
-if [ -n "$summary" ]; then
-  passed=$(sed -E 's/^win32: ([0-9]+) passed.*/\1/' <<<"$summary")
-  failed=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$summary")
+count() { # adds a test program's "<name>: N passed, M failed" line
+  local line
+  line=$(grep -E "^$1: [0-9]+ passed, [0-9]+ failed" "$out" | tail -n 1)
+  if [ -n "$line" ]; then
+    passed=$((passed + $(sed -E 's/^[a-z0-9]+: ([0-9]+) passed.*/\1/' <<<"$line")))
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+  else
+    echo "the $1 test program ended without its summary"
+    failed=$((failed + 1))
+  fi
+}
+count win32
+
+# The elevated copy: launched with "runas" by a test program, which reads its exit code.
+copy_data=$WINEPREFIX/drive_c/copydata
+mkdir -p "$copy_data"
+cp "$program" "$WINEPREFIX/drive_c/Tarnwick.exe"
+timeout 240 wine "$elevation" "$(wine_winpath "$log")" "$(wine_winpath "$copy_data")" 'C:\Tarnwick.exe' 2>&1 |
+  tr -d '\r' | tee "$out"
+count elevation
+
+# The elevated copy's command line run directly, as the shell runs it: one switch, its exit code.
+direct=$WINEPREFIX/drive_c/direct
+mkdir -p "$direct"
+printf '[Info]\r\nSecondService=TwSecond\r\n' >"$direct/code.ini"
+mark=$(wc -l <"$log")
+timeout 240 wine 'C:\Tarnwick.exe' --switch-sharing --data-folder 'C:\direct'
+code=$?
+stops=$(tail -n +"$((mark + 1))" "$log" | tr -d '\r' | grep -c ' stop$')
+if [ "$code" -eq 0 ] && [ "$stops" -ge 2 ] && [ -f "$direct/srvStat.txt" ] && [ ! -e "$direct/code.ini.lock" ]; then
+  echo "[  OK  ] Tarnwick.exe --switch-sharing run directly switched sharing off (exit code 0, $stops stops)"
+  passed=$((passed + 1))
 else
-  echo "the test program ended without its summary"
+  echo "[FAILED] Tarnwick.exe --switch-sharing run directly: exit code $code, $stops stops"
   failed=$((failed + 1))
 fi
+timeout 240 wine 'C:\Tarnwick.exe' --switch-sharing --data-folder relative
+code=$?
+if [ "$code" -eq 10 ]; then
+  echo "[  OK  ] Tarnwick.exe with a bad command line ends with exit code 10"
+  passed=$((passed + 1))
+else
+  echo "[FAILED] Tarnwick.exe with a bad command line ended with exit code $code"
+  failed=$((failed + 1))
+fi
+rm -f "$out"
 [ "$setup_ok" -eq 1 ] || { echo "service set-up failed"; failed=$((failed + 1)); }
 echo "Wine sharing tests took $(($(date +%s) - started)) s"
 echo "$passed passed, $failed failed"

@@ -78,12 +78,22 @@ std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args) {
     SkipBlanks(args);
     if (!TakeWord(args, DataFolderOption) || args.empty()) return std::nullopt;
     SkipBlanks(args);
-    if (args.empty() || args.front() != '"') return std::nullopt;
-    args.remove_prefix(1);
-    const size_t close = args.find('"');
-    if (close == std::string_view::npos) return std::nullopt;
-    const std::string_view folder = args.substr(0, close);
-    args.remove_prefix(close + 1);
+    if (args.empty()) return std::nullopt;
+    std::string_view folder;
+    if (args.front() == '"') {
+        args.remove_prefix(1);
+        const size_t close = args.find('"');
+        if (close == std::string_view::npos) return std::nullopt;
+        folder = args.substr(0, close);
+        args.remove_prefix(close + 1);
+    } else {
+        // A folder without blanks may come unquoted, as a command shell passes it on.
+        size_t end = 0;
+        while (end < args.size() && !IsBlank(args[end]))
+            ++end;
+        folder = args.substr(0, end);
+        args.remove_prefix(end);
+    }
     SkipBlanks(args);
     if (!args.empty() || !IsAcceptableFolder(folder)) return std::nullopt;
     return SwitchRequest{std::string(folder)};

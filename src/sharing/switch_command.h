@@ -27,9 +27,10 @@ struct SwitchRequest {
 // True when the command line asks for the elevated copy at all (its first word is the verb);
 // any other command line starts the tray program, which ignores its arguments.
 bool IsSwitchCommandLine(std::string_view args);
-// The request, or nothing for anything but exactly: --switch-sharing --data-folder "<folder>",
-// blanks or tabs between the words, the folder an absolute path (drive or UNC) without
-// wildcards, control characters, "." or ".." parts, at most 259 characters.
+// The request, or nothing for anything but exactly: --switch-sharing --data-folder "<folder>"
+// (the quotes may be left out when the folder has no blank), blanks or tabs between the
+// words, the folder an absolute path (drive or UNC) without wildcards, control characters,
+// "." or ".." parts, at most 259 characters.
 std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args);
 // The parameters that ask for one switch run with this data folder.
 std::string SwitchCommandLine(const std::string& dataFolder);

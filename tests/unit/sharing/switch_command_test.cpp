@@ -18,6 +18,7 @@ TEST(SwitchCommandLine, OurOwnCommandLineIsReadBackWithItsFolder) {
     // A trailing separator is not sent; blanks and tabs between the words are allowed.
     EXPECT_EQ(KillServ::SwitchCommandLine("C:\\Tools\\"), "--switch-sharing --data-folder \"C:\\Tools\"");
     EXPECT_EQ(ParseSwitchCommandLine(" \t--switch-sharing\t --data-folder  \"C:\\Tools\" \t")->dataFolder, "C:\\Tools");
+    EXPECT_EQ(ParseSwitchCommandLine("--switch-sharing --data-folder C:\\Tools ")->dataFolder, "C:\\Tools");
 }
 
 TEST(SwitchCommandLine, AnythingElseIsRefused) {
@@ -26,7 +27,8 @@ TEST(SwitchCommandLine, AnythingElseIsRefused) {
         "--switch-sharing",
         "--switch-sharing --data-folder",
         "--switch-sharing --data-folder \"\"",
-        "--switch-sharing --data-folder C:\\Tools",
+        "--switch-sharing --data-folder C:\\My Tools",
+        "--switch-sharing --data-folder C:\\Tools\"",
         "--switch-sharing --data-folder \"C:\\Tools",
         "--switch-sharing --data-folder \"C:\\Tools\" --again",
         "--switch-sharing --data-folder \"C:\\Tools\"\"\"",

@@ -1,0 +1,135 @@
+// The elevated copy for real under Wine: the shell's "runas" launch of Tarnwick.exe, its exit
+// code read by the waiting side, and the switch it performs against real services. Wine runs
+// every process as a full administrator and shows no UAC prompt, so the prompt itself and its
+// refusal are left to the simulated machine.
+// Arguments: the service log, an empty data folder (Windows paths) and Tarnwick.exe. The
+// prefix holds the services of scripts/wine_sharing_tests.sh.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "native.h"
+#include "platform/win32/win32_platform.h"
+#include "sharing/killserv.h"
+#include "sharing/switch_command.h"
+
+namespace {
+
+std::string dataFolder;
+std::string program;
+int checksFailed = 0;
+
+void Check(bool ok, const std::string& what) {
+    if (ok) return;
+    ++checksFailed;
+    std::printf("    failed: %s\n", what.c_str());
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Starts Tarnwick.exe elevated as the worker does; the exit code, or -1 when it did not run.
+long LaunchElevated(win32::Win32Platform& os, const std::string& parameters) {
+    plat::SHELLEXECUTEINFOA info;
+    info.fMask = plat::SEE_MASK_NOCLOSEPROCESS | plat::SEE_MASK_NOASYNC | plat::SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "runas";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = plat::SW_HIDE;
+    if (!os.shell.ShellExecuteExA(&info) || !info.hProcess) return -1;
+    plat::DWORD code = 0;
+    const bool waited = os.kernel.WaitForSingleObject(info.hProcess, 120000) == plat::WAIT_OBJECT_0;
+    const bool read = os.kernel.GetExitCodeProcess(info.hProcess, &code);
+    os.kernel.CloseHandle(info.hProcess);
+    return waited && read ? static_cast<long>(code) : -1;
+}
+
+void TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode(win32::Win32Platform& os) {
+    for (const char* n : {"LanmanServer", "TwSecond", "TwDepMulti", "TwDepSz", "TwDepSecond"})
+        native::EnsureRunning(n);
+    const std::string parameters = KillServ::SwitchCommandLine(dataFolder);
+    Check(LaunchElevated(os, parameters) == KillServ::SwitchRan, "switch off: exit code 0");
+    Check(!native::IsRunning("LanmanServer") && !native::IsRunning("TwDepMulti"), "sharing is off");
+    Check(ReadFile(dataFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
+          "srvStat.txt in the folder given on the command line: " + ReadFile(dataFolder + "\\srvStat.txt"));
+    Check(LaunchElevated(os, parameters) == KillServ::SwitchRan, "switch on: exit code 0");
+    Check(native::IsRunning("LanmanServer") && native::IsRunning("TwDepMulti") && native::IsRunning("TwDepSecond"),
+          "sharing and its dependents are back");
+}
+
+void TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing(win32::Win32Platform& os) {
+    const auto before = ReadFile(dataFolder + "\\srvStat.txt");
+    Check(LaunchElevated(os, "--switch-sharing") == KillServ::SwitchRefusedCommandLine, "no folder");
+    Check(LaunchElevated(os, "--switch-sharing --data-folder \"C:\\x\\..\\Windows\"") ==
+              KillServ::SwitchRefusedCommandLine,
+          "a folder with ..");
+    Check(LaunchElevated(os, KillServ::SwitchCommandLine("C:\\no\\such\\folder")) == KillServ::SwitchNoDataFolder,
+          "a folder that does not exist");
+    Check(native::IsRunning("LanmanServer"), "nothing switched");
+    Check(ReadFile(dataFolder + "\\srvStat.txt") == before, "srvStat.txt untouched");
+}
+
+void AMissingProgramFileFailsTheLaunchWithItsError(win32::Win32Platform& os) {
+    plat::SHELLEXECUTEINFOA info;
+    info.fMask = plat::SEE_MASK_NOCLOSEPROCESS | plat::SEE_MASK_NOASYNC | plat::SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = "runas";
+    const std::string missing = dataFolder + "\\NoSuchProgram.exe";
+    info.lpFile = missing.c_str();
+    Check(!os.shell.ShellExecuteExA(&info), "launch fails");
+    Check(os.kernel.GetLastError() != 0 && os.kernel.GetLastError() != plat::ERROR_CANCELLED,
+          "an error that is not a declined prompt: " + std::to_string(os.kernel.GetLastError()));
+}
+
+void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& os) {
+    Check(os.kernel.IsProcessElevated(), "every Wine process is elevated");
+    Check(os.files.CanCreateFilesIn(dataFolder), "the data folder can be written");
+    Check(os.files.FolderExists(dataFolder) && !os.files.FolderExists(dataFolder + "\\srvStat.txt"),
+          "folders are told from files");
+    const plat::HANDLE first = os.kernel.CreateMutexA("Local\\Tarnwick.Test");
+    Check(first != 0 && os.kernel.GetLastError() != plat::ERROR_ALREADY_EXISTS, "first mutex is new");
+    const plat::HANDLE second = os.kernel.CreateMutexA("Local\\Tarnwick.Test");
+    Check(second != 0 && os.kernel.GetLastError() == plat::ERROR_ALREADY_EXISTS, "second finds the first");
+    os.kernel.CloseHandle(second);
+    os.kernel.CloseHandle(first);
+    const std::string local = os.kernel.GetEnvironmentVariableA("LOCALAPPDATA");
+    Check(local.size() > 3, "LOCALAPPDATA is set: " + local);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: tarnwick-win32-elevation-tests LOG DATAFOLDER TARNWICK_EXE\n");
+        return 2;
+    }
+    dataFolder = argv[2];
+    program = argv[3];
+    win32::Win32Platform os;
+    os.files.WritePrivateProfileStringA("Info", "SecondService", "TwSecond", (dataFolder + "\\code.ini").c_str());
+    const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
+        {"TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode",
+         TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode},
+        {"TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing",
+         TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing},
+        {"AMissingProgramFileFailsTheLaunchWithItsError", AMissingProgramFileFailsTheLaunchWithItsError},
+        {"WineGivesAFullTokenAWritableFolderAndOneMutexPerName", WineGivesAFullTokenAWritableFolderAndOneMutexPerName},
+    };
+    int passed = 0, failed = 0;
+    for (const auto& [name, test] : cases) {
+        const int before = checksFailed;
+        const uint64_t start = os.kernel.GetTickCount64();
+        test(os);
+        const bool ok = checksFailed == before;
+        (ok ? passed : failed)++;
+        std::printf("[%s] %s (%llu ms)\n", ok ? "  OK  " : "FAILED", name,
+                    static_cast<unsigned long long>(os.kernel.GetTickCount64() - start));
+        std::fflush(stdout);
+    }
+    std::printf("elevation: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
