@@ -158,7 +158,17 @@ std::unordered_set<std::string> TDependencyTable::AllDependentsOf(const std::str
     return found;
 }
 
-TStringList StopOrder(const TStringList& list, const TDependencyTable& dependencies) {
+namespace {
+
+// For each place of list: how many places must stop before it, and which places wait for it.
+struct Waiting {
+    std::vector<uint32_t> count;
+    std::vector<std::vector<size_t>> releases;
+};
+
+// Place i waits for place j when j's service depends on i's and not the other way round: on
+// a circle neither waits, and a name listed twice never waits for itself.
+Waiting WhoWaits(const TStringList& list, const TDependencyTable& dependencies) {
     const size_t n = list.size();
     std::vector<std::string> upper(n);
     std::unordered_map<std::string, std::unordered_set<std::string>> dependentsOf;
@@ -167,29 +177,36 @@ TStringList StopOrder(const TStringList& list, const TDependencyTable& dependenc
         if (!dependentsOf.contains(upper[i]))
             dependentsOf.emplace(upper[i], dependencies.AllDependentsOf(upper[i]));
     }
-    // j goes before i when j depends on i and i not on j: on a circle neither waits.
-    std::vector<uint32_t> waitsFor(n, 0);
-    std::vector<std::vector<size_t>> releases(n);
+    Waiting waiting{std::vector<uint32_t>(n, 0), std::vector<std::vector<size_t>>(n)};
     for (size_t i = 0; i < n; ++i)
         for (size_t j = 0; j < n; ++j)
             if (upper[i] != upper[j] && dependentsOf[upper[i]].contains(upper[j]) &&
                 !dependentsOf[upper[j]].contains(upper[i])) {
-                ++waitsFor[i];
-                releases[j].push_back(i);
+                ++waiting.count[i];
+                waiting.releases[j].push_back(i);
             }
+    return waiting;
+}
+
+} // namespace
+
+TStringList StopOrder(const TStringList& list, const TDependencyTable& dependencies) {
+    const size_t n = list.size();
+    Waiting waiting = WhoWaits(list, dependencies);
     // Always the earliest listed of the services free to stop, so ties keep the list's order.
     TStringList order;
     std::vector<bool> done(n, false);
-    while (order.size() < n) {
+    for (;;) {
         size_t next = 0;
-        while (next < n && (done[next] || waitsFor[next] != 0))
+        while (next < n && (done[next] || waiting.count[next] != 0))
             ++next;
-        if (next == n) break; // cannot happen: waiting is acyclic
+        if (next == n) break;
         done[next] = true;
         order.push_back(list[next]);
-        for (size_t i : releases[next])
-            --waitsFor[i];
+        for (size_t i : waiting.releases[next])
+            --waiting.count[i];
     }
+    // Waiting is acyclic, so nothing is left; should anything be, it still gets its stop.
     for (size_t i = 0; i < n; ++i)
         if (!done[i]) order.push_back(list[i]);
     return order;
