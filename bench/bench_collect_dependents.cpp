@@ -1,9 +1,11 @@
-// CollectDependents from lanmanserver over simulated registries of growing size.
+// CollectDependents from lanmanserver over simulated registries of growing size, the one-pass
+// walk side by side with the per-name reference walk of the tests.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 
 #include "bench_world.h"
+#include "dependents_reference.h"
 #include "platform/sim/sim_platform.h"
 #include "sharing/killserv.h"
 
@@ -27,7 +29,7 @@ void Build(sim::SimPlatform& os, int count) {
     }
 }
 
-void BM_CollectDependentsFromLanmanserver(benchmark::State& state) {
+template <typename Walk> void Measure(benchmark::State& state, Walk walk) {
     sim::SimPlatform os;
     Build(os, static_cast<int>(state.range(0)));
     int32_t spare = 0;
@@ -35,7 +37,7 @@ void BM_CollectDependentsFromLanmanserver(benchmark::State& state) {
     size_t collected = 0;
     for (auto _ : state) {
         KillServ::DependentList.clear();
-        worker->CollectDependents("lanmanserver");
+        walk(*worker);
         collected = KillServ::DependentList.size();
         benchmark::DoNotOptimize(collected);
     }
@@ -44,11 +46,22 @@ void BM_CollectDependentsFromLanmanserver(benchmark::State& state) {
     os.threads.RunPending();
 }
 
+void BM_Walk(benchmark::State& state) {
+    Measure(state, [](KillServ::TKT& worker) { worker.CollectDependents("lanmanserver"); });
+}
+
+void BM_ReferenceWalk(benchmark::State& state) {
+    Measure(state,
+            [](KillServ::TKT&) { reference::CollectDependents("lanmanserver", KillServ::DependentList); });
+}
+
 } // namespace
 
-BENCHMARK(BM_CollectDependentsFromLanmanserver)
-    ->Arg(200)
-    ->Arg(1000)
-    ->Arg(5000)
-    ->Unit(benchmark::kMillisecond);
+// Each size measured walk, then reference, so the two of a row share the machine's state.
+BENCHMARK(BM_Walk)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceWalk)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Walk)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceWalk)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Walk)->Arg(5000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReferenceWalk)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Dependents-walk benchmarks: the simulated registry (Google Benchmark, 200 / 1,000 / 5,000
-# services) and the real registry of a Wine prefix with 1,000 extra service keys.
+# Dependents-walk benchmarks, each the walk side by side with a baseline in one run:
+# - simulated registry of 200 / 1,000 / 5,000 services (Google Benchmark): the one-pass walk
+#   against the per-name reference walk;
+# - the real registry of a Wine prefix with 1,000 extra service keys: the walk against one bare
+#   scan of every service key (and the reference walk).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -8,7 +11,26 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 
 cmake --preset host >/dev/null
 cmake --build --preset host -j2 --target bench_collect_dependents >/dev/null
-build/host/bench/bench_collect_dependents --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+json=$(mktemp)
+build/host/bench/bench_collect_dependents --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$json" --benchmark_out_format=json
+python3 - "$json" <<'PY'
+import json, sys
+rows = {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("aggregate_name") != "median":
+        continue
+    name, size = b["run_name"].split("/")
+    rows.setdefault(int(size), {})[name] = b
+print("\nsimulated registry, medians of 3 repetitions")
+print("| services | walk | reference walk | reference / walk | dependents found |")
+print("|---|---|---|---|---|")
+for size in sorted(rows):
+    walk, ref = rows[size]["BM_Walk"], rows[size]["BM_ReferenceWalk"]
+    print(f"| {size:,} | {walk['real_time']:.2f} ms | {ref['real_time']:.1f} ms | "
+          f"{ref['real_time'] / walk['real_time']:.0f} x | {int(walk['collected'])} |")
+PY
+rm -f "$json"
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target tarnwick-win32-walk-bench >/dev/null
@@ -23,4 +45,4 @@ wine "$bench" populate 1000 | tr -d '\r'
 populated=$(date +%s.%N)
 printf 'Wine prefix: wineboot %.1f s, 1,000 extra service keys %.1f s (wine start-up included)\n' \
   "$(echo "$booted - $started" | bc)" "$(echo "$populated - $booted" | bc)"
-wine "$bench" walk 5 | tr -d '\r'
+wine "$bench" walk 9 | tr -d '\r'

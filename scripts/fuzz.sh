@@ -5,7 +5,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 mkdir -p build
-targets=(srvstat_reader comma_text switch_command)
+targets=(srvstat_reader comma_text switch_command dependents_walk)
 if ! { cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j2 $(printf -- '--target fuzz_%s ' "${targets[@]}") >build/fuzz-build.log 2>&1; }; then
   tail -n 30 build/fuzz-build.log
   echo "fuzz: 0 passed, ${#targets[@]} failed"

@@ -114,11 +114,15 @@ void TKT::SwitchSharing() {
 
 void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     DependentList.clear();
-    if (secondRunning) CollectDependents(SecondServiceName());
-    if (serverRunning) CollectDependents(kServer);
+    // One read of the registry serves both walks and the order of the stops.
+    const TDependencyTable dependencies = ReadDependencyTable();
+    if (secondRunning) CollectDependents(SecondServiceName(), dependencies);
+    if (serverRunning) CollectDependents(kServer, dependencies);
     std::erase_if(DependentList, [this](const std::string& name) { return ServiceStopped(name); });
     SaveDependents();
-    for (const auto& name : DependentList)
+    // The file keeps the breadth-first list; a service is stopped only after its dependents,
+    // which Windows requires (ERROR_DEPENDENT_SERVICES_RUNNING otherwise).
+    for (const auto& name : StopOrder(DependentList, dependencies))
         StopIfRunning(name);
     if (secondRunning) StopIfRunning(SecondServiceName());
     if (serverRunning) StopIfRunning(kServer);

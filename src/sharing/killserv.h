@@ -8,6 +8,7 @@
 
 #include "platform/thread.h"
 #include "platform/types.h"
+#include "sharing/killserv_dependents.h"
 #include "sharing/killserv_text.h"
 
 namespace KillServ {
@@ -87,9 +88,11 @@ class TKT : public plat::TThread {
     void ListServices();
     void ReportError(const std::string& Text);
 
-    // Dependents through the DependOnService values of the services' registry keys.
+    // Dependents through the DependOnService values of the services' registry keys. Each
+    // call reads every key once; the overload walks a table read before.
     TStringList FindDependents(const std::string& Name);
     void CollectDependents(const std::string& Root);
+    void CollectDependents(const std::string& Root, const TDependencyTable& Dependencies);
 
   protected:
     void DoWork() override;

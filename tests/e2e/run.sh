@@ -63,10 +63,11 @@ double_click_stops_dependents_breadth_first_then_server() {
   save_docs_busy lamp-yellow
   wait_lamp red 60 || return 1
   save_docs_resting lamp-red
-  # Breadth first: TwChain depends on TwDirect, so it comes after every direct dependent
-  # although it sorts first; TwPaused is recorded but not stopped, TwIdle was already
-  # stopped, and TwExpand's REG_EXPAND_SZ dependency does not count.
-  expect_eq "service log" "$(log_since "$mark")" "TwComma stop, TwDirect stop, TwChain stop, LanmanServer stop" || return 1
+  # Recorded breadth first: TwChain depends on TwDirect, so it comes after every direct
+  # dependent although it sorts first; it is stopped before TwDirect, which Windows would
+  # refuse to stop while TwChain runs. TwPaused is recorded but not stopped, TwIdle was
+  # already stopped, and TwExpand's REG_EXPAND_SZ dependency does not count.
+  expect_eq "service log" "$(log_since "$mark")" "TwComma stop, TwChain stop, TwDirect stop, LanmanServer stop" || return 1
   expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
   expect_states "LanmanServer=STOPPED TwComma=STOPPED TwDirect=STOPPED TwChain=STOPPED TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
@@ -133,9 +134,10 @@ second_service_is_switched_with_its_dependents() {
   mark=$(log_mark)
   double_click_lamp
   wait_lamp red 60 || return 1
-  # The second service's dependents come first, the second service before LanmanServer.
+  # The second service's dependents come first, TwChain before TwDirect (on which it
+  # depends), the second service before LanmanServer.
   expect_eq "service log on stop" "$(log_since "$mark")" \
-    "TwDepSecond stop, TwComma stop, TwDirect stop, TwChain stop, TwSecond stop, LanmanServer stop" || return 1
+    "TwDepSecond stop, TwComma stop, TwChain stop, TwDirect stop, TwSecond stop, LanmanServer stop" || return 1
   expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwDepSecond\r\nTwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
   expect_states "TwSecond=STOPPED TwDepSecond=STOPPED LanmanServer=STOPPED" || return 1
   mark=$(log_mark)

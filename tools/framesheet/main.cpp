@@ -97,9 +97,11 @@ void WritePng(const std::string& path, const Raster& r, const std::vector<frames
     std::vector<std::string> args{pam};
     if (!labels.empty()) args.insert(args.end(), {"-fill", "#202020"});
     for (const auto& l : labels) {
+        // Appended, not "+" + std::string: GCC 12 takes that for an overlapping copy (-Wrestrict).
+        std::string at = "+";
+        at.append(std::to_string(l.X)).append("+").append(std::to_string(l.Y));
         args.insert(args.end(), {"-font", l.Bold ? "DejaVu-Sans-Bold" : "DejaVu-Sans", "-pointsize",
-                                 std::to_string(l.PointSize), "-annotate",
-                                 "+" + std::to_string(l.X) + "+" + std::to_string(l.Y), l.Text});
+                                 std::to_string(l.PointSize), "-annotate", at, l.Text});
     }
     // No time stamps, so an unchanged picture gives an unchanged file.
     args.insert(args.end(), {"-strip", "-define", "png:exclude-chunks=date,time", "png:" + path});

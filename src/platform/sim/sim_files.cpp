@@ -234,7 +234,8 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
     }
     if (header == lines.size()) {
         if (!key || !value) return 1; // nothing to delete
-        lines.push_back("[" + std::string(section) + "]");
+        // Appended, not "[" + std::string: GCC 12 takes that for an overlapping copy (-Wrestrict).
+        lines.push_back(std::string("[").append(section).append("]"));
         lines.push_back(std::string(key) + "=" + value);
         files_[path] = Join(lines);
         return 1;

@@ -25,6 +25,12 @@ std::vector<std::string> PathParts(const std::string& path) {
     return parts;
 }
 
+std::string LowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 constexpr DWORD kWriteRights = 0x0006; // KEY_SET_VALUE | KEY_CREATE_SUB_KEY
 constexpr DWORD kGenericWrite = 0x40000000;
 constexpr DWORD kGenericAll = 0x10000000;
@@ -108,6 +114,7 @@ SimRegistry::Fault* SimRegistry::FindFault(Key* key, const std::string& value) {
 LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result) {
     Key* from = Resolve(key);
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (Root(key)) ++rootOpens_;
     Key* k = WalkExisting(from, subKey ? subKey : "");
     if (!k) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     if (k->openError != 0) return k->openError;
@@ -119,6 +126,7 @@ LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD, DWORD acc
                                   DWORD* disposition) {
     Key* from = Resolve(key);
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (Root(key)) ++rootOpens_;
     Key* existing = WalkExisting(from, subKey ? subKey : "");
     if (existing && existing->openError != 0) return existing->openError;
     bool created = false;
@@ -143,6 +151,7 @@ LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLe
     Key* k = Resolve(key);
     if (!k || !nameLength) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (index >= k->subkeys.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
+    if (k->subkeys[index]->enumError != 0) return k->subkeys[index]->enumError;
     const std::string& n = k->subkeys[index]->name;
     if (!name || *nameLength < n.size() + 1) return static_cast<LONG>(ERROR_MORE_DATA);
     std::memcpy(name, n.c_str(), n.size() + 1);
@@ -156,11 +165,14 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type,
     if (!k) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (data && !dataSize) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     const std::string name = valueName ? valueName : "";
+    ++k->valueQueries[LowerCase(name)];
     Value* v = k->FindValue(name);
     if (!v) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     if (data) {
         if (Fault* f = FindFault(k, name)) {
-            if (f->changeSize) {
+            if (f->changeSize && f->readsBefore > 0) {
+                --f->readsBefore;
+            } else if (f->changeSize) {
                 v->data = f->newData;
                 faults_.erase(faults_.begin() + (f - faults_.data()));
             } else {
@@ -289,12 +301,23 @@ void SimRegistry::FailOpen(HKEY root, const std::string& path, LONG code) {
 }
 
 void SimRegistry::ChangeValueBeforeRead(HKEY root, const std::string& path, const std::string& name,
-                                        std::vector<uint8_t> newData) {
-    faults_.push_back(Fault{Walk(Root(root), path, true), name, true, std::move(newData), 0});
+                                        std::vector<uint8_t> newData, int afterDataReads) {
+    faults_.push_back(Fault{Walk(Root(root), path, true), name, true, std::move(newData), 0, afterDataReads});
 }
 
 void SimRegistry::FailValueRead(HKEY root, const std::string& path, const std::string& name, LONG code) {
     faults_.push_back(Fault{Walk(Root(root), path, true), name, false, {}, code});
+}
+
+void SimRegistry::FailSubkeyEnumeration(HKEY root, const std::string& path, LONG code) {
+    Walk(Root(root), path, true)->enumError = code;
+}
+
+int SimRegistry::ValueQueryCount(HKEY root, const std::string& path, const std::string& name) const {
+    const Key* k = WalkExisting(Root(root), path);
+    if (!k) return 0;
+    auto it = k->valueQueries.find(LowerCase(name));
+    return it == k->valueQueries.end() ? 0 : it->second;
 }
 
 } // namespace sim

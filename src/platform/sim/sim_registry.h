@@ -52,13 +52,22 @@ class SimRegistry : public plat::IRegistry {
     const Value* FindValue(plat::HKEY root, const std::string& path, const std::string& name) const;
     int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
     int OpenCount() const { return opens_; }
+    // Opens (and creates) that named their key by a path from HKEY_LOCAL_MACHINE or
+    // HKEY_CURRENT_USER rather than from an open key.
+    int OpenFromRootCount() const { return rootOpens_; }
+    // RegQueryValueExA calls about one value (size queries and data reads alike), whether or
+    // not the value exists.
+    int ValueQueryCount(plat::HKEY root, const std::string& path, const std::string& name) const;
 
     // Faults.
     void FailOpen(plat::HKEY root, const std::string& path, plat::LONG code);
-    // The first data read of the value (after its size was asked) finds it holding newData.
+    // The data read after afterDataReads reads of the value finds it holding newData (by
+    // default the first one, as if it changed after its size was asked).
     void ChangeValueBeforeRead(plat::HKEY root, const std::string& path, const std::string& name,
-                               std::vector<uint8_t> newData);
+                               std::vector<uint8_t> newData, int afterDataReads = 0);
     void FailValueRead(plat::HKEY root, const std::string& path, const std::string& name, plat::LONG code);
+    // RegEnumKeyExA on the parent of path fails with code at the index where path's key stands.
+    void FailSubkeyEnumeration(plat::HKEY root, const std::string& path, plat::LONG code);
 
   private:
     struct Key {
@@ -66,6 +75,8 @@ class SimRegistry : public plat::IRegistry {
         std::vector<std::unique_ptr<Key>> subkeys;
         std::vector<Value> values;
         plat::LONG openError = 0;
+        plat::LONG enumError = 0;                // its parent's RegEnumKeyExA fails at its index
+        std::map<std::string, int> valueQueries; // by lower-cased value name
         Key* Child(const std::string& n) const;
         Value* FindValue(const std::string& n);
     };
@@ -75,6 +86,7 @@ class SimRegistry : public plat::IRegistry {
         bool changeSize;
         std::vector<uint8_t> newData;
         plat::LONG code;
+        int readsBefore = 0; // data reads that pass before a change takes effect
     };
     struct Handle {
         Key* key;
@@ -93,6 +105,7 @@ class SimRegistry : public plat::IRegistry {
     std::map<plat::HKEY, Handle> handles_;
     plat::HKEY nextHandle_ = 0x1000;
     int opens_ = 0;
+    int rootOpens_ = 0;
     std::vector<Fault> faults_;
 };
 

@@ -114,17 +114,74 @@ TEST_F(WalkTest, ChainIsCollectedNearestFirst) {
     EXPECT_EQ(Collect("R"), (List{"A", "B"}));
 }
 
-TEST_F(WalkTest, BreadthFirstFetchesEveryCollectedNameOnce) {
+TEST_F(WalkTest, BreadthFirstWalkReadsEveryKeyOnceOpeningServiceKeysRelativeToTheServicesKey) {
     os.services.Add("R");
     os.services.Add("A1").DependsOn({"R"});
     os.services.Add("A2").DependsOn({"R"});
     os.services.Add("B1").DependsOn({"A1"});
     os.services.Add("B2").DependsOn({"A2", "A1"});
     os.services.Add("C").DependsOn({"B2"});
-    const int before = os.registry.OpenCount();
+    const int opens = os.registry.OpenCount();
+    const int fromRoot = os.registry.OpenFromRootCount();
     EXPECT_EQ(Collect("R"), (List{"A1", "A2", "B1", "B2", "C"}));
-    // One full scan (services key plus its six subkeys) for the root and each of five names.
-    EXPECT_EQ(os.registry.OpenCount() - before, 6 * 7);
+    EXPECT_EQ(os.registry.OpenCount() - opens, 1 + 6); // the services key, then each subkey once
+    EXPECT_EQ(os.registry.OpenFromRootCount() - fromRoot, 1);
+    for (const char* service : {"R", "A1", "A2", "B1", "B2", "C"})
+        EXPECT_EQ(os.registry.ValueQueryCount(HKEY_LOCAL_MACHINE, kServices + service, "DependOnService"), 1)
+            << service;
+}
+
+TEST_F(WalkTest, LongValueIsReadAtItsSizeAndAgainWhenItGrowsMeanwhile) {
+    os.services.Add("R");
+    std::vector<std::string> many(100, "SomeOtherService");
+    many.push_back("R");
+    os.services.Add("Long").DependsOn(many); // far more than one first query holds
+    std::vector<std::string> more(200, "YetAnotherService");
+    more.push_back("r");
+    std::vector<uint8_t> grown;
+    for (const auto& item : more) {
+        grown.insert(grown.end(), item.begin(), item.end());
+        grown.push_back(0);
+    }
+    grown.push_back(0);
+    os.services.Add("Grows").DependsOn(many);
+    os.registry.ChangeValueBeforeRead(HKEY_LOCAL_MACHINE, kServices + "Grows", "DependOnService", grown, 1);
+    EXPECT_EQ(Collect("R"), (List{"Grows", "Long"}));
+}
+
+TEST_F(WalkTest, SubkeyThatCannotBeEnumeratedIsSkippedAndTheScanGoesOn) {
+    os.services.Add("R");
+    os.services.Add("A").DependsOn({"R"});
+    os.services.Add("B").DependsOn({"R"});
+    os.services.Add("C").DependsOn({"B"});
+    os.registry.FailSubkeyEnumeration(HKEY_LOCAL_MACHINE, kServices + "A",
+                                      static_cast<LONG>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Collect("R"), (List{"B", "C"}));
+}
+
+TEST_F(WalkTest, UnreadableValueEndsTheWalkWithoutAddingAnything) {
+    os.services.Add("R");
+    os.services.Add("A").DependsOn({"R"});
+    os.services.Add("Broken").DependsOn({"Tcpip"});
+    os.registry.FailValueRead(HKEY_LOCAL_MACHINE, kServices + "Broken", "DependOnService",
+                              static_cast<LONG>(ERROR_ACCESS_DENIED));
+    KillServ::DependentList = {"Earlier"};
+    try {
+        Collect("R");
+        ADD_FAILURE() << "no error";
+    } catch (const KillServ::EKillServError& e) {
+        EXPECT_STREQ(e.what(), "Failed to get data for 'DependOnService'");
+    }
+    EXPECT_EQ(KillServ::DependentList, List{"Earlier"});
+}
+
+TEST_F(WalkTest, UnreadableValueOfAnIgnoredTypeCountsAsNoDependency) {
+    os.services.Add("R");
+    os.services.Add("A").DependsOn({"R"});
+    Depends("Expand", REG_EXPAND_SZ, std::string("R\0", 2));
+    os.registry.FailValueRead(HKEY_LOCAL_MACHINE, kServices + "Expand", "DependOnService",
+                              static_cast<LONG>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Collect("R"), List{"A"});
 }
 
 TEST_F(WalkTest, CircleEndsWithEachNameCollectedOnce) {

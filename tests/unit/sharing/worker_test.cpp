@@ -82,12 +82,11 @@ TEST_F(WorkerTest, SwitchOffStopsDependentsOfTheSecondServiceFirstThenLanmanserv
 }
 
 TEST_F(WorkerTest, DependentWithARunningDependentOfItsOwnIsRefusedAndTheSequenceGoesOn) {
-    // Nearer dependents are stopped first, so Browser is asked while Deep still runs.
-    os.services.Add("Deep").Running().DependsOn({"Browser"});
+    // Deep refuses its own stop, so Browser is asked while Deep still runs.
+    os.services.Add("Deep").Running().DependsOn({"Browser"}).RefusesControl(ERROR_ACCESS_DENIED);
     ASSERT_TRUE(Run(1));
     EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
-    EXPECT_EQ(os.services.Actions(),
-              (List{"stop Both", "stop Fax", "stop Netlogon", "stop Deep", "stop Second"}));
+    EXPECT_EQ(os.services.Actions(), (List{"stop Both", "stop Fax", "stop Netlogon", "stop Second"}));
     EXPECT_EQ(os.services.StateOf("Browser"), SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("LanmanServer"), SERVICE_RUNNING); // refused: Browser still runs
     ASSERT_TRUE(Run(0));

@@ -1,6 +1,10 @@
-// The dependents walk from lanmanserver through the real registry of a Wine prefix.
+// The dependents walk from lanmanserver through the real registry of a Wine prefix, side by
+// side with one bare scan of every service key and with the per-name reference walk.
 //   tarnwick-win32-walk-bench populate N   adds N service keys (the benchmark world of bench/)
-//   tarnwick-win32-walk-bench walk [N]     times N walks (default 5)
+//   tarnwick-win32-walk-bench walk [N]     N rounds (default 9): a bare scan and a walk in each,
+//                                          the reference walk in the first three
+// Google Benchmark is not built for MinGW here, so rounds are timed with steady_clock and
+// the two measurements of a round run back to back.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "bench_world.h"
+#include "dependents_reference.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/killserv.h"
 
@@ -63,14 +68,57 @@ int Populate(win32::Win32Platform& os, int count) {
     return written == count ? 0 : 1;
 }
 
+// What any walk has to do: open the services key, enumerate it, open each service key
+// relative to it, query its DependOnService in one call, close it. Returns the values found.
+size_t BareScan(plat::IRegistry& registry) {
+    using namespace plat;
+    HKEY services = 0;
+    if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
+                               &services) != 0)
+        return 0;
+    DWORD count = 0;
+    DWORD longest = 0;
+    registry.RegQueryInfoKeyA(services, &count, &longest);
+    std::vector<char> name(std::max<DWORD>(longest, 255) + 1);
+    uint8_t data[512];
+    size_t values = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        auto length = static_cast<DWORD>(name.size());
+        if (registry.RegEnumKeyExA(services, i, name.data(), &length) != 0) continue;
+        HKEY key = 0;
+        if (registry.RegOpenKeyExA(services, name.data(), 0, KEY_READ, &key) != 0) continue;
+        DWORD type = 0;
+        DWORD size = sizeof data;
+        if (registry.RegQueryValueExA(key, "DependOnService", &type, data, &size) == 0) ++values;
+        registry.RegCloseKey(key);
+    }
+    registry.RegCloseKey(services);
+    return values;
+}
+
+template <typename F> double Milliseconds(F f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Row {
+    std::vector<double> times;
+    void Print(const char* what) {
+        std::sort(times.begin(), times.end());
+        std::printf("%-16s median %8.1f ms   min %8.1f ms   max %8.1f ms   (%zu runs)\n", what,
+                    times[times.size() / 2], times.front(), times.back(), times.size());
+    }
+    double Median() const { return times[times.size() / 2]; }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "walk";
-    const int number = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int number = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
     win32::Win32Platform os;
     if (command == "populate") return Populate(os, number);
-    const int walks = number;
     HeldThreads held;
     plat::Platform table = os.table;
     table.threads = &held;
@@ -86,22 +134,31 @@ int main(int argc, char** argv) {
         os.registry.RegQueryInfoKeyA(services, &keys, &longest);
         os.registry.RegCloseKey(services);
     }
-    std::vector<double> times;
-    size_t collected = 0;
-    for (int i = 0; i < walks; ++i) {
-        KillServ::DependentList.clear();
-        const auto start = std::chrono::steady_clock::now();
-        worker->CollectDependents("lanmanserver");
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        collected = KillServ::DependentList.size();
+    Row scan, walk, reference;
+    size_t values = 0;
+    KillServ::TStringList walked, expected;
+    for (int round = 0; round < number; ++round) {
+        scan.times.push_back(Milliseconds([&] { values = BareScan(os.registry); }));
+        walk.times.push_back(Milliseconds([&] {
+            KillServ::DependentList.clear();
+            worker->CollectDependents("lanmanserver");
+        }));
+        walked = KillServ::DependentList;
+        if (round < 3) {
+            expected.clear();
+            reference.times.push_back(
+                Milliseconds([&] { reference::CollectDependents("lanmanserver", expected); }));
+        }
     }
-    std::sort(times.begin(), times.end());
-    std::printf("service keys: %lu, dependents collected: %zu, walks: %d\n", static_cast<unsigned long>(keys),
-                collected, walks);
-    std::printf("walk time: median %.1f ms, min %.1f ms, max %.1f ms\n", times[times.size() / 2],
-                times.front(), times.back());
+    std::printf("service keys: %lu (%zu with DependOnService), dependents collected: %zu%s\n",
+                static_cast<unsigned long>(keys), values, walked.size(),
+                walked == expected ? ", as the reference walk" : ", NOT AS THE REFERENCE WALK");
+    scan.Print("bare scan");
+    walk.Print("walk");
+    reference.Print("reference walk");
+    std::printf("walk / bare scan: %.2f   reference / walk: %.0f\n", walk.Median() / scan.Median(),
+                reference.Median() / walk.Median());
     held.Finish();
     plat::Install(&os.table);
-    return 0;
+    return walked == expected ? 0 : 1;
 }
