@@ -1,5 +1,5 @@
 # Sourced by tests/e2e/run.sh: the test world, the program's start and the ways of looking
-# at and driving the Wine desktop. Needs root, build, art, tmp, exe, help_page, service, probe.
+# at and driving the Wine desktop. Needs root, build, art, tmp, exe, help_page, msi, service, probe.
 
 DESKTOP_NAME=e2e
 NEUTRAL="300 300" # a spot on the empty desktop: hovering there shows nothing
@@ -11,6 +11,7 @@ HOLD_PID=""
 DESKTOP_PID=""
 LAMP_X=0
 LAMP_Y=0
+PROGRAM_PATH=""
 declare -a ITEM_X ITEM_Y
 
 build_probe() {
@@ -61,8 +62,37 @@ setup_world() {
   # LanmanServer is slow to start, and Wine's net may return before it runs.
   wait_for 15 '[ "$(service_state LanmanServer)" = RUNNING ]'
   expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwExpand=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwSecond=STOPPED" || return 1
-  mkdir -p "$install" "$launch"
-  cp "$exe" "$help_page" "$install/"
+  mkdir -p "$launch"
+  install_program
+}
+
+# Installs the program the way an administrator does, silently from the package, and takes
+# the path to start it from the Start-menu shortcut.
+install_program() {
+  local package=$msi link
+  if [ -n "${TARNWICK_EXE:-}" ]; then # another build of the program, packaged the same way
+    package=$tmp/Tarnwick.msi
+    bash "$root/packaging/build_msi.sh" "$(tr -d '\r\n' <"$build/src/app/version.txt")" "$exe" "$help_page" "$package" \
+      >"$art/package.log" 2>&1 || { REASON="cannot package $exe (see package.log)"; return 1; }
+  fi
+  wine msiexec /i "$(winepath -w "$package")" /qn /l*v "$(winepath -w "$art/install.log")" >/dev/null 2>&1 ||
+    { REASON="msiexec /i $(basename "$package") /qn exited $?"; return 1; }
+  cmp -s "$install/Tarnwick.exe" "$exe" && cmp -s "$install/main.html" "$help_page" ||
+    { REASON="the package did not install Tarnwick.exe and main.html into $install"; return 1; }
+  link=$(start_menu_link)
+  [ -n "$link" ] || { REASON="the package made no Start-menu shortcut"; return 1; }
+  PROGRAM_PATH=$(python3 "$root/tests/msi/lnk.py" "$link" | sed -n 's/^target //p')
+  [ "$PROGRAM_PATH" = 'C:\Program Files\Tarnwick\Tarnwick.exe' ] ||
+    { REASON="the Start-menu shortcut points at '$PROGRAM_PATH'"; return 1; }
+}
+
+# Windows keeps a per-machine shortcut under ProgramData, Wine in the user's profile.
+start_menu_link() {
+  local f
+  for f in "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick.lnk" \
+    "$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tarnwick.lnk"; do
+    [ -f "$f" ] && { echo "$f"; return 0; }
+  done
 }
 
 # The desktop comes first, with a hidden window of the probe that keeps it open after the
@@ -81,7 +111,7 @@ start_program() {
   fi
   (exec wine "$probe" --desktop "$DESKTOP_NAME" hold "$(winepath -w "$tmp/hold-done" 2>/dev/null)" >/dev/null 2>&1) &
   HOLD_PID=$!
-  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME" 'C:\Program Files\Tarnwick\Tarnwick.exe' \
+  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME" "$PROGRAM_PATH" \
     >>"$art/explorer.log" 2>&1) &
   EXPLORER_PID=$!
   wait_for 60 '[ -n "$(program_pids)" ]' || echo "Tarnwick.exe did not start within 60 s"

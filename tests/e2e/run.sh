@@ -13,6 +13,7 @@ build=$(cd "$build" 2>/dev/null && pwd) || { echo "no build folder $1"; echo "0 
 art=${ARTIFACTS:-$root/build/artifacts}/e2e
 exe=${TARNWICK_EXE:-$root/dist/Tarnwick.exe} # another build of the program can be tried this way
 help_page=$root/dist/main.html
+msi=$root/dist/Tarnwick.msi # installed with msiexec; with TARNWICK_EXE set, a package of that exe
 service=$build/tools/testservice/tarnwick-testservice.exe
 probe=$build/e2e/probe.exe
 
@@ -21,7 +22,9 @@ source "$root/scripts/wine_services.sh"
 source "$here/lib.sh"
 
 started=$(date +%s)
-for f in "$exe" "$help_page" "$service"; do
+needed=("$exe" "$help_page" "$service")
+[ -n "${TARNWICK_EXE:-}" ] || needed+=("$msi")
+for f in "${needed[@]}"; do
   [ -f "$f" ] || { echo "missing $f (build the windows preset and run scripts/build_dist.sh)"; echo "0 passed, 1 failed"; exit 1; }
 done
 build_probe || { echo "0 passed, 1 failed"; exit 1; }

@@ -1,0 +1,396 @@
+#!/usr/bin/env bash
+# The installer: dist/Tarnwick.msi's tables read with msiinfo, then the package installed,
+# upgraded and removed with Wine's msiexec in a fresh prefix, and the installed program
+# started from its Start-menu shortcut in a Wine desktop on a private Xvfb.
+# usage: tests/msi/run.sh BUILD_DIR      (the windows build folder; dist/ must exist)
+# Prints one line per check ("PASS name" / "FAIL name: reason") and ends with
+# "N passed, M failed". Logs and screenshots go to $ARTIFACTS/msi (default build/artifacts/msi).
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=${1:?usage: tests/msi/run.sh BUILD_DIR}
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "no build folder $1"; echo "0 passed, 1 failed"; exit 1; }
+art=${ARTIFACTS:-$root/build/artifacts}/msi
+msi=$root/dist/Tarnwick.msi
+version_file=$build/src/app/version.txt
+UPGRADE_CODE="{25E760C3-6A74-49E6-B5F1-4C9155D3C7BC}"
+RUN_KEY='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+source "$root/scripts/wine_env.sh"
+
+started=$(date +%s)
+for f in "$msi" "$root/dist/Tarnwick.exe" "$root/dist/main.html" "$version_file"; do
+  [ -f "$f" ] || { echo "missing $f (build the windows preset and run scripts/build_dist.sh)"; echo "0 passed, 1 failed"; exit 1; }
+done
+version=$(tr -d '\r\n' <"$version_file")
+rm -rf "$art" && mkdir -p "$art"
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-msi-test-XXXXXX")
+DESKTOP_PID=""
+cleanup() {
+  [ -n "$DESKTOP_PID" ] && kill "$DESKTOP_PID" 2>/dev/null
+  wine_prefix_end
+  xvfb_stop
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+PASSED=0
+FAILED=0
+REASON=""
+check() { # NAME FUNCTION
+  REASON=""
+  if "$2"; then
+    PASSED=$((PASSED + 1))
+    echo "PASS $1"
+  else
+    FAILED=$((FAILED + 1))
+    echo "FAIL $1: ${REASON:-failed}"
+  fi
+}
+expect_eq() { # WHAT GOT WANT
+  [ "$2" = "$3" ] && return 0
+  REASON="$1 is '$2', expected '$3'"
+  return 1
+}
+
+# --- the package's tables ---------------------------------------------------------------
+
+msiinfo export "$msi" Property >/dev/null 2>&1 || { echo "msiinfo cannot read $msi"; echo "0 passed, 1 failed"; exit 1; }
+# TABLE: its rows, tab-separated. Run in tmp: msiinfo writes a table's binary streams to a
+# folder of the table's name in the current one.
+rows() { (cd "$tmp" && msiinfo export "$msi" "$1") | tr -d '\r' | tail -n +4; }
+col() { awk -F'\t' -v k="$2" -v c="$3" '$1 == k { print $c }' <<<"$1"; } # ROWS KEY COLUMN
+property() { col "$(rows Property)" "$1" 2; }
+
+product_is_tarnwick_at_the_build_version() {
+  local exe_version
+  # The exe's own version resource, as Explorer shows it.
+  exe_version=$(python3 - "$root/dist/Tarnwick.exe" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+key = "ProductVersion\0".encode("utf-16-le")
+at = data.index(key) + len(key)
+at += (4 - at % 4) % 4
+end = data.index(b"\0\0", at)
+print(data[at:end + (end - at) % 2].decode("utf-16-le"))
+EOF
+  )
+  expect_eq "the exe's ProductVersion" "$exe_version" "$version" || return 1
+  expect_eq ProductVersion "$(property ProductVersion)" "$version" || return 1
+  expect_eq ProductName "$(property ProductName)" Tarnwick || return 1
+  expect_eq Manufacturer "$(property Manufacturer)" Tarnwick || return 1
+  expect_eq UpgradeCode "$(property UpgradeCode)" "$UPGRADE_CODE" || return 1
+  expect_eq "summary Subject" "$(msiinfo suminfo "$msi" | sed -n 's/^Subject: //p')" "Tarnwick $version" || return 1
+  local icon
+  icon=$(property ARPPRODUCTICON)
+  [ -n "$icon" ] && [ -n "$(col "$(rows Icon)" "$icon" 1)" ] ||
+    { REASON="ARPPRODUCTICON '$icon' names no row of the Icon table"; return 1; }
+}
+
+package_is_per_machine_64_bit() {
+  expect_eq ALLUSERS "$(property ALLUSERS)" 1 || return 1
+  expect_eq "MSIINSTALLPERUSER" "$(property MSIINSTALLPERUSER)" "" || return 1
+  expect_eq "summary Template" "$(msiinfo suminfo "$msi" | sed -n 's/^Template: //p')" "x64;1033" || return 1
+  # Every component 64-bit (attribute 256), so Windows puts it in the 64-bit Program Files.
+  local bad
+  bad=$(awk -F'\t' 'int($4 / 256) % 2 == 0 { print $1 }' <<<"$(rows Component)")
+  [ -z "$bad" ] || { REASON="components not marked 64-bit: $bad"; return 1; }
+  # Folders and registry roots that belong to one user have no place in a per-machine package.
+  local folder
+  for folder in AppDataFolder LocalAppDataFolder PersonalFolder DesktopFolder StartMenuFolder StartupFolder \
+    FavoritesFolder SendToFolder TemplateFolder RecentFolder NetHoodFolder PrintHoodFolder MyPicturesFolder TempFolder; do
+    if cut -f1,2 <<<"$(rows Directory)" | tr '\t' '\n' | grep -qx "$folder"; then
+      REASON="the Directory table uses the per-user folder $folder"
+      return 1
+    fi
+  done
+  bad=$(awk -F'\t' '$2 == 1 || $2 == -1 { print $1 }' <<<"$(rows Registry)")
+  [ -z "$bad" ] || { REASON="per-user registry rows: $bad"; return 1; }
+  expect_eq "INSTALLDIR" "$(col "$(rows Directory)" INSTALLDIR 2)/$(col "$(rows Directory)" INSTALLDIR 3)" \
+    "ProgramFiles64Folder/Tarnwick" || return 1
+}
+
+package_holds_exactly_the_exe_and_the_help_page() {
+  local files
+  files=$(rows File | awk -F'\t' '{ print $3 " " $2 }' | sort | tr '\n' ',')
+  expect_eq "File table (name component)" "$files" "Tarnwick.exe TarnwickExe,main.html HelpPage," || return 1
+  expect_eq "the exe's component folder" "$(col "$(rows Component)" TarnwickExe 3)" INSTALLDIR || return 1
+  expect_eq "the help page's component folder" "$(col "$(rows Component)" HelpPage 3)" INSTALLDIR || return 1
+  # The packed files are the ones in dist/.
+  mkdir -p "$tmp/extract"
+  msiextract -C "$tmp/extract" "$msi" >/dev/null || { REASON="msiextract failed"; return 1; }
+  cmp -s "$tmp/extract/Tarnwick/Tarnwick.exe" "$root/dist/Tarnwick.exe" || { REASON="the packed Tarnwick.exe is not dist/Tarnwick.exe"; return 1; }
+  cmp -s "$tmp/extract/Tarnwick/main.html" "$root/dist/main.html" || { REASON="the packed main.html is not dist/main.html"; return 1; }
+}
+
+start_menu_shortcut_points_at_the_installed_exe() {
+  local all
+  all=$(rows Shortcut)
+  expect_eq "shortcuts" "$(cut -f1 <<<"$all" | tr '\n' ' ')" "StartMenuShortcut " || return 1
+  expect_eq "shortcut folder" "$(col "$all" StartMenuShortcut 2)" ProgramMenuFolder || return 1
+  expect_eq "shortcut name" "$(col "$all" StartMenuShortcut 3)" Tarnwick || return 1
+  expect_eq "shortcut component" "$(col "$all" StartMenuShortcut 4)" TarnwickExe || return 1
+  # A feature name here would make it an advertised shortcut; it names the file instead.
+  expect_eq "shortcut target" "$(col "$all" StartMenuShortcut 5)" "[#TarnwickExe]" || return 1
+  expect_eq "shortcut working folder" "$(col "$all" StartMenuShortcut 12)" INSTALLDIR
+}
+
+major_upgrade_replaces_every_older_and_refuses_a_newer() {
+  local up seq
+  up=$(rows Upgrade)
+  # Attributes 769: migrate features, minimum and maximum inclusive (a rebuild of this
+  # version replaces the installed one); 2: only detect.
+  expect_eq "upgrade rule" "$(awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" { print $1, $2, $3, $5 }' <<<"$up")" \
+    "$UPGRADE_CODE 0.0.0 $version 769" || return 1
+  expect_eq "downgrade rule" "$(awk -F'\t' '$7 == "WIX_DOWNGRADE_DETECTED" { print $1, $2, "[" $3 "]", $5 }' <<<"$up")" \
+    "$UPGRADE_CODE $version [] 2" || return 1
+  expect_eq "launch condition" "$(rows LaunchCondition | cut -f1)" "NOT WIX_DOWNGRADE_DETECTED" || return 1
+  expect_eq "SecureCustomProperties" "$(property SecureCustomProperties | tr ';' '\n' | sort | tr '\n' ';')" \
+    "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;" || return 1
+  seq=$(rows InstallExecuteSequence)
+  local validate remove initialize
+  validate=$(col "$seq" InstallValidate 3) remove=$(col "$seq" RemoveExistingProducts 3) initialize=$(col "$seq" InstallInitialize 3)
+  [ -n "$remove" ] && [ "$remove" -gt "$validate" ] && [ "$remove" -lt "$initialize" ] ||
+    { REASON="RemoveExistingProducts at '$remove', not between InstallValidate ($validate) and InstallInitialize ($initialize)"; return 1; }
+  [ -n "$(col "$seq" FindRelatedProducts 3)" ] || { REASON="no FindRelatedProducts"; return 1; }
+}
+
+uninstall_removes_only_the_users_autostart_values() {
+  local ca seq name type condition at
+  ca=$(rows CustomAction)
+  seq=$(rows InstallExecuteSequence)
+  for name in RemoveAutostartEntry RemoveFirstStartMarker; do
+    type=$(col "$ca" "$name" 2)
+    [ -n "$type" ] || { REASON="no custom action $name"; return 1; }
+    # 0x400 deferred, 0x40 a failure is ignored, no 0x800: it runs as the uninstalling
+    # user, whose HKCU it must reach.
+    [ $((type & 0x400)) -ne 0 ] && [ $((type & 0x40)) -ne 0 ] && [ $((type & 0x800)) -eq 0 ] ||
+      { REASON="$name has type $type: not deferred, ignoring failure, as the user"; return 1; }
+    condition=$(col "$seq" "$name" 2) at=$(col "$seq" "$name" 3)
+    expect_eq "$name's condition" "$condition" 'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE' || return 1
+    [ "$at" -gt "$(col "$seq" InstallInitialize 3)" ] && [ "$at" -lt "$(col "$seq" InstallFinalize 3)" ] ||
+      { REASON="$name at $at, outside the install script"; return 1; }
+  done
+  expect_eq "RemoveAutostartEntry's command" "$(col "$ca" RemoveAutostartEntry 4)" \
+    'delete "HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run" /v Tarnwick /f' || return 1
+  expect_eq "RemoveFirstStartMarker's command" "$(col "$ca" RemoveFirstStartMarker 4)" \
+    'delete "HKCU\Software\Tarnwick" /v Run /f' || return 1
+  # The users' data files are never the package's to remove.
+  expect_eq "RemoveFile table" "$(rows RemoveFile)" "" || return 1
+  if grep -qi 'code\.ini\|srvStat' <<<"$ca"; then REASON="a custom action touches code.ini or srvStat.txt"; return 1; fi
+}
+
+package_build_refuses_versions_windows_installer_cannot_compare() {
+  local v out
+  for v in 1.256 256.1 1.2.65536 1.2.3.4 1 1.x ""; do
+    if out=$(bash "$root/packaging/build_msi.sh" "$v" "$root/dist/Tarnwick.exe" "$root/dist/main.html" "$tmp/bad.msi" 2>&1) ||
+      [ -e "$tmp/bad.msi" ]; then
+      REASON="version '$v' was accepted"
+      return 1
+    fi
+    grep -q "is not MAJOR.MINOR" <<<"$out" || { REASON="version '$v': no clear message ($out)"; return 1; }
+  done
+  bash "$root/packaging/build_msi.sh" 1.10 "$tmp/none.exe" "$root/dist/main.html" "$tmp/bad.msi" >/dev/null 2>&1 &&
+    { REASON="a missing exe was accepted"; return 1; }
+  return 0
+}
+
+check product-is-tarnwick-at-the-build-version product_is_tarnwick_at_the_build_version
+check package-is-per-machine-64-bit package_is_per_machine_64_bit
+check package-holds-the-exe-and-the-help-page package_holds_exactly_the_exe_and_the_help_page
+check start-menu-shortcut-points-at-the-installed-exe start_menu_shortcut_points_at_the_installed_exe
+check major-upgrade-replaces-older-refuses-newer major_upgrade_replaces_every_older_and_refuses_a_newer
+check uninstall-removes-only-the-users-autostart-values uninstall_removes_only_the_users_autostart_values
+check package-build-refuses-bad-versions package_build_refuses_versions_windows_installer_cannot_compare
+
+# --- under Wine -------------------------------------------------------------------------
+
+wine_prefix_new msi || { echo "FAIL wine: cannot make a prefix"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
+wineserver -p
+drive=$WINEPREFIX/drive_c
+install="$drive/Program Files/Tarnwick"
+local_data="$drive/users/$(whoami)/AppData/Local/Tarnwick"
+
+# Packages to upgrade from and to, built from the same exe: an older one with a help page of
+# its own, and a rebuild of this version (a new product code, as every build has).
+printf '<p>the help page of 1.9</p>\n' >"$tmp/old.html"
+bash "$root/packaging/build_msi.sh" 1.9 "$root/dist/Tarnwick.exe" "$tmp/old.html" "$tmp/old.msi" ||
+  { echo "cannot build the 1.9 package"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
+bash "$root/packaging/build_msi.sh" "$version" "$root/dist/Tarnwick.exe" "$root/dist/main.html" "$tmp/rebuild.msi" ||
+  { echo "cannot rebuild the package"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
+
+msiexec() { # ACTION MSI LOGNAME: a silent msiexec, its log kept; returns its exit code
+  wine msiexec "$1" "$(winepath -w "$2")" /qn /l*v "$(winepath -w "$art/$3.log")" >/dev/null 2>&1
+}
+reg_value() { # KEY NAME -> "TYPE DATA", nothing when the value is missing
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2    \(REG_[A-Z_]*\)    \(.*\)\$/\1 \2/p"
+}
+# "CODE VERSION" of every installed product named Tarnwick.
+installed_products() {
+  wine reg query "$UNINSTALL_KEY" /s 2>/dev/null | tr -d '\r' | awk '
+    /^HKEY/ { key = $0; sub(/.*\\/, "", key); name = ""; ver = "" }
+    $1 == "DisplayName" && $3 == "Tarnwick" { name = 1 }
+    $1 == "DisplayVersion" { ver = $3 }
+    name && ver != "" { print key, ver; name = "" }' | sort
+}
+arp_value() { reg_value "$UNINSTALL_KEY\\$1" "$2" | cut -d' ' -f2-; } # PRODUCT NAME
+# Wine keeps the Start menu of a per-machine install in the user's profile; Windows puts
+# it under ProgramData. Either one counts, but only one.
+shortcut_files() {
+  local f
+  for f in "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnwick.lnk" \
+    "$drive/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tarnwick.lnk"; do
+    [ -e "$f" ] && echo "$f"
+  done
+}
+tarnwick_pids() {
+  local env p
+  for env in $(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null); do
+    p=${env%/environ}
+    tr '\0' ' ' 2>/dev/null <"$p/cmdline" | grep -q '^C:\\Program Files\\Tarnwick\\Tarnwick\.exe' && echo "${p#/proc/}"
+  done
+}
+wait_for() { # SECONDS COMMAND
+  local deadline=$(($(date +%s) + $1))
+  until eval "$2"; do
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.3
+  done
+}
+
+silent_install_puts_both_files_into_program_files() {
+  msiexec /i "$msi" install || { REASON="msiexec /i exited $?"; return 1; }
+  cmp -s "$install/Tarnwick.exe" "$root/dist/Tarnwick.exe" || { REASON="no Tarnwick.exe from dist/ in $install"; return 1; }
+  cmp -s "$install/main.html" "$root/dist/main.html" || { REASON="no main.html from dist/ in $install"; return 1; }
+  local products code
+  products=$(installed_products)
+  [ "$(wc -l <<<"$products")" -eq 1 ] && [ "${products#* }" = "$version" ] ||
+    { REASON="installed products: '$products', expected one of version $version"; return 1; }
+  code=${products%% *}
+  expect_eq "Publisher" "$(arp_value "$code" Publisher)" Tarnwick || return 1
+  expect_eq "InstallLocation" "$(arp_value "$code" InstallLocation)" 'C:\Program Files\Tarnwick\' || return 1
+  # The icon of the "Installed apps" entry is cached by the installer under its product code.
+  local packed icon
+  packed=$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' |
+    awk '/^HKEY/ { key = $0 } $1 == "ProductName" && $3 == "Tarnwick" { print key }' | head -n 1)
+  icon=$(reg_value "$packed" ProductIcon | cut -d' ' -f2-)
+  [ -n "$icon" ] && cmp -s "$(winepath -u "$icon" 2>/dev/null)" "$root/src/app/res/tarnwick.ico" ||
+    { REASON="the product icon '$icon' is not the program's icon"; return 1; }
+  expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
+}
+
+installed_exe_starts_from_the_shortcut_and_shows_its_lamp() {
+  local link target workdir colour rest
+  link=$(shortcut_files | head -n 1)
+  [ -n "$link" ] || { REASON="no Start-menu shortcut"; return 1; }
+  target=$(python3 "$here/lnk.py" "$link" | sed -n 's/^target //p')
+  workdir=$(python3 "$here/lnk.py" "$link" | sed -n 's/^workdir //p')
+  expect_eq "shortcut target" "$target" 'C:\Program Files\Tarnwick\Tarnwick.exe' || return 1
+  expect_eq "shortcut working folder" "$workdir" 'C:\Program Files\Tarnwick\' || return 1
+  xvfb_start 150
+  (cd "$tmp" && exec wine explorer /desktop=msi,640x480 "$target" >"$art/explorer.log" 2>&1) &
+  DESKTOP_PID=$!
+  wait_for 60 '[ -n "$(tarnwick_pids)" ]' || { REASON="Tarnwick.exe did not start from $target"; return 1; }
+  local window desk="" X Y WIDTH HEIGHT
+  wait_for 30 "xdotool search --name '^msi - Wine desktop\$' >/dev/null" || { REASON="no Wine desktop"; return 1; }
+  window=$(xdotool search --name '^msi - Wine desktop$' | head -n 1)
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  desk="$X $Y $WIDTH $HEIGHT"
+  # No test services here: sharing reads as off, so the lamp rests red (green where the
+  # machine has a Server service running).
+  # shellcheck disable=SC2086
+  wait_for 45 'import -window root "$tmp/lamp.png" 2>/dev/null; read -r colour rest <<<"$(python3 "$root/tests/e2e/lamp.py" "$tmp/lamp.png" $desk)"; [ "$colour" = red ] || [ "$colour" = green ]' ||
+    { cp "$tmp/lamp.png" "$art/no-lamp.png" 2>/dev/null; REASON="no lamp in the notification area (last look: ${colour:-nothing})"; return 1; }
+  cp "$tmp/lamp.png" "$art/lamp.png"
+  # The program's first start registered autostart from its own folder.
+  [ -n "$(reg_value "$RUN_KEY" Tarnwick)" ] || { REASON="the started program wrote no Run value"; return 1; }
+  local pid
+  for pid in $(tarnwick_pids); do kill "$pid"; done
+  wait_for 10 '[ -z "$(tarnwick_pids)" ]' || { REASON="Tarnwick.exe did not end"; return 1; }
+}
+
+silent_uninstall_removes_files_shortcut_and_autostart_only() {
+  local code
+  code=$(installed_products | cut -d' ' -f1)
+  printf '[Info]\r\nSecondService=Keep\r\n' >"$install/code.ini"
+  printf 'TwKeep\r\n' >"$install/srvStat.txt"
+  wine reg add "$RUN_KEY" /v Tarnwick /d 'C:\Program Files\Tarnwick\Tarnwick.exe' /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Tarnwick' /v Run /d Yes /f >/dev/null 2>&1
+  wine reg add "$RUN_KEY" /v SomethingElse /d 'C:\other.exe' /f >/dev/null 2>&1
+  msiexec /x "$msi" uninstall || { REASON="msiexec /x exited $?"; return 1; }
+  [ ! -e "$install/Tarnwick.exe" ] && [ ! -e "$install/main.html" ] || { REASON="files left in $install: $(ls "$install" | tr '\n' ' ')"; return 1; }
+  [ -z "$(shortcut_files)" ] || { REASON="the shortcut is still there: $(shortcut_files)"; return 1; }
+  [ -z "$(installed_products)" ] || { REASON="still installed: $(installed_products)"; return 1; }
+  if wine reg query "$UNINSTALL_KEY\\$code" >/dev/null 2>&1; then REASON="the uninstall entry $code is left"; return 1; fi
+  expect_eq "code.ini" "$(cat "$install/code.ini" 2>/dev/null)" $'[Info]\r\nSecondService=Keep\r' || return 1
+  expect_eq "srvStat.txt" "$(cat "$install/srvStat.txt" 2>/dev/null)" $'TwKeep\r' || return 1
+  expect_eq "Run value Tarnwick" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "first-start marker" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "" || return 1
+  expect_eq "another program's Run value" "$(reg_value "$RUN_KEY" SomethingElse)" 'REG_SZ C:\other.exe'
+}
+
+upgrade_from_a_lower_version_keeps_the_users_files() {
+  rm -rf "$install"
+  msiexec /i "$tmp/old.msi" install-1.9 || { REASON="installing 1.9 exited $?"; return 1; }
+  local old
+  old=$(installed_products)
+  expect_eq "before the upgrade" "${old#* }" 1.9 || return 1
+  # Settings beside the program (an administrator's) and in the user's local data (an
+  # unelevated user's), as the program writes them.
+  mkdir -p "$local_data"
+  printf '[Info]\r\nSaveState=no\r\nLastState=off\r\nSecondService=TwUp\r\n' | tee "$install/code.ini" >"$local_data/code.ini"
+  printf 'TwA\r\nTwB\r\n' | tee "$install/srvStat.txt" >"$local_data/srvStat.txt"
+  cp "$install/code.ini" "$tmp/code.ini.before"
+  cp "$install/srvStat.txt" "$tmp/srvStat.txt.before"
+  # 1.9 < 1.10: the versions compare by number, not as text.
+  msiexec /i "$msi" upgrade || { REASON="the upgrade exited $?"; return 1; }
+  local now
+  now=$(installed_products)
+  [ "$(wc -l <<<"$now")" -eq 1 ] && [ "${now#* }" = "$version" ] && [ "${now%% *}" != "${old%% *}" ] ||
+    { REASON="installed after the upgrade: '$now' (before: '$old')"; return 1; }
+  cmp -s "$install/main.html" "$root/dist/main.html" || { REASON="the help page of 1.9 was not replaced"; return 1; }
+  cmp -s "$install/Tarnwick.exe" "$root/dist/Tarnwick.exe" || { REASON="no Tarnwick.exe after the upgrade"; return 1; }
+  local f
+  for f in "$install/code.ini" "$local_data/code.ini"; do
+    cmp -s "$f" "$tmp/code.ini.before" || { REASON="$f changed in the upgrade: $(cat -A "$f" 2>&1)"; return 1; }
+  done
+  for f in "$install/srvStat.txt" "$local_data/srvStat.txt"; do
+    cmp -s "$f" "$tmp/srvStat.txt.before" || { REASON="$f changed in the upgrade"; return 1; }
+  done
+  expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
+}
+
+rebuild_of_the_same_version_replaces_it_and_an_older_is_refused() {
+  local before after
+  before=$(installed_products)
+  msiexec /i "$tmp/rebuild.msi" reinstall-rebuild || { REASON="installing a rebuild exited $?"; return 1; }
+  after=$(installed_products)
+  [ "$(wc -l <<<"$after")" -eq 1 ] && [ "${after#* }" = "$version" ] && [ "${after%% *}" != "${before%% *}" ] ||
+    { REASON="after installing a rebuild of $version: '$after' (before: '$before')"; return 1; }
+  msiexec /i "$tmp/old.msi" downgrade
+  # 1603, the failed install, of which a Unix exit status keeps the low byte (67).
+  expect_eq "msiexec's exit code for a downgrade" "$(($? & 255))" $((1603 & 255)) || return 1
+  expect_eq "after the refused downgrade" "$(installed_products)" "$after" || return 1
+  cmp -s "$install/main.html" "$root/dist/main.html" || { REASON="the refused downgrade changed main.html"; return 1; }
+}
+
+final_uninstall_leaves_the_users_data_files() {
+  msiexec /x "$tmp/rebuild.msi" uninstall-final || { REASON="msiexec /x exited $?"; return 1; }
+  [ -z "$(installed_products)" ] || { REASON="still installed: $(installed_products)"; return 1; }
+  expect_eq "left in the program folder" "$(ls "$install" | tr '\n' ' ')" "code.ini srvStat.txt " || return 1
+  expect_eq "left in the local data" "$(ls "$local_data" | tr '\n' ' ')" "code.ini srvStat.txt " || return 1
+  cmp -s "$local_data/code.ini" "$tmp/code.ini.before" && cmp -s "$install/srvStat.txt" "$tmp/srvStat.txt.before" ||
+    { REASON="the users' files changed"; return 1; }
+}
+
+check silent-install-puts-both-files-into-program-files silent_install_puts_both_files_into_program_files
+check installed-exe-starts-from-shortcut-shows-lamp installed_exe_starts_from_the_shortcut_and_shows_its_lamp
+check silent-uninstall-removes-files-shortcut-autostart silent_uninstall_removes_files_shortcut_and_autostart_only
+check upgrade-from-1.9-keeps-code-ini-and-srvstat upgrade_from_a_lower_version_keeps_the_users_files
+check rebuild-replaces-same-version-older-refused rebuild_of_the_same_version_replaces_it_and_an_older_is_refused
+check final-uninstall-leaves-users-data-files final_uninstall_leaves_the_users_data_files
+
+echo "msi suite took $(($(date +%s) - started)) s; logs in $art"
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
