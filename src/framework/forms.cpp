@@ -165,7 +165,7 @@ void TForm::Close() {
     TCloseAction action = caHide;
     DoClose(action);
     if (action == caNone) return;
-    if (Application && Application->MainForm() == this) {
+    if (Application && Application->IsMainForm(this)) {
         Application->Terminate();
         return;
     }
@@ -256,6 +256,7 @@ void TApplication::Terminate() {
 void TApplication::ComponentRemoved(TComponent* AComponent) {
     TComponent::ComponentRemoved(AComponent);
     if (AComponent == mainForm_) mainForm_ = nullptr;
+    if (AComponent == creatingMainForm_) creatingMainForm_ = nullptr;
 }
 
 int32_t TApplication::HookMainWindow(TWindowHook hook) {
