@@ -97,6 +97,9 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TForm::~TForm() {
     DestroyComponents();
+    // Its window goes while this is still a form: the last messages it gets (WM_DESTROY)
+    // must reach a whole object.
+    DestroyHandle();
 }
 
 void TForm::AfterConstruction() {
