@@ -122,7 +122,7 @@ void TKT::SwitchSharing() {
 // everything back. A stop keeps every owed service in the new record, even though it is
 // stopped now (stopped by us); only a dependent stopped by someone else, and not owed, is
 // left out as before. An owed service the walk no longer finds stays recorded while it is
-// stopped. When srvStat.done is missing (first start of this version) the whole record
+// stopped or still stopping (a stop that outlasted its wait). When srvStat.done is missing (first start of this version) the whole record
 // counts as owed, which can only bring back too much, never too little.
 void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     DependentList.clear();
@@ -134,7 +134,7 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     std::erase_if(DependentList,
                   [&](const std::string& name) { return !Contains(owed, name) && ServiceStopped(name); });
     for (const auto& name : owed)
-        if (!Contains(DependentList, name) && ServiceStopped(name)) DependentList.push_back(name);
+        if (!Contains(DependentList, name) && ServiceStoppedOrStopping(name)) DependentList.push_back(name);
     // Emptied first: should the record not be written after it, the old record is owed whole.
     WriteStatusFile(kBroughtBackFileName, {});
     SaveDependents();
@@ -153,10 +153,11 @@ void TKT::StartSequence() {
         if (name.size() <= kLongestServiceName) StartIfStopped(name);
     StartIfStopped(SecondServiceName());
     StartIfStopped(kServer);
-    // What is no longer stopped is no longer owed; what is still stopped stays owed.
+    // What is up again is no longer owed; what is still stopped, or still stopping from our
+    // own stop, stays owed.
     TStringList broughtBack;
     for (const auto& name : DependentList)
-        if (name.size() <= kLongestServiceName && !ServiceStopped(name)) broughtBack.push_back(name);
+        if (name.size() <= kLongestServiceName && !ServiceStoppedOrStopping(name)) broughtBack.push_back(name);
     try {
         WriteStatusFile(kBroughtBackFileName, broughtBack);
     } catch (const EKillServError&) {

@@ -81,6 +81,8 @@ class TKT : public plat::TThread {
     // Service control (each opens and closes its own connection; failures go to ErrorList).
     bool ServiceRunning(const std::string& Name);
     bool ServiceStopped(const std::string& Name);
+    // Stopped, or on its way there (a stop that outlasted its wait).
+    bool ServiceStoppedOrStopping(const std::string& Name);
     void DoServiceAction(const std::string& Name, TServiceAction Action);
     void StopService(const std::string& Name);
     void StopIfRunning(const std::string& Name);

@@ -71,13 +71,18 @@ bool QueryState(const unique_schandle& service, DWORD* state) {
     return true;
 }
 
-bool IsInState(const std::string& name, DWORD wanted) {
-    if (name.empty()) return false; // never sent to the service manager
+// The state of a service, 0 when it cannot be told.
+DWORD StateOf(const std::string& name) {
+    if (name.empty()) return 0; // never sent to the service manager
     unique_schandle manager(OpenManager());
-    if (!manager) return false;
+    if (!manager) return 0;
     unique_schandle service(OpenService(manager, name));
     DWORD state = 0;
-    return service && QueryState(service, &state) && state == wanted;
+    return service && QueryState(service, &state) ? state : 0;
+}
+
+bool IsInState(const std::string& name, DWORD wanted) {
+    return StateOf(name) == wanted;
 }
 
 // Table A: the service manager cannot be opened.
@@ -187,6 +192,11 @@ const char* const ServiceStateNames[8] = {"",        "Stopped",    "Starting", "
 
 bool TKT::ServiceStopped(const std::string& Name) {
     return IsInState(Name, SERVICE_STOPPED);
+}
+
+bool TKT::ServiceStoppedOrStopping(const std::string& Name) {
+    const DWORD state = StateOf(Name);
+    return state == SERVICE_STOPPED || state == SERVICE_STOP_PENDING;
 }
 
 bool TKT::ServiceRunning(const std::string& Name) {

@@ -31,6 +31,8 @@ class SimFiles : public plat::IFiles {
     // Test controls.
     // A folder only an elevated process may write in, as Program Files and Windows are.
     void ProtectFolder(const std::string& path);
+    // The writing process has ended: nothing it still tries to write arrives.
+    void SetCallerGone(bool gone) { callerGone_ = gone; }
     void Put(const std::string& path, const std::string& contents);
     std::optional<std::string> Get(const std::string& path) const;
     void Remove(const std::string& path);
@@ -54,6 +56,7 @@ class SimFiles : public plat::IFiles {
     std::set<std::string> failingReads_;
     std::set<std::string> failingReplaces_;
     int replaces_ = 0;
+    bool callerGone_ = false;
 };
 
 } // namespace sim

@@ -84,6 +84,7 @@ SimServices::ServiceBuilder::DependsOnWithoutRegistry(const std::vector<std::str
 
 SimServices::ServiceBuilder& SimServices::ServiceBuilder::SettlesAfter(int polls) {
     Get().settlePolls = polls;
+    Get().neverSettles = false;
     return *this;
 }
 
@@ -142,6 +143,17 @@ void SimServices::SetState(const std::string& name, DWORD state) {
     }
 }
 
+int SimServices::FinishPendingTransitions() {
+    int finished = 0;
+    for (auto& s : services_)
+        if (s->target) {
+            s->state = s->target;
+            s->target = 0;
+            ++finished;
+        }
+    return finished;
+}
+
 int SimServices::ServiceHandleCount() const {
     return static_cast<int>(std::count_if(handles_.begin(), handles_.end(),
                                           [](const auto& h) { return h.second.service != nullptr; }));
@@ -180,6 +192,14 @@ SC_HANDLE SimServices::NewHandle(Service* service, DWORD access) {
     nextHandle_ += 8;
     handles_[h] = Handle{service, access};
     return h;
+}
+
+// The hook sees the call; a caller that has gone gets nothing done any more.
+bool SimServices::Gone() {
+    if (OnCall && !calls_.empty()) OnCall(calls_.back());
+    if (!callerGone_) return false;
+    Fail(ERROR_INVALID_HANDLE);
+    return true;
 }
 
 BOOL SimServices::Fail(DWORD code) {
@@ -256,6 +276,7 @@ bool SimServices::HandleAllows(SC_HANDLE handle, DWORD right) const {
 
 SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) {
     calls_.push_back({"OpenSCManagerA", "", access, {}});
+    if (Gone()) return 0;
     if (managerOpenError_) {
         Fail(managerOpenError_);
         return 0;
@@ -275,6 +296,7 @@ SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* datab
 SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) {
     const std::string name = serviceName ? serviceName : "";
     calls_.push_back({"OpenServiceA", name, access, {}});
+    if (Gone()) return 0;
     if (!IsManager(manager)) {
         Fail(ERROR_INVALID_HANDLE);
         return 0;
@@ -303,6 +325,7 @@ SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, 
 BOOL SimServices::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
     Service* s = ServiceOf(service);
     calls_.push_back({"QueryServiceStatus", s ? s->name : "", 0, {}});
+    if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(service, SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
     if (s->target && !s->neverSettles && --s->pollsLeft <= 0) {
@@ -321,6 +344,7 @@ BOOL SimServices::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) 
 BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
     Service* s = ServiceOf(service);
     calls_.push_back({"ControlService", s ? s->name : "", control, {}});
+    if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     const DWORD needed = control == SERVICE_CONTROL_STOP ? SERVICE_STOP
                          : control == SERVICE_CONTROL_PAUSE || control == SERVICE_CONTROL_CONTINUE
@@ -360,6 +384,7 @@ BOOL SimServices::StartServiceA(SC_HANDLE service, DWORD argc, const char** argv
     Service* s = ServiceOf(service);
     std::string first = (argc > 0 && argv && argv[0]) ? argv[0] : "";
     calls_.push_back({"StartServiceA", s ? s->name : "", argc, first});
+    if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(service, SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
     if (DWORD code = BeginStart(*s, 0)) return Fail(code);
@@ -382,6 +407,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
                                       DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
                                       DWORD* resumeHandle) {
     calls_.push_back({"EnumServicesStatusA", "", bufferSize, {}});
+    if (Gone()) return 0;
     (void)serviceType;
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(manager, SC_MANAGER_ENUMERATE_SERVICE)) return Fail(ERROR_ACCESS_DENIED);

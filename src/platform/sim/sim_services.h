@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -87,6 +88,8 @@ class SimServices : public plat::IServiceManager {
     bool Exists(const std::string& name) const { return Find(name) != nullptr; }
     plat::DWORD StateOf(const std::string& name) const;
     void SetState(const std::string& name, plat::DWORD state);
+    // Every service in a pending state reaches the state it was heading for; how many did.
+    int FinishPendingTransitions();
     void FailOpenManager(plat::DWORD code) { managerOpenError_ = code; }
     // Every enumeration call fails with code (0 ends the fault).
     void FailEnumeration(plat::DWORD code) { enumError_ = code; }
@@ -94,6 +97,14 @@ class SimServices : public plat::IServiceManager {
     void RefuseStopWhileDependentsRun(bool on) { refuseStopWithDependents_ = on; }
     // Windows starts what a service depends on before the service itself; on by default.
     void StartDependenciesFirst(bool on) { startDependencies_ = on; }
+
+    // Called with each call as it is recorded, before it is carried out.
+    std::function<void(const Call&)> OnCall;
+    // The calling process has ended: every call fails and its handles are gone.
+    void SetCallerGone(bool gone) {
+        callerGone_ = gone;
+        if (gone) handles_.clear();
+    }
 
     int OpenHandleCount() const { return static_cast<int>(handles_.size()); }
     int ServiceHandleCount() const;
@@ -116,6 +127,7 @@ class SimServices : public plat::IServiceManager {
     bool HandleAllows(plat::SC_HANDLE handle, plat::DWORD right) const;
     plat::SC_HANDLE NewHandle(Service* service, plat::DWORD access);
     plat::BOOL Fail(plat::DWORD code);
+    bool Gone();
     void Fill(const Service& s, plat::SERVICE_STATUS* status) const;
     bool HasRunningDependents(const Service& s) const;
     plat::DWORD BeginStart(Service& s, int depth);
@@ -131,6 +143,7 @@ class SimServices : public plat::IServiceManager {
     plat::DWORD enumError_ = 0;
     bool refuseStopWithDependents_ = true;
     bool startDependencies_ = true;
+    bool callerGone_ = false;
     std::vector<Call> calls_;
     std::vector<std::string> actions_;
 };

@@ -18,12 +18,19 @@ int SimThreads::RunPending() {
     while (!queue_.empty()) {
         Thread t = std::move(queue_.front());
         queue_.pop_front();
+        abandonRunning_ = false;
         // A body that throws ends its thread like a return would; the completion still runs.
         try {
             if (t.body) t.body();
         } catch (...) {
         }
         ++ran;
+        if (abandonRunning_) {
+            abandonRunning_ = false;
+            ++abandoned_;
+            continue;
+        }
+        ++completed_;
         // As on Windows, no exception travels back through the message dispatch; a handler
         // that wants its error reported reports it itself.
         try {

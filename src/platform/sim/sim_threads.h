@@ -22,6 +22,14 @@ class SimThreads : public plat::IThreads {
     void FailStarts(bool fail) { failAll_ = fail; }
     // While held, started threads stay queued: a test can act while a worker "runs".
     void Hold(bool held) { held_ = held; }
+    int CompletedCount() const { return completed_; }
+    // The process ends: the thread running now gets no completion, nor do the queued ones.
+    void AbandonAll() {
+        abandonRunning_ = true;
+        abandoned_ += static_cast<int>(queue_.size());
+        queue_.clear();
+    }
+    int AbandonedCount() const { return abandoned_; }
     // Completions whose handler let an exception out (it went no further).
     int EscapedCompletionErrors() const { return escapedCompletionErrors_; }
 
@@ -36,6 +44,9 @@ class SimThreads : public plat::IThreads {
     bool failAll_ = false;
     bool held_ = false;
     int escapedCompletionErrors_ = 0;
+    int completed_ = 0;
+    int abandoned_ = 0;
+    bool abandonRunning_ = false;
 };
 
 } // namespace sim

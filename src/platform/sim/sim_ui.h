@@ -124,6 +124,8 @@ class SimUser : public plat::IUser {
     bool QuitReceived() const { return quitReceived_; }
     int32_t QuitCode() const { return quitCode_; }
     bool QuitPosted() const { return quitPosted_; }
+    // A new process on the same desktop: no quit is pending for it.
+    void ForgetQuit() { quitPosted_ = quitReceived_ = false; }
     // Messages sent from another process (Explorer): UIPI applies when the process is elevated.
     void PostFromOtherProcess(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);
     void BroadcastFromOtherProcess(plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam);

@@ -87,6 +87,39 @@ TEST_F(Record, AServiceTheStartCouldNotBringBackStaysOwed) {
     EXPECT_EQ(Running(), everyoneButE);
 }
 
+TEST_F(Record, AStopThatOutlastsItsWaitStaysOwedThroughTheNextStartAndStop) {
+    os.services.Add("B").NeverSettles(); // B's stop goes on after the wait has given up
+    os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+    ASSERT_TRUE(Run(1));
+    ASSERT_EQ(os.services.StateOf("B"), plat::SERVICE_STOP_PENDING);
+    // The retry: B is no longer running, and no longer collected (A refused: it still runs).
+    os.services.Add("A").RefusesControl(plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+    os.services.Add("B").DependsOnWithoutRegistry({});
+    os.registry.SetMultiString(plat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\B",
+                               "DependOnService", {});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nD\r\nB\r\n");
+
+    // It gets there in the end; the start brings it back with the others.
+    os.services.Add("lanmanserver").RefusesControl(0);
+    os.services.Add("A").RefusesControl(0);
+    os.services.Add("B").SettlesAfter(1);
+    os.services.SetState("B", SERVICE_STOPPED);
+    ASSERT_TRUE(Run(1));
+    ASSERT_EQ(Running(), List{});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), everyoneButE);
+}
+
+TEST_F(Record, AServiceStillStoppingWhenTheStartEndsIsNotCountedAsBack) {
+    os.services.Add("B").NeverSettles();
+    ASSERT_TRUE(Run(1)); // B stays stop-pending; the rest stops
+    os.services.SetState("A", SERVICE_STOPPED);
+    os.services.SetState("lanmanserver", SERVICE_STOPPED);
+    ASSERT_TRUE(Run(1)); // the start cannot start B yet
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "A\r\nC\r\nD\r\n");
+}
+
 TEST_F(Record, AnOwedServiceThatIsNoLongerADependentIsStillBroughtBack) {
     os.files.Put("./srvStat.txt", "Old\r\nA\r\n");
     os.files.Put("./srvStat.done", "A\r\n");
