@@ -6,7 +6,8 @@
 #                                                REG_EXPAND_SZ; items of a multi-string joined by \0)
 #   wine_service_start NAME / wine_service_stop NAME
 #   wine_services_demo BIN LOG                   LanmanServer and two dependents, all running
-# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop or slow.
+# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop, slow or paused-blocks. Every
+# test service refuses its stop while a dependent of it is active, as Windows does.
 
 wine_winpath() { winepath -w "$1" 2>/dev/null; }
 
