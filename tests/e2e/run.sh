@@ -153,7 +153,7 @@ second_service_is_switched_with_its_dependents() {
 
 refused_stop_shows_error_and_lamp_stays_green() {
   # TwSecond is made a service that does not accept the stop request, so sharing stays on.
-  wine_service_stop TwSecond
+  wine_service_stop "$service" TwSecond
   wine_service_repoint "$service" TwSecond "$services_log" refuse-stop >/dev/null 2>&1 &&
     wine_service_start TwSecond || { REASON="cannot restart TwSecond as a service that refuses to stop"; return 1; }
   double_click_lamp
