@@ -272,10 +272,15 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     if (!statusHandle) return;
     stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Report(SERVICE_START_PENDING);
-    NotifyDependencies();
-    if (slow) ::Sleep(3000);
-    Recheck();
+    // Wine's net start returns as soon as this runs, and the suites read the log right after:
+    // the line comes first unless a slow start leaves time for the notice.
+    if (slow) {
+        NotifyDependencies();
+        ::Sleep(3000);
+    }
     Log("start");
+    if (!slow) NotifyDependencies();
+    Recheck();
     Report(SERVICE_RUNNING);
     HANDLE watcher = ::CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
     ::WaitForSingleObject(stopEvent, INFINITE);
