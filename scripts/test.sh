@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: host unit tests (simulated OS), the Win32 layer
-# under Wine, the tray component in a Wine desktop, the end-to-end suite and a short fuzz run.
+# Builds everything and runs every test: host unit tests (simulated OS, also under ASan and
+# UBSan), the Win32 layer under Wine, the tray component in a Wine desktop, the installer, the
+# end-to-end suite and a short fuzz run.
 # Ends with one line "N passed, M failed"; exits non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -25,20 +26,28 @@ add_counts() { # reads "N passed, M failed" from a log's last such line
 }
 step() { echo; echo "==== $*"; }
 
-step "host build"
-if cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs" >build/host-build.log 2>&1; then
-  step "host unit tests"
-  ctest --preset host -j"$jobs" 2>&1 | tee "$ARTIFACTS/ctest.log" | grep -E -v '^\s+[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
-  total=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$ARTIFACTS/ctest.log" | sed -E 's/.*failed out of ([0-9]+).*/\1/')
-  bad=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$ARTIFACTS/ctest.log" | sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/')
-  if [ -n "$total" ]; then
-    passed=$((passed + total - bad)); failed=$((failed + bad))
+# host_suite PRESET TITLE: builds a host preset and counts its ctest results.
+host_suite() {
+  local preset=$1 title=$2 log=$ARTIFACTS/ctest-$1.log
+  step "$title"
+  if cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j"$jobs" >"build/$preset-build.log" 2>&1; then
+    ctest --preset "$preset" -j"$jobs" 2>&1 | tee "$log" | grep -E -v '^\s+[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+    local summary total bad
+    summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log")
+    total=$(sed -E 's/.*failed out of ([0-9]+).*/\1/' <<<"$summary")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$summary")
+    if [ -n "$total" ]; then
+      passed=$((passed + total - bad)); failed=$((failed + bad))
+    else
+      failed=$((failed + 1)); echo "!! ctest ($preset) printed no summary"
+    fi
   else
-    failed=$((failed + 1)); echo "!! ctest printed no summary"
+    tail -n 40 "build/$preset-build.log"; failed=$((failed + 1)); echo "!! $preset build failed"
   fi
-else
-  tail -n 40 build/host-build.log; failed=$((failed + 1)); echo "!! host build failed"
-fi
+}
+
+host_suite host "host unit tests (simulated OS, virtual time)"
+host_suite host-sanitize "host unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 
 step "windows build"
 if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build/windows-build.log 2>&1; then

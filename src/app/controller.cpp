@@ -10,32 +10,58 @@ namespace Main {
 
 namespace {
 
-// A completion that arrives after the form has gone (the process is ending) is dropped.
+// Switches accepted and completions run so far: a completion that waited in a box learns
+// from them whether something newer has been shown or is under way meanwhile.
+uint64_t SwitchesAccepted = 0;
+uint64_t CompletionsRun = 0;
+// A worker that cannot be started is reported once, not at every tick while it keeps failing.
+bool StartFailureReported = false;
+
+// A completion that arrives after the form has gone (the process is ending) is dropped. An
+// error from the handler reaches the top-level error report, as in any other handler.
 void DeliverCompletion() {
-    if (Form1) Form1->ThreadDone(nullptr);
+    if (!Form1) return;
+    try {
+        Form1->ThreadDone(nullptr);
+    } catch (...) {
+        CompletionIdle = true;
+        if (fw::Application) fw::Application->HandleException(nullptr);
+    }
 }
 
 } // namespace
 
-void TForm1::StartWorker(int32_t Mode) {
+void ResetControllerState() {
+    SwitchesAccepted = CompletionsRun = 0;
+    StartFailureReported = false;
+}
+
+bool TForm1::StartWorker(int32_t Mode) {
     // The handler goes in with the construction, so it is bound before the run can end.
     try {
         new KillServ::TKT(Mode, &SharingState, [](plat::TThread*) { DeliverCompletion(); });
     } catch (const std::exception& e) {
         // No thread, no completion: uncount it, or the controller would stay busy for good.
         WorkerCount = 0;
+        // The verifying query is asked for at every tick: once on screen, the failure is not
+        // shown again (one box inside the other) while the ticks keep trying.
+        if (Mode == 0 && StartFailureReported) return false;
+        StartFailureReported = true;
         throw fw::Exception(e.what());
     }
+    StartFailureReported = false;
+    return true;
 }
 
 bool TForm1::GetState() {
     bool started = false;
     if (WorkerCount == 0) {
         WorkerCount = 1;
-        StartWorker(0);
+        started = StartWorker(0);
+    }
+    if (started) {
         PrevWorkerKind = LastWorkerKind;
         LastWorkerKind = 0;
-        started = true;
     }
     RunAtStartup->SetChecked(GetAutoRun(AutoRunName) == 1);
     WriteIni("Info", "LastState", StopStart->Caption() == "&Stop sharing" ? "off" : "on");
@@ -46,7 +72,8 @@ bool TForm1::ChangeState() {
     FirstStartAutoRun();
     if (WorkerCount != 0) return false;
     WorkerCount = 1;
-    StartWorker(1);
+    if (!StartWorker(1)) return false;
+    ++SwitchesAccepted;
     PrevWorkerKind = LastWorkerKind;
     LastWorkerKind = 1;
     StateBeforeSwitch = ShownState;
@@ -64,6 +91,9 @@ bool TForm1::ChangeState() {
 
 void TForm1::ThreadDone(TObject*) {
     CompletionIdle = false;
+    ++CompletionsRun;
+    const uint64_t switchesBefore = SwitchesAccepted;
+    const uint64_t completionsBefore = CompletionsRun;
     WorkerCount -= 1;
     if (WorkerCount == 0 && LastWorkerKind == 0) {
         StopStart->SetEnabled(true);
@@ -72,11 +102,20 @@ void TForm1::ThreadDone(TObject*) {
         // A declined UAC prompt switched nothing, by the user's choice: no failure box.
         if (PrevWorkerKind == 1 && SharingState == StateBeforeSwitch &&
             KillServ::LastSwitchOutcome != KillServ::SwitchOutcome::Declined) {
+            // The box tells the measured state: a switch asked for while it is open starts
+            // from that state, so its own failure can be reported in turn.
+            ShownState = SharingState;
             if (SharingState == 1)
                 fw::ShowError("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.");
             else if (SharingState == 0)
                 fw::ShowError(
                     "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.");
+            // The box's own message loop may have let a new switch in, or shown a later
+            // result: the lamp and the tool tip are theirs now.
+            if (SwitchesAccepted != switchesBefore || CompletionsRun != completionsBefore) {
+                CompletionIdle = true;
+                return;
+            }
         }
 
         TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable"

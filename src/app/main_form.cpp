@@ -26,6 +26,7 @@ void ResetUnitState() {
     CompletionIdle = FirstCompletion = false;
     KillServ::DataFolderPath.clear();
     KillServ::LastSwitchOutcome = KillServ::SwitchOutcome::Ran;
+    ResetControllerState();
 }
 
 namespace {

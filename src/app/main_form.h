@@ -26,6 +26,7 @@ extern bool FirstCompletion;      // true until the start-up query has been show
 
 // Back to the values of a freshly loaded program (tests start each case from there).
 void ResetUnitState();
+void ResetControllerState();
 
 // code.ini in the data folder ("./code.ini" beside the program).
 std::string IniFile();
@@ -92,7 +93,8 @@ class TForm1 : public fw::TForm {
 
   private:
     void CreateImageLists();
-    void StartWorker(int32_t Mode);
+    // False when no thread could be had and that was reported before.
+    bool StartWorker(int32_t Mode);
     void WriteIni(const char* Section, const char* Key, const std::string& Value);
     std::string ReadIni(const char* Section, const char* Key, const char* Default);
 };

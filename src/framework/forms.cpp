@@ -97,6 +97,9 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TForm::~TForm() {
     DestroyComponents();
+    // Its window goes while this is still a form: the last messages it gets (WM_DESTROY)
+    // must reach a whole object.
+    DestroyHandle();
 }
 
 void TForm::AfterConstruction() {
@@ -165,7 +168,7 @@ void TForm::Close() {
     TCloseAction action = caHide;
     DoClose(action);
     if (action == caNone) return;
-    if (Application && Application->MainForm() == this) {
+    if (Application && Application->IsMainForm(this)) {
         Application->Terminate();
         return;
     }
@@ -256,6 +259,7 @@ void TApplication::Terminate() {
 void TApplication::ComponentRemoved(TComponent* AComponent) {
     TComponent::ComponentRemoved(AComponent);
     if (AComponent == mainForm_) mainForm_ = nullptr;
+    if (AComponent == creatingMainForm_) creatingMainForm_ = nullptr;
 }
 
 int32_t TApplication::HookMainWindow(TWindowHook hook) {

@@ -106,10 +106,16 @@ class TApplication : public TComponent {
     template <class T> T* CreateForm(T*& reference) {
         T* form = new T(this);
         reference = form;
+        // The first form is the main form from the start: closing it inside its own OnCreate
+        // (from a box that OnCreate raised) ends the program as any later close would.
+        if (!mainForm_) creatingMainForm_ = form;
         form->AfterConstruction();
-        if (!mainForm_) mainForm_ = form;
+        if (!mainForm_ && creatingMainForm_ == form) mainForm_ = form;
+        creatingMainForm_ = nullptr;
         return form;
     }
+    // The main form, or the first form while it is still being created.
+    bool IsMainForm(const TForm* form) const { return form && (form == mainForm_ || form == creatingMainForm_); }
 
     plat::HWND Handle() const { return handle_; }
     TForm* MainForm() const { return mainForm_; }
@@ -146,6 +152,7 @@ class TApplication : public TComponent {
 
     plat::HWND handle_ = 0;
     TForm* mainForm_ = nullptr;
+    TForm* creatingMainForm_ = nullptr;
     bool showMainForm_ = true;
     bool terminated_ = false;
     std::string title_;

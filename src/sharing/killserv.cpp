@@ -18,6 +18,7 @@ TStringList& DependentList = *new TStringList;
 namespace {
 
 const char* const kStatusFileName = "srvStat.txt";
+const char* const kBroughtBackFileName = "srvStat.done";
 const char* const kServer = "lanmanserver";
 // Longer lines of srvStat.txt cannot name a service and are not sent to the service manager.
 constexpr size_t kLongestServiceName = 256;
@@ -112,13 +113,30 @@ void TKT::SwitchSharing() {
         StartSequence();
 }
 
+// Never forgetting a service: the services Tarnwick owes are those it stopped and has not
+// started since. srvStat.txt holds what the latest stop set out to stop (written before the
+// first stop); srvStat.done holds those of them that the start after it brought back
+// (written at the end of that start, emptied before the next stop writes its record). So
+// the record minus srvStat.done is what is still owed, whatever happened in between: a
+// failed or interrupted stop, a killed process, a power cut, a start that could not bring
+// everything back. A stop keeps every owed service in the new record, even though it is
+// stopped now (stopped by us); only a dependent stopped by someone else, and not owed, is
+// left out as before. An owed service the walk no longer finds stays recorded while it is
+// stopped. When srvStat.done is missing (first start of this version) the whole record
+// counts as owed, which can only bring back too much, never too little.
 void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     DependentList.clear();
     // One read of the registry serves both walks and the order of the stops.
     const TDependencyTable dependencies = ReadDependencyTable();
     if (secondRunning) CollectDependents(SecondServiceName(), dependencies);
     if (serverRunning) CollectDependents(kServer, dependencies);
-    std::erase_if(DependentList, [this](const std::string& name) { return ServiceStopped(name); });
+    const TStringList owed = OwedServices();
+    std::erase_if(DependentList,
+                  [&](const std::string& name) { return !Contains(owed, name) && ServiceStopped(name); });
+    for (const auto& name : owed)
+        if (!Contains(DependentList, name) && ServiceStopped(name)) DependentList.push_back(name);
+    // Emptied first: should the record not be written after it, the old record is owed whole.
+    WriteStatusFile(kBroughtBackFileName, {});
     SaveDependents();
     // The file keeps the breadth-first list; a service is stopped only after its dependents,
     // which Windows requires (ERROR_DEPENDENT_SERVICES_RUNNING otherwise).
@@ -135,28 +153,61 @@ void TKT::StartSequence() {
         if (name.size() <= kLongestServiceName) StartIfStopped(name);
     StartIfStopped(SecondServiceName());
     StartIfStopped(kServer);
+    // What is no longer stopped is no longer owed; what is still stopped stays owed.
+    TStringList broughtBack;
+    for (const auto& name : DependentList)
+        if (name.size() <= kLongestServiceName && !ServiceStopped(name)) broughtBack.push_back(name);
+    try {
+        WriteStatusFile(kBroughtBackFileName, broughtBack);
+    } catch (const EKillServError&) {
+        // The services are up; without the note the next stop owes the whole record again.
+    }
 }
 
-void TKT::SaveDependents() {
-    const std::string text = FormatStatusText(DependentList);
-    const std::string path = DataFile(kStatusFileName);
+bool TKT::Contains(const TStringList& list, const std::string& name) {
+    return std::any_of(list.begin(), list.end(), [&](const std::string& n) { return SameText(n, name); });
+}
+
+TStringList TKT::OwedServices() {
+    TStringList record = ReadStatusFile(kStatusFileName);
+    const TStringList broughtBack = ReadStatusFile(kBroughtBackFileName);
+    std::erase_if(record, [&](const std::string& name) {
+        return name.empty() || name.size() > kLongestServiceName || Contains(broughtBack, name);
+    });
+    TStringList owed;
+    for (const auto& name : record)
+        if (!Contains(owed, name)) owed.push_back(name);
+    return owed;
+}
+
+void TKT::WriteStatusFile(const char* name, const TStringList& names) {
+    const std::string path = DataFile(name);
     std::lock_guard<std::mutex> hold(StatusFileLock());
-    if (!Os().files->ReplaceFileAtomically(path, text)) throw EKillServError("Cannot create file \"" + path + "\"");
+    if (!Os().files->ReplaceFileAtomically(path, FormatStatusText(names)))
+        throw EKillServError("Cannot create file \"" + path + "\"");
 }
 
-void TKT::LoadDependents() {
-    const std::string path = DataFile(kStatusFileName);
-    if (!Os().files->FileExists(path)) return;
+TStringList TKT::ReadStatusFile(const char* name) {
+    const std::string path = DataFile(name);
+    if (!Os().files->FileExists(path)) return {};
     std::string text;
     switch (Os().files->ReadWholeFile(path, text)) {
     case ReadResult::Ok:
-        DependentList = ParseStatusText(text);
-        break;
+        return ParseStatusText(text);
     case ReadResult::Missing:
-        break;
+        return {};
     case ReadResult::Failed:
-        throw EKillServError("Cannot open file \"" + path + "\"");
+        break;
     }
+    throw EKillServError("Cannot open file \"" + path + "\"");
+}
+
+void TKT::SaveDependents() {
+    WriteStatusFile(kStatusFileName, DependentList);
+}
+
+void TKT::LoadDependents() {
+    DependentList = ReadStatusFile(kStatusFileName);
 }
 
 } // namespace KillServ

@@ -105,6 +105,10 @@ class TKT : public plat::TThread {
     void StartSequence();
     void SaveDependents();
     void LoadDependents();
+    TStringList OwedServices();
+    static bool Contains(const TStringList& list, const std::string& name);
+    static void WriteStatusFile(const char* name, const TStringList& names);
+    static TStringList ReadStatusFile(const char* name);
     int FindInEnumeration(const std::string& Name) const;
 };
 

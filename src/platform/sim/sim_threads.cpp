@@ -3,7 +3,7 @@
 namespace sim {
 
 bool SimThreads::StartThread(std::function<void()> body, std::function<void()> onFinished) {
-    if (failNext_) {
+    if (failNext_ || failAll_) {
         failNext_ = false;
         return false;
     }
@@ -24,7 +24,13 @@ int SimThreads::RunPending() {
         } catch (...) {
         }
         ++ran;
-        if (t.onFinished) t.onFinished();
+        // As on Windows, no exception travels back through the message dispatch; a handler
+        // that wants its error reported reports it itself.
+        try {
+            if (t.onFinished) t.onFinished();
+        } catch (...) {
+            ++escapedCompletionErrors_;
+        }
     }
     return ran;
 }

@@ -18,8 +18,12 @@ class SimThreads : public plat::IThreads {
     int StartedCount() const { return started_; }
     // The next StartThread call fails, as CreateThread does when resources run out.
     void FailNextStart() { failNext_ = true; }
+    // Every start fails until this is switched off again.
+    void FailStarts(bool fail) { failAll_ = fail; }
     // While held, started threads stay queued: a test can act while a worker "runs".
     void Hold(bool held) { held_ = held; }
+    // Completions whose handler let an exception out (it went no further).
+    int EscapedCompletionErrors() const { return escapedCompletionErrors_; }
 
   private:
     struct Thread {
@@ -29,7 +33,9 @@ class SimThreads : public plat::IThreads {
     std::deque<Thread> queue_;
     int started_ = 0;
     bool failNext_ = false;
+    bool failAll_ = false;
     bool held_ = false;
+    int escapedCompletionErrors_ = 0;
 };
 
 } // namespace sim

@@ -212,7 +212,8 @@ BOOL SimUser::IsWindowVisible(HWND hWnd) {
 }
 
 BOOL SimUser::SetForegroundWindow(HWND hWnd) {
-    if (!Find(hWnd)) return 0;
+    // Windows refuses it to a process that is not in the foreground itself.
+    if (!Find(hWnd) || foregroundRefused_) return 0;
     foreground_ = hWnd;
     return 1;
 }
@@ -451,9 +452,23 @@ void SimUser::RunFor(uint64_t ms) {
         if (!next || *next > end) break;
         if (*next > now) kernel_.Advance(*next - now);
     }
+    if (quitPosted_) return; // the loop has ended: no more time passes in it
     const uint64_t now = kernel_.GetTickCount64();
     if (now < end) kernel_.Advance(end - now);
     RunUntilIdle();
+}
+
+void SimUser::ModalLoop() {
+    if (modalLoopMs_ == 0) return;
+    if (modalDepth_ >= kModalDepthLimit) throw std::runtime_error("modal loops nested without end");
+    ++modalDepth_;
+    deepestModal_ = std::max(deepestModal_, modalDepth_);
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{modalDepth_};
+    // Until the user closes it, or a WM_QUIT ends it (which stays for the outer loop).
+    RunFor(modalLoopMs_);
 }
 
 void SimUser::At(uint64_t time, std::function<void()> action) {
@@ -601,6 +616,8 @@ BOOL SimUser::TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int
     }
     SimPopup popup{x, y, hWnd, uFlags, kernel_.GetTickCount64(), BuildItems(hMenu, 0)};
     popups_.push_back(popup);
+    // Open until the user chooses: a choice already made closes it at once.
+    if (!OnPopup && popupChoices_.empty()) ModalLoop();
     UINT_PTR chosen = 0;
     if (OnPopup) {
         chosen = OnPopup(popup);
@@ -639,6 +656,7 @@ int32_t SimUser::MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaptio
                       kernel_.GetTickCount64()};
     boxes_.push_back(box);
     if (OnMessageBox) return OnMessageBox(box);
+    ModalLoop();
     return (uType & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 

@@ -186,6 +186,13 @@ class SimUser : public plat::IUser {
 
     // ---- Message boxes ----
     const std::vector<SimMessageBox>& MessageBoxes() const { return boxes_; }
+    // As on Windows, a message box or popup menu without a hook stays open for ms of virtual
+    // time and runs a message loop of its own meanwhile: posted messages, timers and worker
+    // completions are delivered inside it. 0 (the default) closes them at once.
+    void SetModalLoopFor(uint64_t ms) { modalLoopMs_ = ms; }
+    int OpenModalLoops() const { return modalDepth_; }
+    int DeepestModalNesting() const { return deepestModal_; }
+    void SetForegroundRefused(bool refused) { foregroundRefused_ = refused; }
     // Runs "while the box is open" and returns the button; without it the box returns IDOK
     // (IDYES for yes/no boxes) at once.
     std::function<int32_t(const SimMessageBox&)> OnMessageBox;
@@ -242,6 +249,12 @@ class SimUser : public plat::IUser {
     std::vector<SimMenuItem> BuildItems(plat::HMENU h, int depth) const;
     plat::LRESULT Deliver(plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l);
 
+    void ModalLoop();
+    static constexpr int kModalDepthLimit = 64;
+    uint64_t modalLoopMs_ = 0;
+    int modalDepth_ = 0;
+    int deepestModal_ = 0;
+    bool foregroundRefused_ = false;
     SimKernel& kernel_;
     std::map<plat::HWND, Window_> windows_;
     plat::HWND nextWindow_ = 0x10010;

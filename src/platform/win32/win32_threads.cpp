@@ -11,6 +11,16 @@ namespace {
 constexpr UINT kRunCompletion = WM_APP + 0x2A;
 const char* const kWindowClass = "TarnwickThreadCompletion";
 std::atomic<int> running{0};
+std::atomic<int> failingEvents{0};
+std::atomic<int> failingPosts{0};
+
+// A fault the tests asked for, used up one at a time.
+bool TakeFault(std::atomic<int>& count) {
+    int left = count.load();
+    while (left > 0 && !count.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
 
 struct ThreadStart {
     std::function<void()> body;
@@ -32,7 +42,7 @@ LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, 
             (*completion->run)();
         } catch (...) {
         }
-        ::SetEvent(completion->done);
+        if (completion->done) ::SetEvent(completion->done);
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -41,16 +51,21 @@ LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, 
 // Posted, not sent: a sent message would also be handled while the main thread waits inside
 // any call to another thread or process (the shell's notification call is one), in the
 // middle of whatever it was doing. A posted one waits for the message loop.
+// When no event can be had or the queue is full, the completion is sent instead: it may then
+// run inside a call of the main thread to another thread, but it runs, once.
 void RunCompletionOnMainThread(ThreadStart& start) {
-    HANDLE done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!done) return;
+    HANDLE done = TakeFault(failingEvents) ? nullptr : ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Completion completion{&start.onFinished, done};
-    if (::PostMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion))) {
+    const bool posted = done && !TakeFault(failingPosts) &&
+                        ::PostMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
+    if (posted) {
         // A window destroyed meanwhile (the program is ending) drops the message: stop waiting then.
         while (::WaitForSingleObject(done, 200) == WAIT_TIMEOUT)
             if (!::IsWindow(start.window)) break;
+    } else {
+        ::SendMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
     }
-    ::CloseHandle(done);
+    if (done) ::CloseHandle(done);
 }
 
 DWORD WINAPI ThreadMain(LPVOID parameter) {
@@ -117,6 +132,14 @@ bool Win32Threads::WaitForThreads(plat::DWORD timeoutMs) {
         }
     }
     return true;
+}
+
+void Win32Threads::FailCompletionEventsForTest(int count) {
+    failingEvents = count;
+}
+
+void Win32Threads::FailCompletionPostsForTest(int count) {
+    failingPosts = count;
 }
 
 int Win32Threads::Running() {

@@ -6,7 +6,7 @@
 
 namespace win32 {
 
-// Worker threads whose completion is sent to a hidden message-only window made on the main
+// Worker threads whose completion is posted to a hidden message-only window made on the main
 // thread: it runs there, from any message loop (a modal one too), while the worker waits.
 class Win32Threads : public plat::IThreads {
   public:
@@ -21,6 +21,9 @@ class Win32Threads : public plat::IThreads {
     // messages until every started thread has ended or timeoutMs has passed; true when none runs.
     bool WaitForThreads(plat::DWORD timeoutMs);
     static int Running();
+    // Test faults: the next count completions find no event, or a full message queue.
+    static void FailCompletionEventsForTest(int count);
+    static void FailCompletionPostsForTest(int count);
 
   private:
     plat::HWND window_ = 0;

@@ -31,6 +31,10 @@ class TarnwickTest : public ::testing::Test {
     }
     ~TarnwickTest() override {
         app.reset();
+        // A worker still queued ends now, as it would in a process that goes on: it finds no
+        // form and frees itself.
+        os.threads.Hold(false);
+        os.threads.RunPending();
         TrayIcon::UnitFinalization();
         SimpleTimer::UnitFinalization();
     }

@@ -173,4 +173,24 @@ TEST_F(SimpleTimerTest, TimerFreedByAnotherTimersCallbackAtTheSameInstantNeverFi
     EXPECT_TRUE(fired.empty());
 }
 
+TEST_F(SimpleTimerTest, ADestroyedActiveTimerKillsItsSystemTimer) {
+    auto keeper = std::make_unique<TSimpleTimer>(); // keeps the shared window alive
+    auto timer = Recording(100, fired);
+    timer->SetActive(true);
+    const plat::UINT_PTR id = timer->TimerId();
+    ASSERT_TRUE(os.user.TimerSet(Window(), id));
+    timer.reset();
+    EXPECT_FALSE(os.user.TimerSet(Window(), id));
+    EXPECT_EQ(os.user.TimerCount(), 0u);
+}
+
+TEST_F(SimpleTimerTest, TheSharedWindowCannotBeClosedFromOutside) {
+    auto timer = Recording(100, fired);
+    timer->SetActive(true);
+    os.user.PostFromOtherProcess(Window(), plat::WM_CLOSE, 0, 0);
+    os.user.RunFor(300);
+    EXPECT_TRUE(os.user.IsWindow(Window()));
+    EXPECT_EQ(fired.size(), 3u);
+}
+
 } // namespace

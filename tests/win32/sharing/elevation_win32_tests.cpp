@@ -1,4 +1,4 @@
-// The elevated copy for real under Wine: the shell's "runas" launch of Tarnwick.exe, its exit
+// The elevated copy and the worker's completion for real under Wine: the shell's "runas" launch of Tarnwick.exe, its exit
 // code read by the waiting side, and the switch it performs against real services. Wine runs
 // every process as a full administrator and shows no UAC prompt, so the prompt itself and its
 // refusal are left to the simulated machine.
@@ -100,6 +100,32 @@ void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& 
     Check(local.size() > 3, "LOCALAPPDATA is set: " + local);
 }
 
+// The completion is posted to the main thread's loop; when no event or no room in the queue
+// can be had, it is sent instead. Either way it runs once, on the main thread.
+void ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread(win32::Win32Platform& os) {
+    for (const bool eventFails : {true, false}) {
+        const std::string what = eventFails ? "no event: " : "queue full: ";
+        if (eventFails)
+            win32::Win32Threads::FailCompletionEventsForTest(1);
+        else
+            win32::Win32Threads::FailCompletionPostsForTest(1);
+        const uint32_t mainThread = native::CurrentThreadId();
+        int runs = 0;
+        bool onMainThread = false;
+        Check(os.threads.StartThread([] { native::SleepMs(20); },
+                                     [&] {
+                                         ++runs;
+                                         onMainThread = native::CurrentThreadId() == mainThread;
+                                     }),
+              what + "thread started");
+        Check(os.threads.WaitForThreads(10000), what + "thread ended");
+        Check(runs == 1, what + "completion ran " + std::to_string(runs) + " times");
+        Check(onMainThread, what + "completion ran on the main thread");
+    }
+    win32::Win32Threads::FailCompletionEventsForTest(0);
+    win32::Win32Threads::FailCompletionPostsForTest(0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +144,8 @@ int main(int argc, char** argv) {
          TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing},
         {"AMissingProgramFileFailsTheLaunchWithItsError", AMissingProgramFileFailsTheLaunchWithItsError},
         {"WineGivesAFullTokenAWritableFolderAndOneMutexPerName", WineGivesAFullTokenAWritableFolderAndOneMutexPerName},
+        {"ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread",
+         ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread},
     };
     int passed = 0, failed = 0;
     for (const auto& [name, test] : cases) {

@@ -1,0 +1,115 @@
+// srvStat.txt never loses a service Tarnwick stopped: whatever comes between a stop and the
+// next start (a refused stop and a retry, a killed process, a start that could not bring
+// everything back), the next start brings back every service Tarnwick stopped.
+#include "sharing_fixture.h"
+
+namespace {
+
+using List = std::vector<std::string>;
+using plat::SERVICE_RUNNING;
+using plat::SERVICE_STOPPED;
+
+class Record : public SharingTest {
+  protected:
+    // lanmanserver <- A <- B, lanmanserver <- C <- D, and E stopped by its user long ago.
+    Record() {
+        os.services.Add("lanmanserver").Running();
+        os.services.Add("A").Running().DependsOn({"lanmanserver"});
+        os.services.Add("C").Running().DependsOn({"lanmanserver"});
+        os.services.Add("B").Running().DependsOn({"A"});
+        os.services.Add("D").Running().DependsOn({"C"});
+        os.services.Add("E").Stopped().DependsOn({"lanmanserver"});
+    }
+    List Running() const {
+        List names;
+        for (const char* n : {"lanmanserver", "A", "B", "C", "D", "E"})
+            if (os.services.StateOf(n) == SERVICE_RUNNING) names.push_back(n);
+        return names;
+    }
+    const List everyoneButE{"lanmanserver", "A", "B", "C", "D"};
+};
+
+TEST_F(Record, ARetryAfterARefusedStopKeepsWhatTheFirstTryStopped) {
+    os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), List{"lanmanserver"});
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\nD\r\n");
+
+    os.services.Add("lanmanserver").RefusesControl(0);
+    ASSERT_TRUE(Run(1)); // the user tries again
+    EXPECT_EQ(Running(), List{});
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\nD\r\n");
+
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), everyoneButE);
+}
+
+TEST_F(Record, AStopKilledAfterItsRecordStillBringsEverythingBack) {
+    // What a process killed in the middle of its stop leaves: the record written, the note
+    // of the previous start emptied, B and D stopped, the rest still running.
+    os.files.Put("./srvStat.txt", "A\r\nC\r\nB\r\nD\r\n");
+    os.files.Put("./srvStat.done", "");
+    os.services.SetState("B", SERVICE_STOPPED);
+    os.services.SetState("D", SERVICE_STOPPED);
+
+    ASSERT_TRUE(Run(1)); // started again: sharing is still on, so the first switch stops
+    EXPECT_EQ(Running(), List{});
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\nD\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), everyoneButE);
+}
+
+TEST_F(Record, ADependentSomeoneElseStoppedAfterAFullCycleIsLeftStopped) {
+    ASSERT_TRUE(Run(1));
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), everyoneButE);
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "A\r\nC\r\nB\r\nD\r\n");
+
+    os.services.SetState("D", SERVICE_STOPPED); // its user stops it by hand
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\n");
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), (List{"lanmanserver", "A", "B", "C"}));
+}
+
+TEST_F(Record, AServiceTheStartCouldNotBringBackStaysOwed) {
+    ASSERT_TRUE(Run(1));
+    os.services.Add("D").RefusesStart(plat::ERROR_SERVICE_DISABLED);
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), (List{"lanmanserver", "A", "B", "C"}));
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "A\r\nC\r\nB\r\n");
+
+    os.services.Add("D").RefusesStart(0); // its administrator enables it again
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\nD\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(Running(), everyoneButE);
+}
+
+TEST_F(Record, AnOwedServiceThatIsNoLongerADependentIsStillBroughtBack) {
+    os.files.Put("./srvStat.txt", "Old\r\nA\r\n");
+    os.files.Put("./srvStat.done", "A\r\n");
+    os.services.Add("Old").Stopped(); // we stopped it once; it depends on nothing now
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nB\r\nD\r\nOld\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.StateOf("Old"), SERVICE_RUNNING);
+}
+
+TEST_F(Record, WithoutTheNoteOfAStartTheWholeRecordCountsAsOwed) {
+    // A record left by an earlier version, which kept no note.
+    os.files.Put("./srvStat.txt", "E\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(StatusFile(), "A\r\nC\r\nE\r\nB\r\nD\r\n"); // E kept in its breadth-first place
+}
+
+TEST_F(Record, ARecordThatCannotBeReadEndsTheStopBeforeAnythingIsStopped) {
+    os.files.Put("./srvStat.txt", "A\r\n");
+    os.files.FailReads("./srvStat.txt");
+    EXPECT_TRUE(Run(1));
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(Running(), everyoneButE);
+}
+
+} // namespace
