@@ -4,9 +4,11 @@
 #   wine_service_repoint BIN NAME LOG [option]   an existing service (LanmanServer) made to run BIN
 #   wine_service_depends NAME TYPE VALUE         DependOnService of NAME (TYPE: REG_MULTI_SZ, REG_SZ,
 #                                                REG_EXPAND_SZ; items of a multi-string joined by \0)
-#   wine_service_start NAME / wine_service_stop NAME
+#   wine_service_start NAME / wine_service_stop BIN NAME   (the stop takes the active dependents
+#                                                along first, as Windows' net stop does)
 #   wine_services_demo BIN LOG                   LanmanServer and two dependents, all running
-# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop or slow.
+# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop, slow or paused-blocks. Every
+# test service refuses its stop while a dependent of it is active, as Windows does.
 
 wine_winpath() { winepath -w "$1" 2>/dev/null; }
 
@@ -26,7 +28,8 @@ wine_service_depends() {
 }
 
 wine_service_start() { wine net start "$1" >/dev/null 2>&1; }
-wine_service_stop() { wine net stop "$1" >/dev/null 2>&1; }
+# Wine's net stop does not stop dependents, and the test services refuse while one runs.
+wine_service_stop() { wine "$1" stop "$2" >/dev/null 2>&1; }
 
 wine_services_demo() {
   local bin=$1 log=$2

@@ -11,8 +11,9 @@ source "$here/wine_services.sh"
 service=$build/tools/testservice/tarnwick-testservice.exe
 tests=$build/tests/win32/sharing/tarnwick-win32-sharing-tests.exe
 elevation=$build/tests/win32/sharing/tarnwick-win32-elevation-tests.exe
+chain=$build/tests/win32/sharing/tarnwick-win32-chain-tests.exe
 program=$build/src/app/Tarnwick.exe
-for f in "$service" "$tests" "$elevation" "$program"; do
+for f in "$service" "$tests" "$elevation" "$chain" "$program"; do
   [ -f "$f" ] || { echo "missing $f"; echo "0 passed, 1 failed"; exit 1; }
 done
 
@@ -85,6 +86,17 @@ else
   echo "[FAILED] Tarnwick.exe with a bad command line ended with exit code $code"
   failed=$((failed + 1))
 fi
+# A chain LanmanServer <- TwChainA <- TwChainB, made only now: the cases above count every
+# dependent of LanmanServer in the prefix. TwChainB is slow, so a stop of TwChainA that did
+# not wait for it would be refused.
+wine_service_install "$service" TwChainA "$log" &&
+  wine_service_install "$service" TwChainB "$log" slow &&
+  wine_service_depends TwChainA REG_MULTI_SZ 'LanmanServer' &&
+  wine_service_depends TwChainB REG_MULTI_SZ 'TwChainA' || setup_ok=0
+chain_work=$WINEPREFIX/drive_c/chain
+mkdir -p "$chain_work"
+timeout 240 wine "$chain" "$(wine_winpath "$log")" "$(wine_winpath "$chain_work")" 2>&1 | tr -d '\r' | tee "$out"
+count chain
 rm -f "$out"
 [ "$setup_ok" -eq 1 ] || { echo "service set-up failed"; failed=$((failed + 1)); }
 echo "Wine sharing tests took $(($(date +%s) - started)) s"

@@ -117,6 +117,36 @@ start_program() {
   wait_for 60 '[ -n "$(program_pids)" ]' || echo "Tarnwick.exe did not start within 60 s"
 }
 
+# Starts the installed program once more in the desktop that runs, the way the first start did.
+restart_program() {
+  (cd "$launch" && exec wine explorer "/desktop=$DESKTOP_NAME" "$PROGRAM_PATH" \
+    >>"$art/explorer.log" 2>&1) &
+  EXPLORER_PID="$EXPLORER_PID $!"
+  wait_for 60 '[ -n "$(program_pids)" ]'
+}
+
+# kill -9 of the program's process, found by its PID among this prefix's processes.
+kill_program() {
+  local pids
+  pids=$(program_pids)
+  [ -n "$pids" ] || return 1
+  # shellcheck disable=SC2086
+  kill -9 $pids
+  wait_for 10 '[ -z "$(program_pids)" ]'
+}
+
+# Starts every named service that is not running, each after the ones it depends on (the
+# order given), and waits until all run.
+bring_back() { # NAME...
+  local name
+  for name in "$@"; do
+    [ "$(service_state "$name")" = RUNNING ] || wine_service_start "$name"
+  done
+  for name in "$@"; do
+    wait_for 15 "[ \"\$(service_state $name)\" = RUNNING ]" || return 1
+  done
+}
+
 taskbar_shown() { probe windows | grep -q '^Shell_TrayWnd|'; }
 
 # --- running scenarios -------------------------------------------------------------------
@@ -230,6 +260,18 @@ if header in lines:
 else:
     lines[-1:] = [header, entry, ""]
 open(path, "wb").write("\r\n".join(lines).encode("latin-1"))
+EOF
+}
+
+status_names() { # FILE -> its names sorted, or "malformed: ..." unless every line is a name ended by CR LF
+  python3 - "$1" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+lines = data.split(b"\r\n")
+if lines[-1] != b"" or any(b"\r" in l or b"\n" in l or not l for l in lines[:-1]):
+    print("malformed: %r" % data)
+else:
+    print(" ".join(sorted(l.decode("latin-1") for l in lines[:-1])))
 EOF
 }
 

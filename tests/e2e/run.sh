@@ -151,9 +151,60 @@ second_service_is_switched_with_its_dependents() {
   expect_states "TwSecond=RUNNING TwDepSecond=RUNNING LanmanServer=RUNNING TwPaused=PAUSED" || return 1
 }
 
+# What runs after the second service's scenario, each after the services it depends on.
+RUNNING_AT_KILL="LanmanServer TwSecond TwComma TwDirect TwChain TwExpand TwDepSecond"
+
+killed_in_a_stop_then_two_switches_bring_every_service_back() {
+  killed_in_a_stop
+  local rc=$?
+  # The next scenarios start from every service running, whatever happened here.
+  # shellcheck disable=SC2086
+  bring_back $RUNNING_AT_KILL || { [ "$rc" -ne 0 ] || REASON="cannot bring the services back afterwards"; rc=1; }
+  return "$rc"
+}
+
+killed_in_a_stop() {
+  # TwDirect is made slow: it stays stop-pending for 3 s after TwDepSecond, TwComma and
+  # TwChain have been stopped, and the program is killed then.
+  wine_service_stop "$service" TwDirect &&
+    wine_service_repoint "$service" TwDirect "$services_log" slow >/dev/null 2>&1 &&
+    wine_service_depends TwDirect REG_MULTI_SZ 'Tcpip\0LanmanServer' || { REASON="cannot make TwDirect slow"; return 1; }
+  # shellcheck disable=SC2086
+  bring_back $RUNNING_AT_KILL || { REASON="cannot start the services again"; return 1; }
+  local want_running="" name mark
+  for name in $RUNNING_AT_KILL; do want_running+="$name=RUNNING "; done
+  expect_states "$want_running TwPaused=PAUSED" || return 1
+  wait_lamp green 30 || return 1
+
+  mark=$(log_mark)
+  double_click_lamp
+  wait_for 60 "log_since $mark | grep -q 'TwChain stop' && [ \"\$(service_state TwDirect)\" = STOP_PENDING ]" ||
+    { REASON="the stop never reached TwDirect"; return 1; }
+  kill_program || { REASON="Tarnwick.exe did not end on kill -9"; return 1; }
+  wait_for 15 '[ "$(service_state TwDirect)" = STOPPED ]' || { REASON="TwDirect did not finish its stop"; return 1; }
+  expect_eq "services stopped before the kill" "$(log_since "$mark")" \
+    "TwDepSecond stop, TwComma stop, TwChain stop, TwDirect stop" || return 1
+  # The killed run's list, written whole before its first stop.
+  expect_bytes "srvStat.txt after the kill" "$install/srvStat.txt" 'TwDepSecond\r\nTwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
+
+  # Wine's taskbar drops the dead program's icon once the mouse passes over it.
+  xdotool mousemove "$LAMP_X" "$LAMP_Y" sleep 0.3 mousemove $((LAMP_X + 1)) "$LAMP_Y"
+  away
+  restart_program || { REASON="Tarnwick.exe did not start again"; return 1; }
+  wait_lamp green 45 || return 1
+  double_click_lamp
+  wait_lamp red 90 || return 1
+  double_click_lamp
+  wait_lamp green 150 || return 1
+  expect_states "$want_running TwPaused=PAUSED" || return 1
+  # Whole: complete CR LF lines, each service the killed run set out to stop once.
+  expect_eq "srvStat.txt names" "$(status_names "$install/srvStat.txt")" "TwChain TwComma TwDepSecond TwDirect TwPaused" || return 1
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable'
+}
+
 refused_stop_shows_error_and_lamp_stays_green() {
   # TwSecond is made a service that does not accept the stop request, so sharing stays on.
-  wine_service_stop TwSecond
+  wine_service_stop "$service" TwSecond
   wine_service_repoint "$service" TwSecond "$services_log" refuse-stop >/dev/null 2>&1 &&
     wine_service_start TwSecond || { REASON="cannot restart TwSecond as a service that refuses to stop"; return 1; }
   double_click_lamp
@@ -208,6 +259,7 @@ scenario double-click-stops-dependents-breadth-first double_click_stops_dependen
 scenario second-double-click-starts-them-again second_double_click_starts_recorded_services_again
 scenario popup-menu-autostart-and-help popup_menu_shows_four_items_switches_autostart_and_survives_help
 scenario second-service-switched-with-dependents second_service_is_switched_with_its_dependents
+scenario killed-in-a-stop-then-two-switches-restore-all killed_in_a_stop_then_two_switches_bring_every_service_back
 scenario refused-stop-shows-error-lamp-stays-green refused_stop_shows_error_and_lamp_stays_green
 scenario quit-animates-removes-icon-ends-process quit_plays_closing_animation_and_ends_process
 

@@ -101,6 +101,57 @@ void EnsureRunning(const char* name) {
     if (manager) ::CloseServiceHandle(manager);
 }
 
+namespace {
+
+// The service opened with the given rights beside its manager; closes both when it goes.
+struct OpenedService {
+    SC_HANDLE manager = nullptr;
+    SC_HANDLE service = nullptr;
+    OpenedService(const char* name, DWORD access) {
+        manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        service = manager ? ::OpenServiceA(manager, name, access) : nullptr;
+    }
+    ~OpenedService() {
+        if (service) ::CloseServiceHandle(service);
+        if (manager) ::CloseServiceHandle(manager);
+    }
+};
+
+} // namespace
+
+void EnsureStopped(const char* name) {
+    OpenedService s(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    if (!s.service) return;
+    SERVICE_STATUS status{};
+    if (StateOf(s.service) == SERVICE_RUNNING) ::ControlService(s.service, SERVICE_CONTROL_STOP, &status);
+    for (int i = 0; i < 100 && StateOf(s.service) != SERVICE_STOPPED; ++i)
+        ::Sleep(100);
+}
+
+uint32_t StopRequestError(const char* name) {
+    OpenedService s(name, SERVICE_STOP | SERVICE_QUERY_STATUS);
+    if (!s.service) return ::GetLastError();
+    SERVICE_STATUS status{};
+    return ::ControlService(s.service, SERVICE_CONTROL_STOP, &status) ? 0 : ::GetLastError();
+}
+
+void StartNoWait(const char* name) {
+    OpenedService s(name, SERVICE_START);
+    if (s.service) ::StartServiceA(s.service, 0, nullptr);
+}
+
+uint32_t StateOf(const char* name) {
+    OpenedService s(name, SERVICE_QUERY_STATUS);
+    return s.service ? StateOf(s.service) : 0;
+}
+
+bool AcceptsStop(const char* name) {
+    OpenedService s(name, SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    return s.service && ::QueryServiceStatus(s.service, &status) &&
+           (status.dwControlsAccepted & SERVICE_ACCEPT_STOP) != 0;
+}
+
 void CreateFolder(const std::string& path) {
     ::CreateDirectoryA(path.c_str(), nullptr);
 }

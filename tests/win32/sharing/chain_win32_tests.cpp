@@ -1,0 +1,215 @@
+// A chain of dependents under the rule of Windows' service manager, which the test service
+// enforces under Wine: a service is not stopped while a service that depends on it is active.
+// Arguments: the service log and an empty working folder (Windows paths). Besides the services
+// of the sharing tests the prefix holds, made by scripts/wine_sharing_tests.sh:
+//   TwChainA -> LanmanServer, TwChainB -> TwChainA (slow: 3 s start- and stop-pending).
+// No second sharing service is configured here.
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "native.h"
+#include "platform/win32/win32_platform.h"
+#include "sharing/killserv.h"
+
+namespace {
+
+using List = std::vector<std::string>;
+
+std::string logPath;
+std::string workFolder;
+int checksFailed = 0;
+
+// What Windows' service manager answers; Wine passes no refusal of the service's handler
+// through, so the test service refuses by its accepted controls and Wine answers this.
+constexpr uint32_t kWineRefusal = 1052; // ERROR_INVALID_SERVICE_CONTROL
+constexpr uint32_t kWindowsRefusal = 1051; // ERROR_DEPENDENT_SERVICES_RUNNING
+constexpr uint32_t kStartPending = 2;
+
+void Check(bool ok, const std::string& what) {
+    if (ok) return;
+    ++checksFailed;
+    std::printf("    failed: %s\n", what.c_str());
+}
+
+std::string Join(const List& items) {
+    std::string s;
+    for (const auto& i : items)
+        s += (s.empty() ? "" : ", ") + i;
+    return "{" + s + "}";
+}
+
+void CheckEqual(const List& actual, const List& expected, const std::string& what) {
+    Check(actual == expected, what + ": got " + Join(actual) + ", expected " + Join(expected));
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t LogMark() {
+    return KillServ::ParseStatusText(ReadFile(logPath)).size();
+}
+
+List LogSince(size_t mark) {
+    List lines = KillServ::ParseStatusText(ReadFile(logPath));
+    return List(lines.begin() + static_cast<long>(std::min(mark, lines.size())), lines.end());
+}
+
+bool RunWorker(win32::Win32Platform& os, int32_t mode, int32_t* result) {
+    bool finished = false;
+    new KillServ::TKT(mode, result, [&](plat::TThread*) { finished = true; });
+    return os.threads.WaitForThreads(120000) && finished;
+}
+
+// Runs the worker's operations on this thread, its run held until the body is done.
+class ManualThreads : public plat::IThreads {
+  public:
+    bool StartThread(std::function<void()> body, std::function<void()> onFinished) override {
+        queue_.push_back({std::move(body), std::move(onFinished)});
+        return true;
+    }
+    void Drain() {
+        while (!queue_.empty()) {
+            auto t = std::move(queue_.front());
+            queue_.pop_front();
+            t.first();
+            t.second();
+        }
+    }
+
+  private:
+    std::deque<std::pair<std::function<void()>, std::function<void()>>> queue_;
+};
+
+template <typename Body> void WithHeldWorker(win32::Win32Platform& os, Body body) {
+    ManualThreads manual;
+    plat::Platform table = os.table;
+    table.threads = &manual;
+    plat::Install(&table);
+    int32_t spare = 0;
+    auto* worker = new KillServ::TKT(0, &spare);
+    body(*worker);
+    manual.Drain();
+    plat::Install(&os.table);
+}
+
+const char* const kChain[] = {"LanmanServer", "TwChainA", "TwChainB"};
+// Other dependents of LanmanServer in the prefix, kept out of the chain's switch.
+const char* const kOthers[] = {"TwDepMulti", "TwDepSz"};
+
+void StartChain() {
+    for (const char* n : kChain)
+        native::EnsureRunning(n);
+}
+
+void StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem(win32::Win32Platform& os) {
+    for (const char* n : kOthers)
+        native::EnsureStopped(n);
+    StartChain();
+    Check(native::IsRunning("TwChainB"), "the chain runs");
+    const size_t mark = LogMark();
+
+    const uint32_t code = native::StopRequestError("TwChainA");
+    std::printf("    ControlService(TwChainA, stop) while TwChainB runs: error %u (Windows: %u)\n", code,
+                kWindowsRefusal);
+    Check(code == kWineRefusal || code == kWindowsRefusal, "the stop of TwChainA is refused");
+    Check(native::StopRequestError("LanmanServer") != 0, "the stop of LanmanServer is refused");
+
+    // The worker's stop gets the refusal at once and does not wait for a stop that never comes.
+    WithHeldWorker(os, [&](KillServ::TKT& worker) {
+        const uint64_t start = os.kernel.GetTickCount64();
+        worker.StopService("TwChainA");
+        Check(os.kernel.GetTickCount64() - start < 5000, "the refused stop returned at once");
+        Check(KillServ::ErrorList.size() == 2, "the refusal is in the journal");
+    });
+    Check(native::IsRunning("TwChainA") && native::IsRunning("LanmanServer"), "both still run");
+
+    // A dependent in a pending state holds its dependency too. Wine makes TwChainB
+    // start-pending before its process runs and can tell TwChainA, so the test waits for that.
+    native::EnsureStopped("TwChainB");
+    native::StartNoWait("TwChainB");
+    bool held = false;
+    for (int i = 0; i < 30 && !held; ++i) {
+        held = !native::AcceptsStop("TwChainA") && native::StateOf("TwChainB") == kStartPending;
+        if (!held) native::SleepMs(100);
+    }
+    Check(held, "TwChainA stops accepting the stop while TwChainB is start-pending");
+    Check(native::StopRequestError("TwChainA") != 0, "the stop of TwChainA is refused while TwChainB starts");
+    native::EnsureRunning("TwChainB");
+
+    // A REG_SZ comma list counts as the registry holds it.
+    native::EnsureStopped("TwChainB");
+    native::EnsureStopped("TwChainA");
+    native::EnsureRunning("TwDepSz");
+    Check(native::StopRequestError("LanmanServer") != 0, "LanmanServer is held by TwDepSz (REG_SZ)");
+    native::EnsureStopped("TwDepSz");
+    CheckEqual(LogSince(mark), List{"TwChainB stop", "TwChainB start", "TwChainB stop", "TwChainA stop", "TwDepSz start",
+                                    "TwDepSz stop"},
+               "only the allowed stops happened");
+}
+
+void TheChainIsSwitchedOffDependentFirstAndOnAgain(win32::Win32Platform& os) {
+    for (const char* n : kOthers)
+        native::EnsureStopped(n);
+    native::EnsureRunning("TwDepExpand");
+    StartChain();
+    const size_t mark = LogMark();
+    int32_t result = 7;
+    Check(RunWorker(os, 1, &result), "switch off ran to its end");
+    CheckEqual(LogSince(mark), List{"TwChainB stop", "TwChainA stop", "LanmanServer stop"},
+               "each stop after its dependents' and none refused");
+    Check(ReadFile(workFolder + "\\srvStat.txt") == "TwChainA\r\nTwChainB\r\n",
+          "srvStat.txt breadth first: " + ReadFile(workFolder + "\\srvStat.txt"));
+    for (const char* n : kChain)
+        Check(native::StateOf(n) == 1, std::string(n) + " stopped");
+    Check(native::IsRunning("TwDepExpand"), "the REG_EXPAND_SZ dependent did not hold LanmanServer");
+    Check(RunWorker(os, 0, &result) && result == 0, "query says sharing is off");
+
+    const size_t onMark = LogMark();
+    Check(RunWorker(os, 1, &result), "switch on ran to its end");
+    // Wine starts no dependency first: the recorded dependents start in file order.
+    CheckEqual(LogSince(onMark), List{"TwChainA start", "TwChainB start", "LanmanServer start"}, "start order");
+    for (const char* n : kChain)
+        Check(native::IsRunning(n), std::string(n) + " runs");
+    Check(ReadFile(workFolder + "\\srvStat.txt") == "TwChainA\r\nTwChainB\r\n", "srvStat.txt kept");
+    Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tarnwick-win32-chain-tests LOG WORKFOLDER\n");
+        return 2;
+    }
+    logPath = argv[1];
+    workFolder = argv[2];
+    win32::Win32Platform os;
+    os.kernel.SetCurrentDirectoryA(workFolder.c_str());
+    const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
+        {"StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem",
+         StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem},
+        {"TheChainIsSwitchedOffDependentFirstAndOnAgain", TheChainIsSwitchedOffDependentFirstAndOnAgain},
+    };
+    int passed = 0, failed = 0;
+    for (const auto& [name, test] : cases) {
+        const int before = checksFailed;
+        const uint64_t start = os.kernel.GetTickCount64();
+        test(os);
+        const bool ok = checksFailed == before;
+        (ok ? passed : failed)++;
+        std::printf("[%s] %s (%llu ms)\n", ok ? "  OK  " : "FAILED", name,
+                    static_cast<unsigned long long>(os.kernel.GetTickCount64() - start));
+        std::fflush(stdout);
+    }
+    std::printf("chain: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
