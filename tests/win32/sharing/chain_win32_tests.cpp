@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "native.h"
+#include "win32_test.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/killserv.h"
 
 namespace {
 
-using List = std::vector<std::string>;
+using namespace wtest;
 
 std::string logPath;
 std::string workFolder;
-int checksFailed = 0;
 
 // What Windows' service manager answers; Wine passes no refusal of the service's handler
 // through, so the test service refuses by its accepted controls and Wine answers this.
@@ -30,75 +30,12 @@ constexpr uint32_t kWineRefusal = 1052; // ERROR_INVALID_SERVICE_CONTROL
 constexpr uint32_t kWindowsRefusal = 1051; // ERROR_DEPENDENT_SERVICES_RUNNING
 constexpr uint32_t kStartPending = 2;
 
-void Check(bool ok, const std::string& what) {
-    if (ok) return;
-    ++checksFailed;
-    std::printf("    failed: %s\n", what.c_str());
-}
-
-std::string Join(const List& items) {
-    std::string s;
-    for (const auto& i : items)
-        s += (s.empty() ? "" : ", ") + i;
-    return "{" + s + "}";
-}
-
-void CheckEqual(const List& actual, const List& expected, const std::string& what) {
-    Check(actual == expected, what + ": got " + Join(actual) + ", expected " + Join(expected));
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 size_t LogMark() {
     return KillServ::ParseStatusText(ReadFile(logPath)).size();
 }
 
 List LogSince(size_t mark) {
-    List lines = KillServ::ParseStatusText(ReadFile(logPath));
-    return List(lines.begin() + static_cast<long>(std::min(mark, lines.size())), lines.end());
-}
-
-bool RunWorker(win32::Win32Platform& os, int32_t mode, int32_t* result) {
-    bool finished = false;
-    new KillServ::TKT(mode, result, [&](plat::TThread*) { finished = true; });
-    return os.threads.WaitForThreads(120000) && finished;
-}
-
-// Runs the worker's operations on this thread, its run held until the body is done.
-class ManualThreads : public plat::IThreads {
-  public:
-    bool StartThread(std::function<void()> body, std::function<void()> onFinished) override {
-        queue_.push_back({std::move(body), std::move(onFinished)});
-        return true;
-    }
-    void Drain() {
-        while (!queue_.empty()) {
-            auto t = std::move(queue_.front());
-            queue_.pop_front();
-            t.first();
-            t.second();
-        }
-    }
-
-  private:
-    std::deque<std::pair<std::function<void()>, std::function<void()>>> queue_;
-};
-
-template <typename Body> void WithHeldWorker(win32::Win32Platform& os, Body body) {
-    ManualThreads manual;
-    plat::Platform table = os.table;
-    table.threads = &manual;
-    plat::Install(&table);
-    int32_t spare = 0;
-    auto* worker = new KillServ::TKT(0, &spare);
-    body(*worker);
-    manual.Drain();
-    plat::Install(&os.table);
+    return LinesSince(logPath, mark);
 }
 
 const char* const kChain[] = {"LanmanServer", "TwChainA", "TwChainB"};
@@ -194,22 +131,9 @@ int main(int argc, char** argv) {
     workFolder = argv[2];
     win32::Win32Platform os;
     os.kernel.SetCurrentDirectoryA(workFolder.c_str());
-    const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
+    return RunCases("chain", os, {
         {"StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem",
          StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem},
         {"TheChainIsSwitchedOffDependentFirstAndOnAgain", TheChainIsSwitchedOffDependentFirstAndOnAgain},
-    };
-    int passed = 0, failed = 0;
-    for (const auto& [name, test] : cases) {
-        const int before = checksFailed;
-        const uint64_t start = os.kernel.GetTickCount64();
-        test(os);
-        const bool ok = checksFailed == before;
-        (ok ? passed : failed)++;
-        std::printf("[%s] %s (%llu ms)\n", ok ? "  OK  " : "FAILED", name,
-                    static_cast<unsigned long long>(os.kernel.GetTickCount64() - start));
-        std::fflush(stdout);
-    }
-    std::printf("chain: %d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    });
 }

@@ -10,28 +10,17 @@
 #include <string>
 
 #include "native.h"
+#include "win32_test.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/killserv.h"
 #include "sharing/switch_command.h"
 
 namespace {
 
+using namespace wtest;
+
 std::string dataFolder;
 std::string program;
-int checksFailed = 0;
-
-void Check(bool ok, const std::string& what) {
-    if (ok) return;
-    ++checksFailed;
-    std::printf("    failed: %s\n", what.c_str());
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Starts Tarnwick.exe elevated as the worker does; the exit code, or -1 when it did not run.
 long LaunchElevated(win32::Win32Platform& os, const std::string& parameters) {
@@ -137,7 +126,7 @@ int main(int argc, char** argv) {
     program = argv[3];
     win32::Win32Platform os;
     os.files.WritePrivateProfileStringA("Info", "SecondService", "TwSecond", (dataFolder + "\\code.ini").c_str());
-    const std::pair<const char*, void (*)(win32::Win32Platform&)> cases[] = {
+    return RunCases("elevation", os, {
         {"TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode",
          TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode},
         {"TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing",
@@ -146,18 +135,5 @@ int main(int argc, char** argv) {
         {"WineGivesAFullTokenAWritableFolderAndOneMutexPerName", WineGivesAFullTokenAWritableFolderAndOneMutexPerName},
         {"ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread",
          ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread},
-    };
-    int passed = 0, failed = 0;
-    for (const auto& [name, test] : cases) {
-        const int before = checksFailed;
-        const uint64_t start = os.kernel.GetTickCount64();
-        test(os);
-        const bool ok = checksFailed == before;
-        (ok ? passed : failed)++;
-        std::printf("[%s] %s (%llu ms)\n", ok ? "  OK  " : "FAILED", name,
-                    static_cast<unsigned long long>(os.kernel.GetTickCount64() - start));
-        std::fflush(stdout);
-    }
-    std::printf("elevation: %d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    });
 }
