@@ -81,7 +81,7 @@ void TKT::SwitchThroughElevatedCopy() {
                                                                            : SwitchOutcome::Failed;
         return;
     }
-    if (!info.hProcess) return; // started, but it cannot be told how it went: the query will
+    if (!info.hProcess) return; // started, but how it went cannot be told: the query tells
     DWORD exitCode = SwitchRunFailed;
     if (Os().kernel->WaitForSingleObject(info.hProcess, INFINITE) != WAIT_OBJECT_0 ||
         !Os().kernel->GetExitCodeProcess(info.hProcess, &exitCode))
