@@ -28,6 +28,7 @@ int SimThreads::RunPending() {
         if (abandonRunning_) {
             abandonRunning_ = false;
             ++abandoned_;
+            graveyard_.push_back(std::move(t.onFinished));
             continue;
         }
         ++completed_;
@@ -40,6 +41,17 @@ int SimThreads::RunPending() {
         }
     }
     return ran;
+}
+
+void SimThreads::ReleaseAbandoned() {
+    while (!graveyard_.empty()) {
+        auto finished = std::move(graveyard_.front());
+        graveyard_.pop_front();
+        try {
+            if (finished) finished();
+        } catch (...) {
+        }
+    }
 }
 
 } // namespace sim

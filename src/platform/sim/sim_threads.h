@@ -27,8 +27,13 @@ class SimThreads : public plat::IThreads {
     void AbandonAll() {
         abandonRunning_ = true;
         abandoned_ += static_cast<int>(queue_.size());
+        for (auto& t : queue_)
+            graveyard_.push_back(std::move(t.onFinished));
         queue_.clear();
     }
+    // Runs the completions of abandoned threads once nothing of their process can be reached
+    // any more, so that what they own is freed (a dead process's memory goes with it).
+    void ReleaseAbandoned();
     int AbandonedCount() const { return abandoned_; }
     // Completions whose handler let an exception out (it went no further).
     int EscapedCompletionErrors() const { return escapedCompletionErrors_; }
@@ -39,6 +44,7 @@ class SimThreads : public plat::IThreads {
         std::function<void()> onFinished;
     };
     std::deque<Thread> queue_;
+    std::deque<std::function<void()>> graveyard_;
     int started_ = 0;
     bool failNext_ = false;
     bool failAll_ = false;

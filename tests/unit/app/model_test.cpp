@@ -87,6 +87,7 @@ class Model : public TarnwickTest {
         os.services.OnCall = {};
         app.reset();
         form = nullptr;
+        os.threads.ReleaseAbandoned(); // no form is left for them to reach
         TrayIcon::UnitFinalization();
         SimpleTimer::UnitFinalization();
         alive = false;
