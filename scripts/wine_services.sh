@@ -27,7 +27,24 @@ wine_service_depends() {
   wine reg add "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$1" /v DependOnService /t "$2" /d "$3" /f >/dev/null
 }
 
-wine_service_start() { wine net start "$1" >/dev/null 2>&1; }
+wine_service_state() { wine sc query "$1" 2>/dev/null | tr -d '\r' | sed -nE 's/^ *STATE *: *([0-9]+).*/\1/p'; }
+
+wine_service_start() {
+  local attempt state
+  for attempt in 1 2 3; do
+    wine net start "$1" >/dev/null 2>&1 && return 0
+    # Under load "net start" may give up while the service is still coming up, or find the
+    # database busy: look at the service itself, and ask again if it is not on its way.
+    for _ in $(seq 15); do
+      state=$(wine_service_state "$1")
+      [ "$state" = 4 ] && return 0
+      [ "$state" = 2 ] || break
+      sleep 1
+    done
+    sleep 1
+  done
+  return 1
+}
 # Wine's net stop does not stop dependents, and the test services refuse while one runs.
 wine_service_stop() { wine "$1" stop "$2" >/dev/null 2>&1; }
 
