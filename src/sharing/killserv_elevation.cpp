@@ -9,16 +9,6 @@ using namespace plat;
 
 std::string DataFolderPath;
 
-namespace {
-
-std::string WithoutTrailingSeparator(std::string folder) {
-    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return folder;
-}
-
-} // namespace
-
 std::string ProgramFolder() {
     std::string folder = Os().kernel->GetModuleFileNameA();
     const auto cut = folder.find_last_of("\\/:");

@@ -13,11 +13,6 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string WithoutTrailingSeparator(std::string folder) {
-    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return folder;
-}
 
 // One word of the command line: the exact text, then a blank or the end.
 bool TakeWord(std::string_view& rest, std::string_view word) {
@@ -66,6 +61,12 @@ bool IsAcceptableFolder(std::string_view folder) {
 }
 
 } // namespace
+
+std::string WithoutTrailingSeparator(std::string folder) {
+    while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/'))
+        folder.pop_back();
+    return folder;
+}
 
 bool IsSwitchCommandLine(std::string_view args) {
     SkipBlanks(args);

@@ -32,6 +32,8 @@ bool IsSwitchCommandLine(std::string_view args);
 // words, the folder an absolute path (drive or UNC) without wildcards, control characters,
 // "." or ".." parts, at most 259 characters.
 std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args);
+// The folder without its trailing separators, a drive's root excepted ("C:\\").
+std::string WithoutTrailingSeparator(std::string folder);
 // The parameters that ask for one switch run with this data folder.
 std::string SwitchCommandLine(const std::string& dataFolder);
 

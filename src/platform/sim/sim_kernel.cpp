@@ -30,6 +30,12 @@ std::vector<std::string> SplitPath(const std::string& path) {
 
 } // namespace
 
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     return CompareNoCase(a, b) == 0;
 }
@@ -116,19 +122,9 @@ std::string SimKernel::FullPath(const std::string& path) const {
     return full;
 }
 
-namespace {
-
-std::string UpperName(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-} // namespace
-
 std::string SimKernel::GetEnvironmentVariableA(const char* name) {
     if (!name) return {};
-    auto it = environment_.find(UpperName(name));
+    auto it = environment_.find(Upper(name));
     if (it == environment_.end()) {
         lastError_ = 203; // ERROR_ENVVAR_NOT_FOUND
         return {};
@@ -137,11 +133,11 @@ std::string SimKernel::GetEnvironmentVariableA(const char* name) {
 }
 
 void SimKernel::SetEnvironmentVariable(const std::string& name, const std::string& value) {
-    environment_[UpperName(name)] = value;
+    environment_[Upper(name)] = value;
 }
 
 plat::HANDLE SimKernel::CreateMutexA(const char* name) {
-    const std::string key = name ? UpperName(name) : std::string();
+    const std::string key = name ? Upper(name) : std::string();
     const bool existed = !key.empty() && mutexes_[key] > 0;
     if (!key.empty()) ++mutexes_[key];
     const plat::HANDLE h = nextHandle_;
@@ -154,7 +150,7 @@ plat::HANDLE SimKernel::CreateMutexA(const char* name) {
 }
 
 void SimKernel::HoldMutexElsewhere(const std::string& name, bool held) {
-    int& holders = mutexes_[UpperName(name)];
+    int& holders = mutexes_[Upper(name)];
     holders = held ? holders + 1 : std::max(0, holders - 1);
 }
 

@@ -79,6 +79,8 @@ class SimKernel : public plat::IKernel {
     std::vector<plat::DWORD> sleeps_;
 };
 
+// ASCII upper case, the key under which names and paths are kept.
+std::string Upper(std::string s);
 // ASCII case-insensitive equality, the way Windows compares service, key and ini names.
 bool SameText(const std::string& a, const std::string& b);
 // Ordinal order of the lower-cased names (the order _stricmp gives).

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -17,24 +16,9 @@
 #include "dependents_reference.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/killserv.h"
+#include "win32_test.h"
 
 namespace {
-
-class HeldThreads : public plat::IThreads {
-  public:
-    bool StartThread(std::function<void()> body, std::function<void()> onFinished) override {
-        body_ = std::move(body);
-        done_ = std::move(onFinished);
-        return true;
-    }
-    void Finish() {
-        body_();
-        done_();
-    }
-
-  private:
-    std::function<void()> body_, done_;
-};
 
 int Populate(win32::Win32Platform& os, int count) {
     const auto start = std::chrono::steady_clock::now();
@@ -119,13 +103,6 @@ int main(int argc, char** argv) {
     const int number = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
     win32::Win32Platform os;
     if (command == "populate") return Populate(os, number);
-    HeldThreads held;
-    plat::Platform table = os.table;
-    table.threads = &held;
-    plat::Install(&table);
-    int32_t spare = 0;
-    auto* worker = new KillServ::TKT(0, &spare);
-
     plat::DWORD keys = 0;
     plat::DWORD longest = 0;
     plat::HKEY services = 0;
@@ -137,19 +114,21 @@ int main(int argc, char** argv) {
     Row scan, walk, reference;
     size_t values = 0;
     KillServ::TStringList walked, expected;
-    for (int round = 0; round < number; ++round) {
-        scan.times.push_back(Milliseconds([&] { values = BareScan(os.registry); }));
-        walk.times.push_back(Milliseconds([&] {
-            KillServ::DependentList.clear();
-            worker->CollectDependents("lanmanserver");
-        }));
-        walked = KillServ::DependentList;
-        if (round < 3) {
-            expected.clear();
-            reference.times.push_back(
-                Milliseconds([&] { reference::CollectDependents("lanmanserver", expected); }));
+    wtest::WithHeldWorker(os, [&](KillServ::TKT& worker) {
+        for (int round = 0; round < number; ++round) {
+            scan.times.push_back(Milliseconds([&] { values = BareScan(os.registry); }));
+            walk.times.push_back(Milliseconds([&] {
+                KillServ::DependentList.clear();
+                worker.CollectDependents("lanmanserver");
+            }));
+            walked = KillServ::DependentList;
+            if (round < 3) {
+                expected.clear();
+                reference.times.push_back(
+                    Milliseconds([&] { reference::CollectDependents("lanmanserver", expected); }));
+            }
         }
-    }
+    });
     std::printf("service keys: %lu (%zu with DependOnService), dependents collected: %zu%s\n",
                 static_cast<unsigned long>(keys), values, walked.size(),
                 walked == expected ? ", as the reference walk" : ", NOT AS THE REFERENCE WALK");
@@ -158,7 +137,5 @@ int main(int argc, char** argv) {
     reference.Print("reference walk");
     std::printf("walk / bare scan: %.2f   reference / walk: %.0f\n", walk.Median() / scan.Median(),
                 reference.Median() / walk.Median());
-    held.Finish();
-    plat::Install(&os.table);
     return walked == expected ? 0 : 1;
 }
