@@ -105,7 +105,7 @@ std::string SimFiles::Key(const std::string& path) const {
 }
 
 bool SimFiles::Writable(const std::string& key, bool elevated) const {
-    if (callerGone_ || readOnly_.count(key)) return false;
+    if (callerGone_ || readOnly_.count(key) || key.find_first_of("?*") != std::string::npos) return false;
     if (!elevated)
         for (const auto& folder : protected_)
             if (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 && key[folder.size()] == '\\')

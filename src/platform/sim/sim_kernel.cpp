@@ -13,6 +13,10 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+bool HasWildcard(const std::string& path) {
+    return path.find_first_of("?*") != std::string::npos;
+}
+
 std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> parts;
     std::string part;
@@ -62,6 +66,10 @@ plat::BOOL SimKernel::SetCurrentDirectoryA(const char* path) {
         return 0;
     }
     const std::string full = FullPath(path);
+    if (HasWildcard(full)) {
+        lastError_ = plat::ERROR_INVALID_NAME;
+        return 0;
+    }
     for (const auto& missing : missingFolders_) {
         if (SameText(missing, full)) {
             lastError_ = plat::ERROR_PATH_NOT_FOUND;
@@ -78,6 +86,7 @@ void SimKernel::AddMissingFolder(const std::string& path) {
 
 bool SimKernel::IsMissingFolder(const std::string& path) const {
     const std::string full = FullPath(path);
+    if (HasWildcard(full)) return true;
     // A folder inside a missing one is missing too.
     for (const auto& missing : missingFolders_)
         if (SameText(missing, full) ||
@@ -129,7 +138,7 @@ std::string SimKernel::GetEnvironmentVariableA(const char* name) {
         lastError_ = 203; // ERROR_ENVVAR_NOT_FOUND
         return {};
     }
-    return it->second;
+    return ToAnsi(it->second, codePage_);
 }
 
 void SimKernel::SetEnvironmentVariable(const std::string& name, const std::string& value) {

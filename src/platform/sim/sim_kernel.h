@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/kernel.h"
+#include "platform/sim/sim_codepage.h"
 
 namespace sim {
 
@@ -23,9 +24,9 @@ class SimKernel : public plat::IKernel {
     void SetLastError(plat::DWORD code) override { lastError_ = code; }
     void Sleep(plat::DWORD milliseconds) override;
     uint64_t GetTickCount64() override { return now_; }
-    std::string GetModuleFileNameA() override { return modulePath_; }
+    std::string GetModuleFileNameA() override { return ToAnsi(modulePath_, codePage_); }
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
-    std::string GetCurrentDirectoryA() override { return currentDirectory_; }
+    std::string GetCurrentDirectoryA() override { return ToAnsi(currentDirectory_, codePage_); }
     std::string GetEnvironmentVariableA(const char* name) override;
     bool IsProcessElevated() override { return elevated_; }
     plat::HANDLE CreateMutexA(const char* name) override;
@@ -37,6 +38,9 @@ class SimKernel : public plat::IKernel {
     // token, as every process does under Wine.
     void SetElevated(bool elevated) { elevated_ = elevated; }
     void SetUacAnswer(UacAnswer answer) { uac_ = answer; }
+    // The ANSI code page (GetACP): what A functions and files without a BOM are spelled in.
+    void SetAnsiCodePage(plat::UINT codePage) { codePage_ = codePage; }
+    plat::UINT AnsiCodePage() const { return codePage_; }
     UacAnswer Uac() const { return uac_; }
     void SetEnvironmentVariable(const std::string& name, const std::string& value);
     // Another process of the session holds a mutex of this name (0 ends it).
@@ -57,6 +61,7 @@ class SimKernel : public plat::IKernel {
 
     // Windows path rules used by every simulated interface: '/' and '\' both separate,
     // "." and ".." are resolved, a relative path starts at the current directory.
+    // A '?' or '*' (what an A call makes of a letter its code page lacks) names nothing.
     std::string FullPath(const std::string& path) const;
 
   private:
@@ -67,6 +72,7 @@ class SimKernel : public plat::IKernel {
 
     uint64_t now_ = 0;
     bool elevated_ = true;
+    plat::UINT codePage_ = CP_WESTERN;
     UacAnswer uac_ = UacAnswer::Accept;
     std::map<std::string, std::string> environment_; // upper-cased name -> value
     std::map<std::string, int> mutexes_;             // upper-cased name -> holders

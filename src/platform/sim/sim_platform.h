@@ -23,6 +23,8 @@ struct Machine {
     UacAnswer uac = UacAnswer::Accept;
     std::vector<std::string> protectedFolders;
     std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
+    // GetACP: 1252 on an English, French or German Windows.
+    plat::UINT ansiCodePage = CP_WESTERN;
     // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
@@ -63,6 +65,7 @@ class SimPlatform {
     void Become(const Machine& machine) {
         kernel.SetElevated(machine.elevated);
         kernel.SetUacAnswer(machine.uac);
+        kernel.SetAnsiCodePage(machine.ansiCodePage);
         for (const auto& folder : machine.protectedFolders)
             files.ProtectFolder(folder);
         kernel.SetEnvironmentVariable("LOCALAPPDATA", machine.localAppData);

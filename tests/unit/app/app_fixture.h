@@ -83,6 +83,13 @@ class TarnwickTest : public ::testing::Test {
         auto contents = os.files.Get(std::string(Folder) + "\\" + name);
         return contents ? *contents : "<missing>";
     }
+    std::string RegistryValue(const char* key, const char* name) const {
+        const auto* v = os.registry.FindValue(plat::HKEY_CURRENT_USER, key, name);
+        if (!v) return "<missing>";
+        std::string text(v->data.begin(), v->data.end());
+        return text.substr(0, text.find('\0'));
+    }
+    std::string RunValue() const { return RegistryValue(Main::RunKey, "Tarnwick"); }
     std::vector<std::string> Boxes() const {
         std::vector<std::string> texts;
         for (const auto& box : os.user.MessageBoxes()) texts.push_back(box.Text);

@@ -5,13 +5,7 @@ namespace {
 class Lifecycle : public TarnwickTest {
   protected:
     Lifecycle() { os.services.Add("lanmanserver").Running(); }
-    std::string Value(const char* key, const char* name) const {
-        const auto* v = os.registry.FindValue(plat::HKEY_CURRENT_USER, key, name);
-        if (!v) return "<missing>";
-        std::string text(v->data.begin(), v->data.end());
-        return text.substr(0, text.find('\0'));
-    }
-    std::string RunValue() const { return Value(Main::RunKey, "Tarnwick"); }
+    std::string Value(const char* key, const char* name) const { return RegistryValue(key, name); }
     void DeleteValue(const char* key, const char* name) {
         plat::HKEY h = 0;
         ASSERT_EQ(os.registry.RegOpenKeyExA(plat::HKEY_CURRENT_USER, key, 0, plat::KEY_ALL_ACCESS, &h), 0);
@@ -126,6 +120,23 @@ TEST_F(Lifecycle, AFolderWithoutBlanksOrAtADriveRootIsWrittenAsItIs) {
     Main::ResetUnitState();
     StartAndSettle();
     EXPECT_EQ(RunValue(), "D:\\\\Tarnwick.exe");
+}
+
+// Ω is not in code page 1252: an A call spells the folder with its best fit, which does not exist.
+TEST_F(Lifecycle, AProgramFolderOutsideTheCodePageIsMadeCurrentAndNamedInTheAutostartValueAndHelp) {
+    const std::string folder = "C:\\Tools\\Tarnwick \u03A9";
+    os.kernel.SetModuleFileName(folder + "\\Tarnwick.exe");
+    os.kernel.AddMissingFolder("C:\\Tools\\Tarnwick O");
+    os.files.Put(folder + "\\main.html", "<html></html>");
+    StartAndSettle();
+    EXPECT_EQ(os.kernel.GetCurrentDirectoryA(), folder);
+    EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
+    // Never the folder it was started from (C:\Windows\System32), which others may write to.
+    EXPECT_EQ(RunValue(), "\"" + folder + "\\Tarnwick.exe\"");
+    ChooseFromMenu("Help");
+    ASSERT_EQ(os.shell.Executed().size(), 1u);
+    EXPECT_EQ(os.shell.Executed()[0].File, folder + "\\main.html");
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(Lifecycle, RunAtStartupFollowsTheRegistryBeforeWriting) {

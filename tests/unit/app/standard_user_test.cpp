@@ -154,6 +154,45 @@ TEST_F(StandardUser, APortableFolderTheUserMayWriteKeepsTheFilesBesideTheProgram
     EXPECT_EQ(UserFile("code.ini"), "<missing>");
 }
 
+// A Cyrillic user name on a Western (1252) Windows: A calls spell the profile with '?'.
+const char* const Dmitri = "C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439";
+
+TEST_F(StandardUser, AProfileOutsideTheCodePageHoldsTheFilesOfAProtectedInstallAndTheCopySwitchesThere) {
+    const std::string local = std::string(Dmitri) + "\\AppData\\Local";
+    const std::string folder = local + "\\Tarnwick";
+    os.kernel.SetEnvironmentVariable("LOCALAPPDATA", local);
+    os.kernel.AddMissingFolder(folder);
+    StartAndSettle();
+    EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
+    SwitchAndVerify();
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) +
+                                                        "\\Tarnwick.exe --switch-sharing --data-folder \"" + folder + "\""});
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(StandardUser, APortableCopyInAFolderOutsideTheCodePageKeepsEverythingBesideItself) {
+    const std::string folder = std::string(Dmitri) + "\\Downloads\\Tarnwick";
+    os.kernel.SetModuleFileName(folder + "\\Tarnwick.exe");
+    InstallElevatedCopy(folder + "\\Tarnwick.exe");
+    os.files.Put(folder + "\\main.html", "<html></html>");
+    StartAndSettle();
+    EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
+    EXPECT_EQ(RunValue(), folder + "\\Tarnwick.exe");
+    ChooseFromMenu("Help");
+    ASSERT_EQ(os.shell.Executed().size(), 1u);
+    EXPECT_EQ(os.shell.Executed()[0].File, folder + "\\main.html");
+    SwitchAndVerify();
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{folder + "\\Tarnwick.exe --switch-sharing --data-folder \"" +
+                                                        folder + "\""});
+    EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(UserFile("code.ini"), "<missing>");
+}
+
 TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameUserFolder) {
     os.kernel.SetElevated(true);
     StartAndSettle();
