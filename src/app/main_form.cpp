@@ -121,10 +121,10 @@ void TForm1::FormCreate(TObject*) {
 
     // Relative paths (code.ini, srvStat.txt) resolve against the program's own folder,
     // whatever folder it was started from.
-    std::string folder = plat::Os().kernel->GetModuleFileNameA();
+    std::string folder = plat::Os().kernel->GetModuleFileName();
     const auto cut = folder.find_last_of("\\/:");
     folder.erase(cut == std::string::npos ? 0 : cut + 1);
-    plat::Os().kernel->SetCurrentDirectoryA(folder.c_str());
+    plat::Os().kernel->SetCurrentDirectory(folder.c_str());
     // Installed where only an administrator may write (Program Files), the files go to the
     // user's own folder instead; a portable install keeps them beside the program.
     KillServ::ChooseDataFolder();
@@ -174,7 +174,7 @@ int RunProgram() {
     // the same srvStat.txt. A mutex the elevated instance made is refused to us (error 5):
     // that is a first instance as well.
     auto& kernel = *plat::Os().kernel;
-    const plat::HANDLE instance = kernel.CreateMutexA(InstanceMutexName);
+    const plat::HANDLE instance = kernel.CreateMutex(InstanceMutexName);
     const plat::DWORD instanceError = kernel.GetLastError();
     if (!instance || instanceError == plat::ERROR_ALREADY_EXISTS) {
         if (instance) kernel.CloseHandle(instance);

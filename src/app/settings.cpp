@@ -23,12 +23,12 @@ bool ReadStringValue(plat::HKEY key, const char* name, std::string& out) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         plat::DWORD type = 0;
         plat::DWORD size = 0;
-        if (reg.RegQueryValueExA(key, name, &type, nullptr, &size) != plat::ERROR_SUCCESS) return false;
+        if (reg.RegQueryValueEx(key, name, &type, nullptr, &size) != plat::ERROR_SUCCESS) return false;
         if (type != plat::REG_SZ && type != plat::REG_EXPAND_SZ)
             throw fw::Exception(std::string("Invalid data type for '") + name + "'");
         std::vector<uint8_t> data(size + 1, 0);
         plat::DWORD got = size;
-        const plat::LONG r = reg.RegQueryValueExA(key, name, &type, data.data(), &got);
+        const plat::LONG r = reg.RegQueryValueEx(key, name, &type, data.data(), &got);
         if (r == plat::ERROR_MORE_DATA) continue;
         if (r != plat::ERROR_SUCCESS) return false;
         data.resize(std::min<size_t>(got, size) + 1, 0);
@@ -46,20 +46,20 @@ std::string IniFile() {
 
 std::string TForm1::ReadIni(const char* Section, const char* Key, const char* Default) {
     std::vector<char> buffer(2048, 0);
-    const plat::DWORD n = plat::Os().files->GetPrivateProfileStringA(Section, Key, Default, buffer.data(),
+    const plat::DWORD n = plat::Os().files->GetPrivateProfileString(Section, Key, Default, buffer.data(),
                                                                       static_cast<plat::DWORD>(buffer.size()), IniFile().c_str());
     return std::string(buffer.data(), std::min<size_t>(n, buffer.size() - 1));
 }
 
 void TForm1::WriteIni(const char* Section, const char* Key, const std::string& Value) {
     const std::string file = IniFile();
-    if (!plat::Os().files->WritePrivateProfileStringA(Section, Key, Value.c_str(), file.c_str()))
+    if (!plat::Os().files->WritePrivateProfileString(Section, Key, Value.c_str(), file.c_str()))
         throw fw::Exception("Unable to write to " + file);
 }
 
 int32_t TForm1::GetAutoRun(const std::string& Name) {
     unique_hkey key;
-    if (plat::Os().registry->RegOpenKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
+    if (plat::Os().registry->RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
         plat::ERROR_SUCCESS)
         return 2;
     std::string value;
@@ -72,22 +72,26 @@ void TForm1::SetAutoRun(const std::string& Name, const std::string& Path, int32_
     if (Mode == 1) {
         const std::string failed = "Failed to set data for '" + Name + "'";
         plat::DWORD disposition = 0;
-        if (reg.RegCreateKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put(), &disposition) !=
+        if (reg.RegCreateKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put(), &disposition) !=
             plat::ERROR_SUCCESS)
             throw fw::Exception(failed);
-        if (reg.RegSetValueExA(key.get(), Name.c_str(), plat::REG_SZ, reinterpret_cast<const uint8_t*>(Path.c_str()),
+        if (reg.RegSetValueEx(key.get(), Name.c_str(), plat::REG_SZ, reinterpret_cast<const uint8_t*>(Path.c_str()),
                                static_cast<plat::DWORD>(Path.size() + 1)) != plat::ERROR_SUCCESS)
             throw fw::Exception(failed);
         return;
     }
     // Nothing to delete when the key itself is missing.
-    if (reg.RegOpenKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) != plat::ERROR_SUCCESS)
+    if (reg.RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) != plat::ERROR_SUCCESS)
         return;
-    reg.RegDeleteValueA(key.get(), Name.c_str());
+    reg.RegDeleteValue(key.get(), Name.c_str());
 }
 
+// The program's own folder, not the current directory: when that could not be made the
+// program folder, it is wherever Tarnwick was started from, a folder others may write to.
 std::string TForm1::AutoRunPath() {
-    std::string path = plat::Os().kernel->GetCurrentDirectoryA() + "\\Tarnwick.exe";
+    const std::string folder = KillServ::ProgramFolder();
+    if (folder.empty()) throw fw::Exception("Failed to set data for '" + std::string(AutoRunName) + "'");
+    std::string path = folder + "\\Tarnwick.exe";
     // Unquoted, a folder with blanks lets a planted C:\Program.exe run at every logon.
     if (path.find(' ') != std::string::npos) path = "\"" + path + "\"";
     return path;
@@ -99,7 +103,7 @@ void TForm1::FirstStartAutoRun() {
         auto& reg = *plat::Os().registry;
         unique_hkey key;
         plat::DWORD disposition = 0;
-        if (reg.RegCreateKeyExA(plat::HKEY_CURRENT_USER, MarkerKey, 0, plat::KEY_ALL_ACCESS, key.put(),
+        if (reg.RegCreateKeyEx(plat::HKEY_CURRENT_USER, MarkerKey, 0, plat::KEY_ALL_ACCESS, key.put(),
                                 &disposition) != plat::ERROR_SUCCESS)
             return;
         std::string marker;
@@ -110,7 +114,7 @@ void TForm1::FirstStartAutoRun() {
         }
         if (!marker.empty()) return;
         static const char yes[] = "Yes";
-        if (reg.RegSetValueExA(key.get(), "Run", plat::REG_SZ, reinterpret_cast<const uint8_t*>(yes), sizeof yes) !=
+        if (reg.RegSetValueEx(key.get(), "Run", plat::REG_SZ, reinterpret_cast<const uint8_t*>(yes), sizeof yes) !=
             plat::ERROR_SUCCESS)
             return;
         SetAutoRun(AutoRunName, AutoRunPath(), 1);
@@ -154,13 +158,13 @@ void TForm1::SavestateClick(TObject*) {
 }
 
 void TForm1::HelpClick(TObject*) {
-    std::string path = plat::Os().kernel->GetModuleFileNameA();
+    std::string path = plat::Os().kernel->GetModuleFileName();
     const auto cut = path.find_last_of("\\:");
     path.erase(cut == std::string::npos ? 0 : cut + 1);
     path += "main.html";
     // A missing page is left alone, so the shell shows no box of its own either.
     if (!plat::Os().files->FileExists(path)) return;
-    plat::Os().shell->ShellExecuteA(0, "open", path.c_str(), nullptr, nullptr, plat::SW_SHOWNORMAL);
+    plat::Os().shell->ShellExecute(0, "open", path.c_str(), nullptr, nullptr, plat::SW_SHOWNORMAL);
 }
 
 } // namespace Main

@@ -3,16 +3,16 @@
 
 #include "app/main_form.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_text.h"
 #include "sharing/killserv.h"
 #include "sharing/switch_command.h"
 
-// Last: its macros would rename our own constants.
-#include <windows.h>
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // DLLs the program loads by name come from the system folder only, never from beside it.
     win32::RestrictDllSearchToSystem32();
-    const char* arguments = commandLine ? commandLine : "";
+    // The ANSI command line would spell a data folder outside the code page with '?'.
+    const std::string commandLine = win32::CommandLineArguments();
+    const char* arguments = commandLine.c_str();
     // The elevated copy that the tray program starts for one switch: no icon, no window.
     if (KillServ::IsSwitchCommandLine(arguments)) {
         win32::Win32Platform platform;

@@ -7,7 +7,7 @@ namespace fw {
 
 int32_t MessageBox(const std::string& text, const std::string& caption, plat::UINT flags) {
     const plat::HWND owner = Application ? Application->Handle() : 0;
-    return plat::Os().user->MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    return plat::Os().user->MessageBox(owner, text.c_str(), caption.c_str(), flags);
 }
 
 void ShowError(const std::string& text) {

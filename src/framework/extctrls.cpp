@@ -16,7 +16,7 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
                 DoTimer();
                 return 0;
             }
-            return plat::Os().user->DefWindowProcA(h, m, w, l);
+            return plat::Os().user->DefWindowProc(h, m, w, l);
         });
     UpdateTimer();
 }

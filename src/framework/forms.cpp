@@ -24,7 +24,7 @@ void ReportCurrentException() {
 }
 
 std::string ProgramTitle() {
-    std::string path = plat::Os().kernel ? plat::Os().kernel->GetModuleFileNameA() : std::string();
+    std::string path = plat::Os().kernel ? plat::Os().kernel->GetModuleFileName() : std::string();
     const auto slash = path.find_last_of("\\/:");
     if (slash != std::string::npos) path.erase(0, slash + 1);
     const auto dot = path.find_last_of('.');
@@ -48,7 +48,7 @@ plat::WNDPROC GuardedWndProc(plat::WNDPROC method) {
 
 plat::HWND AllocateHWnd(plat::WNDPROC method) {
     // Top-level (not message-only), so that broadcasts such as WM_QUERYENDSESSION reach it.
-    return plat::Os().user->CreateWindowExA(plat::WS_EX_TOOLWINDOW, "", plat::WS_POPUP, 0,
+    return plat::Os().user->CreateWindowEx(plat::WS_EX_TOOLWINDOW, "", plat::WS_POPUP, 0,
                                             GuardedWndProc(std::move(method)));
 }
 
@@ -71,7 +71,7 @@ plat::HWND TWinControl::Handle() {
 }
 
 plat::HWND TWinControl::CreateHandle() {
-    return plat::Os().user->CreateWindowExA(
+    return plat::Os().user->CreateWindowEx(
         0, Name().c_str(), plat::WS_POPUP, 0,
         GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
             return WndProc(h, m, w, l);
@@ -80,7 +80,7 @@ plat::HWND TWinControl::CreateHandle() {
 
 plat::LRESULT TWinControl::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                    plat::LPARAM lParam) {
-    return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
+    return plat::Os().user->DefWindowProc(hWnd, Msg, wParam, lParam);
 }
 
 void TWinControl::DestroyHandle() {
@@ -120,7 +120,7 @@ void TForm::DoCreate() {
 
 void TForm::SetCaption(std::string caption) {
     caption_ = std::move(caption);
-    if (HandleAllocated()) plat::Os().user->SetWindowTextA(Handle(), caption_.c_str());
+    if (HandleAllocated()) plat::Os().user->SetWindowText(Handle(), caption_.c_str());
 }
 
 void TForm::SetEnabled(bool enabled) {
@@ -138,7 +138,7 @@ void TForm::SetVisible(bool visible) {
 }
 
 plat::HWND TForm::CreateHandle() {
-    const plat::HWND h = plat::Os().user->CreateWindowExA(
+    const plat::HWND h = plat::Os().user->CreateWindowEx(
         0, caption_.c_str(), plat::WS_POPUP | plat::WS_CAPTION | plat::WS_SYSMENU, 0,
         GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
             return WndProc(h, m, w, l);
@@ -188,7 +188,7 @@ void TForm::Close() {
 }
 
 void TForm::Release() {
-    plat::Os().user->PostMessageA(Handle(), CM_RELEASE, 0, 0);
+    plat::Os().user->PostMessage(Handle(), CM_RELEASE, 0, 0);
 }
 
 // ---- TApplication ----
@@ -197,7 +197,7 @@ TApplication::TApplication() : TComponent(nullptr) {
     title_ = ProgramTitle();
     // A top-level window, never a message-only one: "TaskbarCreated" and the session-end
     // messages are broadcast to top-level windows only.
-    handle_ = plat::Os().user->CreateWindowExA(
+    handle_ = plat::Os().user->CreateWindowEx(
         plat::WS_EX_TOOLWINDOW, title_.c_str(), plat::WS_POPUP, 0,
         GuardedWndProc([this](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) {
             return WndProc(h, m, w, l);
@@ -223,12 +223,12 @@ void TApplication::Run() {
 
 bool TApplication::ProcessMessage() {
     plat::MSG msg;
-    if (!plat::Os().user->PeekMessageA(&msg, 0, 0, 0, plat::PM_REMOVE)) return false;
+    if (!plat::Os().user->PeekMessage(&msg, 0, 0, 0, plat::PM_REMOVE)) return false;
     if (msg.message == plat::WM_QUIT) {
         terminated_ = true;
     } else {
         plat::Os().user->TranslateMessage(&msg);
-        plat::Os().user->DispatchMessageA(&msg);
+        plat::Os().user->DispatchMessage(&msg);
     }
     return true;
 }
@@ -241,14 +241,14 @@ void TApplication::ProcessMessages() {
 void TApplication::HandleMessage() {
     if (ProcessMessage()) return;
     plat::MSG msg;
-    const plat::BOOL got = plat::Os().user->GetMessageA(&msg, 0, 0, 0);
+    const plat::BOOL got = plat::Os().user->GetMessage(&msg, 0, 0, 0);
     if (got == 0 || got == -1) {
         // WM_QUIT, or a loop that can no longer wait: either way the loop is over.
         terminated_ = true;
         return;
     }
     plat::Os().user->TranslateMessage(&msg);
-    plat::Os().user->DispatchMessageA(&msg);
+    plat::Os().user->DispatchMessage(&msg);
 }
 
 void TApplication::Terminate() {
@@ -306,7 +306,7 @@ plat::LRESULT TApplication::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARA
     case plat::WM_QUERYENDSESSION:
         return 1;
     default:
-        return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
+        return plat::Os().user->DefWindowProc(hWnd, Msg, wParam, lParam);
     }
 }
 

@@ -74,7 +74,7 @@ void Build(plat::HMENU menu, const TMenuItem& parent, std::vector<TMenuItem*>& b
         TMenuItem* item = parent.Items(i);
         if (!item->Visible()) continue;
         if (item->Caption() == "-") {
-            user.AppendMenuA(menu, plat::MF_SEPARATOR, 0, nullptr);
+            user.AppendMenu(menu, plat::MF_SEPARATOR, 0, nullptr);
             continue;
         }
         const plat::UINT state =
@@ -83,13 +83,13 @@ void Build(plat::HMENU menu, const TMenuItem& parent, std::vector<TMenuItem*>& b
             MenuHandle sub;
             Build(sub.get(), *item, byId);
             // The parent menu owns the submenu once appended.
-            if (user.AppendMenuA(menu, plat::MF_POPUP | state, sub.get(), item->Caption().c_str()))
+            if (user.AppendMenu(menu, plat::MF_POPUP | state, sub.get(), item->Caption().c_str()))
                 sub.release();
             continue;
         }
         byId.push_back(item);
         const auto id = static_cast<plat::UINT_PTR>(byId.size());
-        user.AppendMenuA(menu, plat::MF_STRING | state, id, item->Caption().c_str());
+        user.AppendMenu(menu, plat::MF_STRING | state, id, item->Caption().c_str());
         if (item->Default()) user.SetMenuDefaultItem(menu, static_cast<plat::UINT>(id), 0);
     }
 }

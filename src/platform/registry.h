@@ -11,19 +11,19 @@ inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 class IRegistry {
   public:
     virtual ~IRegistry() = default;
-    virtual LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) = 0;
-    virtual LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result,
+    virtual LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result) = 0;
+    virtual LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result,
                                  DWORD* disposition) = 0;
     // Number of subkeys and the length of the longest subkey name (without its NUL).
-    virtual LONG RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen) = 0;
+    virtual LONG RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen) = 0;
     // nameLength: in, the buffer size in chars; out, the name's length without its NUL.
-    virtual LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength) = 0;
+    virtual LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength) = 0;
     // data may be null to ask for type and size; ERROR_MORE_DATA when *dataSize is too small.
-    virtual LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, uint8_t* data,
+    virtual LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data,
                                   DWORD* dataSize) = 0;
-    virtual LONG RegSetValueExA(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
+    virtual LONG RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
                                 DWORD dataSize) = 0;
-    virtual LONG RegDeleteValueA(HKEY key, const char* valueName) = 0;
+    virtual LONG RegDeleteValue(HKEY key, const char* valueName) = 0;
     virtual LONG RegCloseKey(HKEY key) = 0;
 };
 

@@ -8,13 +8,13 @@ namespace plat {
 class IServiceManager {
   public:
     virtual ~IServiceManager() = default;
-    virtual SC_HANDLE OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) = 0;
-    virtual SC_HANDLE OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) = 0;
+    virtual SC_HANDLE OpenSCManager(const char* machineName, const char* databaseName, DWORD access) = 0;
+    virtual SC_HANDLE OpenService(SC_HANDLE manager, const char* serviceName, DWORD access) = 0;
     virtual BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
     virtual BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) = 0;
-    virtual BOOL StartServiceA(SC_HANDLE service, DWORD argc, const char** argv) = 0;
-    // Fills buffer as Windows does: ENUM_SERVICE_STATUSA records first, their strings behind.
-    virtual BOOL EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
+    virtual BOOL StartService(SC_HANDLE service, DWORD argc, const char** argv) = 0;
+    // Fills buffer as Windows does: ENUM_SERVICE_STATUS records first, their strings behind.
+    virtual BOOL EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
                                      DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
                                      DWORD* resumeHandle) = 0;
     virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;

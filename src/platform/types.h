@@ -38,6 +38,8 @@ inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_CANCELLED = 1223;
+// Text that is not well-formed UTF-8 (or UTF-16) cannot cross to Windows.
+inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_DEPENDENT_SERVICES_RUNNING = 1051;
 inline constexpr DWORD ERROR_INVALID_SERVICE_CONTROL = 1052;
 inline constexpr DWORD ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
@@ -110,7 +112,7 @@ struct SERVICE_STATUS {
 };
 
 // Same layout as the Windows record, so a real enumeration buffer can be read through it.
-struct ENUM_SERVICE_STATUSA {
+struct ENUM_SERVICE_STATUS {
     char* lpServiceName;
     char* lpDisplayName;
     SERVICE_STATUS ServiceStatus;

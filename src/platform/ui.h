@@ -82,8 +82,8 @@ inline constexpr DWORD SEE_MASK_NOCLOSEPROCESS = 0x00000040;
 inline constexpr DWORD SEE_MASK_NOASYNC = 0x00000100;
 inline constexpr DWORD SEE_MASK_FLAG_NO_UI = 0x00000400;
 
-// The fields of SHELLEXECUTEINFOA the program uses.
-struct SHELLEXECUTEINFOA {
+// The fields of SHELLEXECUTEINFO the program uses.
+struct SHELLEXECUTEINFO {
     DWORD fMask = 0;
     HWND hwnd = 0;
     const char* lpVerb = nullptr;
@@ -140,7 +140,7 @@ inline constexpr int32_t IDCANCEL = 2;
 inline constexpr int32_t IDYES = 6;
 inline constexpr int32_t IDNO = 7;
 
-// Stock icon number of LoadIconA (IDI_WINLOGO)
+// Stock icon number of LoadIcon (IDI_WINLOGO)
 inline constexpr uintptr_t IDI_WINLOGO = 32517;
 
 // Windows, messages, timers, menus, message boxes and icons (user32/gdi32).
@@ -151,34 +151,34 @@ class IUser {
     // Windows of the program's own window class: the procedure comes with the window.
     // hWndParent 0 makes a top-level window (it receives broadcasts), HWND_MESSAGE a
     // message-only one. WM_DESTROY and WM_NCDESTROY reach the procedure on DestroyWindow.
-    virtual HWND CreateWindowExA(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
+    virtual HWND CreateWindowEx(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
                                  WNDPROC lpfnWndProc) = 0;
     virtual BOOL DestroyWindow(HWND hWnd) = 0;
     virtual BOOL IsWindow(HWND hWnd) = 0;
-    virtual LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
     // nIndex GWL_WNDPROC only: the window's procedure, empty when hWnd is no window.
-    virtual WNDPROC GetWindowLongA(HWND hWnd, int32_t nIndex) = 0;
+    virtual WNDPROC GetWindowLong(HWND hWnd, int32_t nIndex) = 0;
     // nIndex GWL_WNDPROC only: installs dwNewLong, returns the procedure it replaced (empty on failure).
-    virtual WNDPROC SetWindowLongA(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) = 0;
-    virtual LRESULT CallWindowProcA(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+    virtual WNDPROC SetWindowLong(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) = 0;
+    virtual LRESULT CallWindowProc(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
                                     LPARAM lParam) = 0;
     virtual BOOL ShowWindow(HWND hWnd, int32_t nCmdShow) = 0;
     virtual BOOL IsWindowVisible(HWND hWnd) = 0;
     virtual BOOL SetForegroundWindow(HWND hWnd) = 0;
-    virtual BOOL SetWindowTextA(HWND hWnd, const char* lpString) = 0;
+    virtual BOOL SetWindowText(HWND hWnd, const char* lpString) = 0;
     virtual BOOL EnableWindow(HWND hWnd, BOOL bEnable) = 0;
 
-    // Messages. PostMessageA with HWND_BROADCAST posts to every top-level window.
-    virtual LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
-    virtual BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
+    // Messages. PostMessage with HWND_BROADCAST posts to every top-level window.
+    virtual LRESULT SendMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual void PostQuitMessage(int32_t nExitCode) = 0;
     // 0 for WM_QUIT, -1 on failure, otherwise non-zero.
-    virtual BOOL GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) = 0;
-    virtual BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+    virtual BOOL GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) = 0;
+    virtual BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                               UINT wRemoveMsg) = 0;
     virtual BOOL TranslateMessage(const MSG* lpMsg) = 0;
-    virtual LRESULT DispatchMessageA(const MSG* lpMsg) = 0;
-    virtual UINT RegisterWindowMessageA(const char* lpString) = 0;
+    virtual LRESULT DispatchMessage(const MSG* lpMsg) = 0;
+    virtual UINT RegisterWindowMessage(const char* lpString) = 0;
     // Lets message through the UIPI filter of an elevated process (user32, loaded at run time).
     virtual BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action) = 0;
 
@@ -195,24 +195,24 @@ class IUser {
     // Popup menus. TrackPopupMenu returns when the menu has closed; with TPM_RETURNCMD its
     // result is the chosen item's id (0 when dismissed).
     virtual HMENU CreatePopupMenu() = 0;
-    virtual BOOL AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) = 0;
+    virtual BOOL AppendMenu(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) = 0;
     virtual BOOL SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) = 0;
     virtual BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int32_t nReserved,
                                 HWND hWnd) = 0;
     virtual BOOL DestroyMenu(HMENU hMenu) = 0;
 
     // A modal box; returns the id of the button that closed it, 0 on failure.
-    virtual int32_t MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) = 0;
+    virtual int32_t MessageBox(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) = 0;
 
     // Icons. name labels the icon for diagnostics only. 0 when the picture is not a valid icon.
     virtual HICON CreateIconFromImage(const IconImage& image, const char* name) = 0;
     virtual HICON CopyIcon(HICON hIcon) = 0;
     virtual BOOL DestroyIcon(HICON hIcon) = 0;
     // hInstance 0 and a numeric stock icon (IDI_WINLOGO); the result is shared, not owned.
-    virtual HICON LoadIconA(HINSTANCE hInstance, uintptr_t lpIconName) = 0;
+    virtual HICON LoadIcon(HINSTANCE hInstance, uintptr_t lpIconName) = 0;
 };
 
-// Shell_NotifyIconA operations and flags
+// Shell_NotifyIcon operations and flags
 inline constexpr DWORD NIM_ADD = 0;
 inline constexpr DWORD NIM_MODIFY = 1;
 inline constexpr DWORD NIM_DELETE = 2;
@@ -223,7 +223,7 @@ inline constexpr UINT NIF_TIP = 4;
 
 // The shell's ANSI notification record in its 488-byte form, little-endian, every field at
 // its fixed offset; handles are carried in 32 bits as Windows does across bitness.
-struct NOTIFYICONDATAA {
+struct NOTIFYICONDATA {
     DWORD cbSize;
     uint32_t hWnd;
     UINT uID;
@@ -238,11 +238,11 @@ struct NOTIFYICONDATAA {
     char szInfoTitle[64];
     DWORD dwInfoFlags;
 };
-static_assert(sizeof(NOTIFYICONDATAA) == 488, "the shell's record is 488 bytes");
+static_assert(sizeof(NOTIFYICONDATA) == 488, "the shell's record is 488 bytes");
 
-inline constexpr DWORD NOTIFYICONDATAA_SIZE = 488;
+inline constexpr DWORD NOTIFYICONDATAA_SIZ = 488;
 
-// The fixed part of a version resource ("\" block of VerQueryValueA).
+// The fixed part of a version resource ("\" block of VerQueryValue).
 struct VS_FIXEDFILEINFO {
     DWORD dwSignature;
     DWORD dwStrucVersion;
@@ -264,18 +264,18 @@ static_assert(sizeof(VS_FIXEDFILEINFO) == 52);
 class IShell {
   public:
     virtual ~IShell() = default;
-    virtual BOOL Shell_NotifyIconA(DWORD dwMessage, const NOTIFYICONDATAA* lpData) = 0;
+    virtual BOOL Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) = 0;
     // Above 32 on success, an error number up to 32 otherwise.
-    virtual intptr_t ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
+    virtual intptr_t ShellExecute(HWND hwnd, const char* lpOperation, const char* lpFile,
                                    const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) = 0;
     // With the verb "runas" the program starts elevated, after the UAC prompt when there is one;
     // a declined prompt fails with ERROR_CANCELLED.
-    virtual BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) = 0;
+    virtual BOOL ShellExecuteEx(SHELLEXECUTEINFO* info) = 0;
     // version.dll, loaded at run time from the system folder only.
-    virtual DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, DWORD* lpdwHandle) = 0;
-    virtual BOOL GetFileVersionInfoA(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,
+    virtual DWORD GetFileVersionInfoSize(const char* lptstrFilename, DWORD* lpdwHandle) = 0;
+    virtual BOOL GetFileVersionInfo(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,
                                      void* lpData) = 0;
-    virtual BOOL VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+    virtual BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
                                 UINT* puLen) = 0;
 };
 

@@ -42,7 +42,7 @@ namespace {
 std::string ReadSecondService(const std::string& iniPath) {
     char name[1024];
     const DWORD length =
-        Os().files->GetPrivateProfileStringA("Info", "SecondService", "", name, sizeof name, iniPath.c_str());
+        Os().files->GetPrivateProfileString("Info", "SecondService", "", name, sizeof name, iniPath.c_str());
     return std::string(name, std::min<size_t>(length, sizeof name - 1));
 }
 

@@ -36,7 +36,7 @@ std::string ReadValueData(const unique_hkey& key, const char* name, DWORD size, 
         if (size > kValueSizeLimit) break;
         data.resize(size);
         DWORD got = size;
-        const LONG rc = Os().registry->RegQueryValueExA(key.get(), name, type, data.data(), &got);
+        const LONG rc = Os().registry->RegQueryValueEx(key.get(), name, type, data.data(), &got);
         if (rc == 0) return std::string(data.begin(), data.begin() + std::min(got, size));
         if (rc != static_cast<LONG>(ERROR_MORE_DATA) || got <= size) break;
         size = got;
@@ -49,7 +49,7 @@ std::string ReadValueData(const unique_hkey& key, const char* name, DWORD size, 
 bool ReadDependOnService(const unique_hkey& key, std::string& data, DWORD& type) {
     std::array<uint8_t, kFirstReadSize> first;
     DWORD size = kFirstReadSize;
-    const LONG rc = Os().registry->RegQueryValueExA(key.get(), kDependOnService, &type, first.data(), &size);
+    const LONG rc = Os().registry->RegQueryValueEx(key.get(), kDependOnService, &type, first.data(), &size);
     if (rc == 0) {
         if (size == 0 || IgnoredType(type)) return false;
         data.assign(first.begin(), first.begin() + std::min(size, kFirstReadSize));
@@ -58,7 +58,7 @@ bool ReadDependOnService(const unique_hkey& key, std::string& data, DWORD& type)
     if (rc == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) return false;
     // A failed read counts only for a value that would be read: ask type and size alone.
     if (rc != static_cast<LONG>(ERROR_MORE_DATA) &&
-        Os().registry->RegQueryValueExA(key.get(), kDependOnService, &type, nullptr, &size) != 0)
+        Os().registry->RegQueryValueEx(key.get(), kDependOnService, &type, nullptr, &size) != 0)
         return false;
     if (size == 0 || IgnoredType(type)) return false;
     data = ReadValueData(key, kDependOnService, size, &type);
@@ -67,7 +67,7 @@ bool ReadDependOnService(const unique_hkey& key, std::string& data, DWORD& type)
 
 void ReadServiceKey(const unique_hkey& services, const std::string& service, TDependencyTable& table) {
     unique_hkey key;
-    if (Os().registry->RegOpenKeyExA(services.get(), service.c_str(), 0, KEY_READ, key.put()) != 0) return;
+    if (Os().registry->RegOpenKeyEx(services.get(), service.c_str(), 0, KEY_READ, key.put()) != 0) return;
     std::string data;
     DWORD type = 0;
     if (!ReadDependOnService(key, data, type)) return;
@@ -81,11 +81,11 @@ void ReadServiceKey(const unique_hkey& services, const std::string& service, TDe
 bool SubkeyName(const unique_hkey& services, DWORD index, std::vector<char>& buffer, std::string& name,
                 bool& done) {
     auto length = static_cast<DWORD>(buffer.size());
-    LONG rc = Os().registry->RegEnumKeyExA(services.get(), index, buffer.data(), &length);
+    LONG rc = Os().registry->RegEnumKeyEx(services.get(), index, buffer.data(), &length);
     if (rc == static_cast<LONG>(ERROR_MORE_DATA)) {
         buffer.resize(32768);
         length = static_cast<DWORD>(buffer.size());
-        rc = Os().registry->RegEnumKeyExA(services.get(), index, buffer.data(), &length);
+        rc = Os().registry->RegEnumKeyEx(services.get(), index, buffer.data(), &length);
     }
     done = rc == static_cast<LONG>(ERROR_NO_MORE_ITEMS);
     if (rc != 0) return false;
@@ -215,11 +215,11 @@ TStringList StopOrder(const TStringList& list, const TDependencyTable& dependenc
 TDependencyTable ReadDependencyTable() {
     TDependencyTable table;
     unique_hkey services;
-    if (Os().registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, services.put()) != 0)
+    if (Os().registry->RegOpenKeyEx(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, services.put()) != 0)
         return table;
     DWORD count = 0;
     DWORD longest = 0;
-    if (Os().registry->RegQueryInfoKeyA(services.get(), &count, &longest) != 0) return table;
+    if (Os().registry->RegQueryInfoKey(services.get(), &count, &longest) != 0) return table;
     std::vector<char> buffer(std::max(longest, kLongestKeyName) + 1);
     std::string service;
     bool done = false;

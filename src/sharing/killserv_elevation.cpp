@@ -10,7 +10,7 @@ using namespace plat;
 std::string DataFolderPath;
 
 std::string ProgramFolder() {
-    std::string folder = Os().kernel->GetModuleFileNameA();
+    std::string folder = Os().kernel->GetModuleFileName();
     const auto cut = folder.find_last_of("\\/:");
     if (cut == std::string::npos) return {};
     folder.erase(folder[cut] == ':' ? cut + 1 : cut);
@@ -19,7 +19,7 @@ std::string ProgramFolder() {
 }
 
 std::string DataFolder() {
-    return DataFolderPath.empty() ? Os().kernel->GetCurrentDirectoryA() : DataFolderPath;
+    return DataFolderPath.empty() ? Os().kernel->GetCurrentDirectory() : DataFolderPath;
 }
 
 std::string DataFile(const std::string& name) {
@@ -33,10 +33,10 @@ void ChooseDataFolder() {
     auto& files = *Os().files;
     const std::string program = ProgramFolder();
     if (files.CanCreateFilesIn(program)) return;
-    const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA("LOCALAPPDATA"));
+    const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariable("LOCALAPPDATA"));
     if (local.size() < 3) return;
     const std::string folder = local + "\\Tarnwick";
-    if (!files.FolderExists(folder)) files.CreateDirectoryA(folder.c_str());
+    if (!files.FolderExists(folder)) files.CreateDirectory(folder.c_str());
     if (files.FolderExists(folder)) DataFolderPath = folder;
 }
 
@@ -56,16 +56,16 @@ uint32_t RunSwitchCommand(std::string_view args) {
 }
 
 void TKT::SwitchThroughElevatedCopy() {
-    const std::string program = Os().kernel->GetModuleFileNameA();
+    const std::string program = Os().kernel->GetModuleFileName();
     // The working directory is not kept across elevation: the folder goes on the command line.
     const std::string parameters = SwitchCommandLine(DataFolder());
-    SHELLEXECUTEINFOA info;
+    SHELLEXECUTEINFO info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = "runas";
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
-    if (!Os().shell->ShellExecuteExA(&info)) {
+    if (!Os().shell->ShellExecuteEx(&info)) {
         // The user said no at the UAC prompt: nothing was switched, and the user knows why.
         LastSwitchOutcome = Os().kernel->GetLastError() == ERROR_CANCELLED ? SwitchOutcome::Declined
                                                                            : SwitchOutcome::Failed;

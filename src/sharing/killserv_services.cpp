@@ -55,12 +55,12 @@ bool SwitchRights(Purpose purpose) {
 }
 
 SC_HANDLE OpenManager(Purpose purpose = Purpose::Ask) {
-    return Os().services->OpenSCManagerA(nullptr, nullptr,
+    return Os().services->OpenSCManager(nullptr, nullptr,
                                          SwitchRights(purpose) ? kSwitchManagerAccess : kQueryManagerAccess);
 }
 
 SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name, Purpose purpose = Purpose::Ask) {
-    return Os().services->OpenServiceA(manager.get(), name.c_str(),
+    return Os().services->OpenService(manager.get(), name.c_str(),
                                        SwitchRights(purpose) ? kSwitchServiceAccess : kQueryServiceAccess);
 }
 
@@ -177,8 +177,8 @@ std::string StateName(DWORD state) {
 // Appends one batch; an entry without a name keeps its place with an empty name so that the
 // two lists stay parallel.
 void AppendEntries(const std::vector<uint64_t>& buffer, DWORD bufferSize, DWORD returned) {
-    const DWORD fits = bufferSize / static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA));
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    const DWORD fits = bufferSize / static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUS));
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUS*>(buffer.data());
     for (DWORD i = 0; i < std::min(returned, fits); ++i) {
         ServiceNameList.push_back(entries[i].lpServiceName ? entries[i].lpServiceName : "");
         ServiceStateList.push_back(StateName(entries[i].ServiceStatus.dwCurrentState));
@@ -251,7 +251,7 @@ void TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     if (Action == saStart) {
         const std::string argument = Name; // the start argument is a copy of its own
         const char* argv[] = {argument.c_str()};
-        accepted = Os().services->StartServiceA(service.get(), 1, argv);
+        accepted = Os().services->StartService(service.get(), 1, argv);
     } else {
         SERVICE_STATUS status{};
         accepted = Os().services->ControlService(service.get(), action.control, &status);
@@ -297,7 +297,7 @@ void TKT::ListServices() {
         DWORD needed = 0;
         DWORD returned = 0;
         const BOOL done =
-            Os().services->EnumServicesStatusA(manager.get(), SERVICE_TYPE_ALL, SERVICE_STATE_ALL,
+            Os().services->EnumServicesStatus(manager.get(), SERVICE_TYPE_ALL, SERVICE_STATE_ALL,
                                                buffer.data(), size, &needed, &returned, &resume);
         const DWORD error = done ? 0 : LastError();
         if (done || error == ERROR_MORE_DATA) AppendEntries(buffer, size, returned);

@@ -50,7 +50,7 @@ plat::LRESULT TSimpleTimerHandler::TimerWindowProc(plat::HWND hWnd, plat::UINT M
     // Another process may post WM_CLOSE to any window; closing this one would stop every
     // timer of the program for good. It goes only when its last user releases it.
     if (Msg == plat::WM_CLOSE) return 0;
-    return plat::Os().user->DefWindowProcA(hWnd, Msg, wParam, lParam);
+    return plat::Os().user->DefWindowProc(hWnd, Msg, wParam, lParam);
 }
 
 void AcquireTimerWindow() {

@@ -57,13 +57,13 @@ uint32_t CommonControlsVersion() {
     if (cachedCommonControlsVersion != 0) return cachedCommonControlsVersion;
     auto& shell = *plat::Os().shell;
     plat::DWORD handle = 0;
-    const plat::DWORD size = shell.GetFileVersionInfoSizeA("comctl32.dll", &handle);
+    const plat::DWORD size = shell.GetFileVersionInfoSize("comctl32.dll", &handle);
     if (size == 0) return 0;
     std::vector<uint8_t> block(size);
-    if (!shell.GetFileVersionInfoA("comctl32.dll", handle, size, block.data())) return 0;
+    if (!shell.GetFileVersionInfo("comctl32.dll", handle, size, block.data())) return 0;
     void* fixed = nullptr;
     plat::UINT length = 0;
-    if (!shell.VerQueryValueA(block.data(), "\\", &fixed, &length) || fixed == nullptr ||
+    if (!shell.VerQueryValue(block.data(), "\\", &fixed, &length) || fixed == nullptr ||
         length < sizeof(plat::VS_FIXEDFILEINFO))
         return 0;
     plat::VS_FIXEDFILEINFO info;
@@ -75,7 +75,7 @@ uint32_t CommonControlsVersion() {
 void UnitInitialization() {
     unitStarted = true;
     TaskbarCreatedMessage =
-        CommonControlsVersion() > kVersion471 ? User().RegisterWindowMessageA("TaskbarCreated") : 0;
+        CommonControlsVersion() > kVersion471 ? User().RegisterWindowMessage("TaskbarCreated") : 0;
 }
 
 void UnitFinalization() {
@@ -137,7 +137,7 @@ plat::LRESULT TTrayIconHandler::TrayWindowProc(plat::HWND hWnd, plat::UINT Msg, 
         // Agrees to end the session and cannot be closed by a message.
         return 1;
     default:
-        return User().DefWindowProcA(hWnd, Msg, wParam, lParam);
+        return User().DefWindowProc(hWnd, Msg, wParam, lParam);
     }
 }
 
@@ -156,7 +156,7 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
     icon_->OnChange = [this](TObject* Sender) { IconImageChanged(Sender); };
 
     std::memset(&notifyData_, 0, sizeof notifyData_);
-    notifyData_.cbSize = plat::NOTIFYICONDATAA_SIZE;
+    notifyData_.cbSize = plat::NOTIFYICONDATAA_SIZ;
     notifyData_.hWnd = static_cast<uint32_t>(SharedTrayIconHandler->Window());
     notifyData_.uID = trayIconId_;
     notifyData_.uFlags = kNotifyFlags;
@@ -217,7 +217,7 @@ void TTrayIcon::AfterLoad() {
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExitEvents_);
     notifyData_.uVersion = notifyVersionMode_;
-    plat::Os().shell->Shell_NotifyIconA(plat::NIM_SETVERSION, &notifyData_);
+    plat::Os().shell->Shell_NotifyIcon(plat::NIM_SETVERSION, &notifyData_);
 }
 
 void TTrayIcon::ComponentRemoved(TComponent* AComponent) {
@@ -255,7 +255,7 @@ bool TTrayIcon::FillNotifyData() {
 }
 
 bool TTrayIcon::Notify(plat::DWORD operation) {
-    return plat::Os().shell->Shell_NotifyIconA(operation, &notifyData_) != 0;
+    return plat::Os().shell->Shell_NotifyIcon(operation, &notifyData_) != 0;
 }
 
 bool TTrayIcon::AddIcon() {
@@ -280,7 +280,7 @@ void TTrayIcon::AddRetryTick(TObject*) {
     const bool present = FillNotifyData() && (Notify(plat::NIM_MODIFY) || Notify(plat::NIM_ADD));
     if (present) {
         notifyData_.uVersion = notifyVersionMode_;
-        plat::Os().shell->Shell_NotifyIconA(plat::NIM_SETVERSION, &notifyData_);
+        plat::Os().shell->Shell_NotifyIcon(plat::NIM_SETVERSION, &notifyData_);
     }
     if (present || addRetriesLeft_ == 0) {
         addRetriesLeft_ = 0;
@@ -309,7 +309,7 @@ void TTrayIcon::SetDesignPreview(bool value) {
     previewSwitching_ = true;
     if (icon_ && icon_->Empty() && WantsDefaultIcon()) {
         // A copy of the stock icon, so that the owned icon may destroy what it holds.
-        const plat::HICON stock = User().LoadIconA(0, plat::IDI_WINLOGO);
+        const plat::HICON stock = User().LoadIcon(0, plat::IDI_WINLOGO);
         if (stock != 0) icon_->SetHandle(User().CopyIcon(stock));
     }
     SetIconVisible(value);
@@ -538,7 +538,7 @@ void TTrayIcon::ShowMenuAtCursor() {
     if (!FindTrayIcon(id)) return;
     // Lets the owner's thread notice that the menu has gone.
     if (OwnerIsWindowed())
-        User().PostMessageA(static_cast<fw::TWinControl*>(Owner())->Handle(), plat::WM_NULL, 0, 0);
+        User().PostMessage(static_cast<fw::TWinControl*>(Owner())->Handle(), plat::WM_NULL, 0, 0);
 }
 
 void TTrayIcon::LeavePollTick(TObject*) {
@@ -630,7 +630,7 @@ void TTrayIcon::HookOwnerWindow() {
     if (!owner) return;
     ownerWindow_ = owner->Handle();
     if (ownerWindow_ == 0) return;
-    savedOwnerWndProc_ = User().GetWindowLongA(ownerWindow_, plat::GWL_WNDPROC);
+    savedOwnerWndProc_ = User().GetWindowLong(ownerWindow_, plat::GWL_WNDPROC);
     if (!savedOwnerWndProc_) return;
     // The stub goes by id and carries the saved procedure, so a message that reaches it after
     // this component is gone still goes where it belongs.
@@ -639,14 +639,14 @@ void TTrayIcon::HookOwnerWindow() {
     plat::WNDPROC stub = fw::GuardedWndProc(
         [id, saved](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) -> plat::LRESULT {
             if (TTrayIcon* icon = FindTrayIcon(id)) return icon->OwnerWindowProc(h, m, w, l);
-            return plat::Os().user->CallWindowProcA(saved, h, m, w, l);
+            return plat::Os().user->CallWindowProc(saved, h, m, w, l);
         });
-    ownerHooked_ = static_cast<bool>(User().SetWindowLongA(ownerWindow_, plat::GWL_WNDPROC, std::move(stub)));
+    ownerHooked_ = static_cast<bool>(User().SetWindowLong(ownerWindow_, plat::GWL_WNDPROC, std::move(stub)));
 }
 
 void TTrayIcon::UnhookOwnerWindow() {
     if (ownerHooked_ && savedOwnerWndProc_ && ownerWindow_ != 0 && User().IsWindow(ownerWindow_))
-        User().SetWindowLongA(ownerWindow_, plat::GWL_WNDPROC, savedOwnerWndProc_);
+        User().SetWindowLong(ownerWindow_, plat::GWL_WNDPROC, savedOwnerWndProc_);
     ownerHooked_ = false;
     savedOwnerWndProc_ = nullptr;
     ownerWindow_ = 0;
@@ -673,7 +673,7 @@ plat::LRESULT TTrayIcon::OwnerWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::
     } else if (Msg == plat::WM_SYSCOMMAND && wParam == plat::SC_MINIMIZE) {
         if (TryMinimizeToTray(result)) return result;
     }
-    return User().CallWindowProcA(saved, hWnd, Msg, wParam, lParam);
+    return User().CallWindowProc(saved, hWnd, Msg, wParam, lParam);
 }
 
 } // namespace TrayIcon

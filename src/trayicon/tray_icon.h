@@ -77,7 +77,7 @@ class TTrayIcon : public TComponent {
     // The id sent as uID and returned in wParam of each callback: a serial number, never
     // reused, so a callback queued for a freed component matches no live one.
     plat::UINT TrayIconId() const { return trayIconId_; }
-    const plat::NOTIFYICONDATAA& NotifyData() const { return notifyData_; }
+    const plat::NOTIFYICONDATA& NotifyData() const { return notifyData_; }
 
     bool DesignPreview() const { return designPreview_; }
     void SetDesignPreview(bool value);
@@ -170,7 +170,7 @@ class TTrayIcon : public TComponent {
     bool TryMinimizeToTray(plat::LRESULT& Result);
 
     plat::UINT trayIconId_ = 0;
-    plat::NOTIFYICONDATAA notifyData_{};
+    plat::NOTIFYICONDATA notifyData_{};
     std::unique_ptr<fw::TIcon> icon_;
     std::unique_ptr<SimpleTimer::TSimpleTimer> iconCycleTimer_;
     std::unique_ptr<SimpleTimer::TSimpleTimer> clickDelayTimer_;

@@ -317,12 +317,12 @@ int Fail(const char* what) {
 // Wine's net and sc cannot pause a service, so the tests do it with this.
 int Pause(const std::string& name) {
     SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager) return Fail("OpenSCManagerA");
+    if (!manager) return Fail("OpenSCManager");
     int rc = 0;
     SC_HANDLE service = ::OpenServiceA(manager, name.c_str(), SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
     SERVICE_STATUS status{};
     if (!service) {
-        rc = Fail("OpenServiceA");
+        rc = Fail("OpenService");
     } else if (!::ControlService(service, SERVICE_CONTROL_PAUSE, &status)) {
         rc = Fail("ControlService");
     } else {
@@ -364,7 +364,7 @@ bool StopWithDependents(SC_HANDLE manager, const std::string& name, int depth) {
 
 int Stop(const std::string& name) {
     SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    if (!manager) return Fail("OpenSCManagerA");
+    if (!manager) return Fail("OpenSCManager");
     const bool stopped = StopWithDependents(manager, name, 0);
     ::CloseServiceHandle(manager);
     return stopped ? 0 : 1;
@@ -372,7 +372,7 @@ int Stop(const std::string& name) {
 
 int Configure(const std::string& command, int argc, char** argv) {
     SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    if (!manager) return Fail("OpenSCManagerA");
+    if (!manager) return Fail("OpenSCManager");
     int rc = 0;
     const std::string name = argv[2];
     if (command == "install") {
@@ -387,7 +387,7 @@ int Configure(const std::string& command, int argc, char** argv) {
     } else {
         SC_HANDLE service = ::OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS);
         if (!service) {
-            rc = Fail("OpenServiceA");
+            rc = Fail("OpenService");
         } else {
             if (command == "repoint") {
                 if (!::ChangeServiceConfigA(service, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,

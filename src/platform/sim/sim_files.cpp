@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/sim/sim_codepage.h"
 #include "platform/sim/sim_kernel.h"
 
 namespace sim {
@@ -98,7 +99,30 @@ DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD buffer
     return bufferSize - 2;
 }
 
+bool IsUtf16(const std::string& bytes) {
+    return bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+}
+
 } // namespace
+
+// The profile functions read a file with a UTF-16LE byte order mark as Unicode and any other
+// file in the ANSI code page.
+std::string SimFiles::IniText(const std::string& key, bool* unicode) const {
+    *unicode = false;
+    auto it = files_.find(key);
+    if (it == files_.end()) return {};
+    const std::string& bytes = it->second;
+    *unicode = IsUtf16(bytes);
+    const std::string text = *unicode ? Utf8FromUtf16Le(bytes.substr(2)) : FromAnsi(bytes, kernel_.AnsiCodePage());
+    return text.substr(0, text.find('\0'));
+}
+
+// A file stays in its encoding; the first text outside ASCII makes it UTF-16LE, where the ANSI
+// code page would have turned it into '?'.
+void SimFiles::PutIniText(const std::string& key, const std::vector<std::string>& lines, bool unicode) {
+    const std::string text = Join(lines);
+    files_[key] = unicode ? "\xFF\xFE" + Utf16LeFromUtf8(text) : ToAnsi(text, kernel_.AnsiCodePage());
+}
 
 std::string SimFiles::Key(const std::string& path) const {
     return Upper(kernel_.FullPath(path));
@@ -159,13 +183,11 @@ bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string&
     return true;
 }
 
-DWORD SimFiles::GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+DWORD SimFiles::GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                          char* buffer, DWORD bufferSize, const char* fileName) {
     if (!fileName) return CopyOut("", buffer, bufferSize);
-    std::string text;
-    auto it = files_.find(Key(fileName));
-    if (it != files_.end()) text = it->second.substr(0, it->second.find('\0'));
-    const auto lines = Lines(text);
+    bool unicode = false;
+    const auto lines = Lines(IniText(Key(fileName), &unicode));
 
     if (!section) {
         std::vector<std::string> names;
@@ -197,7 +219,7 @@ DWORD SimFiles::GetPrivateProfileStringA(const char* section, const char* key, c
     return CopyOut(fallback, buffer, bufferSize);
 }
 
-BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+BOOL SimFiles::WritePrivateProfileString(const char* section, const char* key, const char* value,
                                           const char* fileName) {
     if (!fileName || !section) {
         kernel_.SetLastError(ERROR_INVALID_PARAMETER);
@@ -212,10 +234,14 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
-    std::string text;
-    auto it = files_.find(path);
-    if (it != files_.end()) text = it->second;
-    auto lines = Lines(text);
+    const std::string written = std::string(section) + (key ? key : "") + (value ? value : "");
+    if (!IsUtf8(written)) {
+        kernel_.SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return 0;
+    }
+    bool unicode = false;
+    auto lines = Lines(IniText(path, &unicode));
+    unicode = unicode || !IsAscii(written);
 
     // Where the section starts and where its last key line is.
     size_t header = lines.size();
@@ -231,7 +257,7 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
         // Appended, not "[" + std::string: GCC 12 takes that for an overlapping copy (-Wrestrict).
         lines.push_back(std::string("[").append(section).append("]"));
         lines.push_back(std::string(key) + "=" + value);
-        files_[path] = Join(lines);
+        PutIniText(path, lines, unicode);
         return 1;
     }
     size_t end = header + 1;
@@ -239,7 +265,7 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
         ++end;
     if (!key) {
         lines.erase(lines.begin() + static_cast<long>(header), lines.begin() + static_cast<long>(end));
-        files_[path] = Join(lines);
+        PutIniText(path, lines, unicode);
         return 1;
     }
     size_t lastContent = header;
@@ -251,13 +277,13 @@ BOOL SimFiles::WritePrivateProfileStringA(const char* section, const char* key, 
                 lines[i] = k + "=" + value;
             else
                 lines.erase(lines.begin() + static_cast<long>(i));
-            files_[path] = Join(lines);
+            PutIniText(path, lines, unicode);
             return 1;
         }
     }
     if (value)
         lines.insert(lines.begin() + static_cast<long>(lastContent + 1), std::string(key) + "=" + value);
-    files_[path] = Join(lines);
+    PutIniText(path, lines, unicode);
     return 1;
 }
 
@@ -296,7 +322,7 @@ bool SimFiles::FolderExists(const std::string& path) {
     return !kernel_.IsMissingFolder(path) && !files_.count(Key(path));
 }
 
-BOOL SimFiles::CreateDirectoryA(const char* path) {
+BOOL SimFiles::CreateDirectory(const char* path) {
     if (!path || !*path) {
         kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
         return 0;

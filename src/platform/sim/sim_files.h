@@ -3,6 +3,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -20,12 +21,12 @@ class SimFiles : public plat::IFiles {
     bool FileExists(const std::string& path) override;
     plat::ReadResult ReadWholeFile(const std::string& path, std::string& contents) override;
     bool ReplaceFileAtomically(const std::string& path, const std::string& contents) override;
-    plat::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+    plat::DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                          char* buffer, plat::DWORD bufferSize, const char* fileName) override;
-    plat::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+    plat::BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                           const char* fileName) override;
     bool FolderExists(const std::string& path) override;
-    plat::BOOL CreateDirectoryA(const char* path) override;
+    plat::BOOL CreateDirectory(const char* path) override;
     bool CanCreateFilesIn(const std::string& folder) override;
 
     // Test controls.
@@ -43,6 +44,8 @@ class SimFiles : public plat::IFiles {
 
   private:
     std::string Key(const std::string& path) const;
+    std::string IniText(const std::string& key, bool* unicode) const;
+    void PutIniText(const std::string& key, const std::vector<std::string>& lines, bool unicode);
     // The one write-permission check: read-only marks, and the protected folders for a
     // process without elevation.
     bool Writable(const std::string& key, bool elevated) const;

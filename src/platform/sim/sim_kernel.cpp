@@ -60,9 +60,13 @@ void SimKernel::Sleep(plat::DWORD milliseconds) {
     now_ += milliseconds;
 }
 
-plat::BOOL SimKernel::SetCurrentDirectoryA(const char* path) {
+plat::BOOL SimKernel::SetCurrentDirectory(const char* path) {
     if (path == nullptr || *path == '\0') {
         lastError_ = plat::ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    if (!IsUtf8(path)) {
+        lastError_ = plat::ERROR_NO_UNICODE_TRANSLATION;
         return 0;
     }
     const std::string full = FullPath(path);
@@ -131,21 +135,21 @@ std::string SimKernel::FullPath(const std::string& path) const {
     return full;
 }
 
-std::string SimKernel::GetEnvironmentVariableA(const char* name) {
+std::string SimKernel::GetEnvironmentVariable(const char* name) {
     if (!name) return {};
     auto it = environment_.find(Upper(name));
     if (it == environment_.end()) {
         lastError_ = 203; // ERROR_ENVVAR_NOT_FOUND
         return {};
     }
-    return ToAnsi(it->second, codePage_);
+    return it->second;
 }
 
 void SimKernel::SetEnvironmentVariable(const std::string& name, const std::string& value) {
     environment_[Upper(name)] = value;
 }
 
-plat::HANDLE SimKernel::CreateMutexA(const char* name) {
+plat::HANDLE SimKernel::CreateMutex(const char* name) {
     const std::string key = name ? Upper(name) : std::string();
     const bool existed = !key.empty() && mutexes_[key] > 0;
     if (!key.empty()) ++mutexes_[key];

@@ -17,19 +17,20 @@ enum class UacAnswer {
 };
 
 // Process state shared by every simulated interface: one virtual clock, one last error,
-// one current directory and the program's path. Sleep only moves the clock.
+// one current directory and the program's path. Sleep only moves the clock. Text is UTF-8,
+// as the interfaces take it; ToAnsi tells what an A call would have made of it.
 class SimKernel : public plat::IKernel {
   public:
     plat::DWORD GetLastError() override { return lastError_; }
     void SetLastError(plat::DWORD code) override { lastError_ = code; }
     void Sleep(plat::DWORD milliseconds) override;
     uint64_t GetTickCount64() override { return now_; }
-    std::string GetModuleFileNameA() override { return ToAnsi(modulePath_, codePage_); }
-    plat::BOOL SetCurrentDirectoryA(const char* path) override;
-    std::string GetCurrentDirectoryA() override { return ToAnsi(currentDirectory_, codePage_); }
-    std::string GetEnvironmentVariableA(const char* name) override;
+    std::string GetModuleFileName() override { return modulePath_; }
+    plat::BOOL SetCurrentDirectory(const char* path) override;
+    std::string GetCurrentDirectory() override { return currentDirectory_; }
+    std::string GetEnvironmentVariable(const char* name) override;
     bool IsProcessElevated() override { return elevated_; }
-    plat::HANDLE CreateMutexA(const char* name) override;
+    plat::HANDLE CreateMutex(const char* name) override;
     plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
     plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
     plat::BOOL CloseHandle(plat::HANDLE handle) override;
@@ -52,7 +53,7 @@ class SimKernel : public plat::IKernel {
     // Test controls.
     void Advance(uint64_t milliseconds) { now_ += milliseconds; }
     void SetModuleFileName(std::string path) { modulePath_ = std::move(path); }
-    // Folders that SetCurrentDirectoryA refuses with ERROR_PATH_NOT_FOUND.
+    // Folders that SetCurrentDirectory refuses with ERROR_PATH_NOT_FOUND.
     void AddMissingFolder(const std::string& path);
     bool IsMissingFolder(const std::string& path) const;
     void RemoveMissingFolder(const std::string& path);

@@ -111,7 +111,7 @@ SimRegistry::Fault* SimRegistry::FindFault(Key* key, const std::string& value) {
     return nullptr;
 }
 
-LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result) {
+LONG SimRegistry::RegOpenKeyEx(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result) {
     Key* from = Resolve(key);
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (Root(key)) ++rootOpens_;
@@ -122,7 +122,7 @@ LONG SimRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, DWORD acces
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result,
+LONG SimRegistry::RegCreateKeyEx(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result,
                                   DWORD* disposition) {
     Key* from = Resolve(key);
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
@@ -136,7 +136,7 @@ LONG SimRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD, DWORD acc
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen) {
+LONG SimRegistry::RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen) {
     Key* k = Resolve(key);
     if (!k) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     size_t longest = 0;
@@ -147,7 +147,7 @@ LONG SimRegistry::RegQueryInfoKeyA(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength) {
+LONG SimRegistry::RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength) {
     Key* k = Resolve(key);
     if (!k || !nameLength) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (index >= k->subkeys.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
@@ -159,7 +159,7 @@ LONG SimRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLe
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, uint8_t* data,
+LONG SimRegistry::RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data,
                                    DWORD* dataSize) {
     Key* k = Resolve(key);
     if (!k) return static_cast<LONG>(ERROR_INVALID_HANDLE);
@@ -193,7 +193,7 @@ LONG SimRegistry::RegQueryValueExA(HKEY key, const char* valueName, DWORD* type,
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegSetValueExA(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
+LONG SimRegistry::RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
                                  DWORD dataSize) {
     auto it = handles_.find(key);
     if (it == handles_.end()) return static_cast<LONG>(ERROR_INVALID_HANDLE);
@@ -211,7 +211,7 @@ LONG SimRegistry::RegSetValueExA(HKEY key, const char* valueName, DWORD type, co
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-LONG SimRegistry::RegDeleteValueA(HKEY key, const char* valueName) {
+LONG SimRegistry::RegDeleteValue(HKEY key, const char* valueName) {
     auto it = handles_.find(key);
     if (it == handles_.end()) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (!it->second.writable) return static_cast<LONG>(ERROR_ACCESS_DENIED);

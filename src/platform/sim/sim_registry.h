@@ -22,17 +22,17 @@ class SimRegistry : public plat::IRegistry {
     SimRegistry() = default;
     ~SimRegistry() override;
 
-    plat::LONG RegOpenKeyExA(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
+    plat::LONG RegOpenKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
                              plat::HKEY* result) override;
-    plat::LONG RegCreateKeyExA(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
+    plat::LONG RegCreateKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
                                plat::HKEY* result, plat::DWORD* disposition) override;
-    plat::LONG RegQueryInfoKeyA(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) override;
-    plat::LONG RegEnumKeyExA(plat::HKEY key, plat::DWORD index, char* name, plat::DWORD* nameLength) override;
-    plat::LONG RegQueryValueExA(plat::HKEY key, const char* valueName, plat::DWORD* type, uint8_t* data,
+    plat::LONG RegQueryInfoKey(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) override;
+    plat::LONG RegEnumKeyEx(plat::HKEY key, plat::DWORD index, char* name, plat::DWORD* nameLength) override;
+    plat::LONG RegQueryValueEx(plat::HKEY key, const char* valueName, plat::DWORD* type, uint8_t* data,
                                 plat::DWORD* dataSize) override;
-    plat::LONG RegSetValueExA(plat::HKEY key, const char* valueName, plat::DWORD type, const uint8_t* data,
+    plat::LONG RegSetValueEx(plat::HKEY key, const char* valueName, plat::DWORD type, const uint8_t* data,
                               plat::DWORD dataSize) override;
-    plat::LONG RegDeleteValueA(plat::HKEY key, const char* valueName) override;
+    plat::LONG RegDeleteValue(plat::HKEY key, const char* valueName) override;
     plat::LONG RegCloseKey(plat::HKEY key) override;
 
     // Building a world. Missing keys along the path are created.
@@ -55,7 +55,7 @@ class SimRegistry : public plat::IRegistry {
     // Opens (and creates) that named their key by a path from HKEY_LOCAL_MACHINE or
     // HKEY_CURRENT_USER rather than from an open key.
     int OpenFromRootCount() const { return rootOpens_; }
-    // RegQueryValueExA calls about one value (size queries and data reads alike), whether or
+    // RegQueryValueEx calls about one value (size queries and data reads alike), whether or
     // not the value exists.
     int ValueQueryCount(plat::HKEY root, const std::string& path, const std::string& name) const;
 
@@ -66,7 +66,7 @@ class SimRegistry : public plat::IRegistry {
     void ChangeValueBeforeRead(plat::HKEY root, const std::string& path, const std::string& name,
                                std::vector<uint8_t> newData, int afterDataReads = 0);
     void FailValueRead(plat::HKEY root, const std::string& path, const std::string& name, plat::LONG code);
-    // RegEnumKeyExA on the parent of path fails with code at the index where path's key stands.
+    // RegEnumKeyEx on the parent of path fails with code at the index where path's key stands.
     void FailSubkeyEnumeration(plat::HKEY root, const std::string& path, plat::LONG code);
 
   private:
@@ -75,7 +75,7 @@ class SimRegistry : public plat::IRegistry {
         std::vector<std::unique_ptr<Key>> subkeys;
         std::vector<Value> values;
         plat::LONG openError = 0;
-        plat::LONG enumError = 0;                // its parent's RegEnumKeyExA fails at its index
+        plat::LONG enumError = 0;                // its parent's RegEnumKeyEx fails at its index
         std::map<std::string, int> valueQueries; // by lower-cased value name
         Key* Child(const std::string& n) const;
         Value* FindValue(const std::string& n);

@@ -19,7 +19,7 @@ bool IsGroup(const std::string& name) {
 
 DWORD EntrySize(const SimServices::Service& s) {
     const size_t name = s.nullNameInEnumeration ? 0 : s.name.size() + 1;
-    return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA) + name + s.displayName.size() + 1);
+    return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUS) + name + s.displayName.size() + 1);
 }
 
 // The generic rights as Windows maps them for the service manager and for a service.
@@ -274,8 +274,8 @@ bool SimServices::HandleAllows(SC_HANDLE handle, DWORD right) const {
 
 // ---- IServiceManager ----
 
-SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* databaseName, DWORD access) {
-    calls_.push_back({"OpenSCManagerA", "", access, {}});
+SC_HANDLE SimServices::OpenSCManager(const char* machineName, const char* databaseName, DWORD access) {
+    calls_.push_back({"OpenSCManager", "", access, {}});
     if (Gone()) return 0;
     if (managerOpenError_) {
         Fail(managerOpenError_);
@@ -293,9 +293,9 @@ SC_HANDLE SimServices::OpenSCManagerA(const char* machineName, const char* datab
     return NewHandle(nullptr, granted);
 }
 
-SC_HANDLE SimServices::OpenServiceA(SC_HANDLE manager, const char* serviceName, DWORD access) {
+SC_HANDLE SimServices::OpenService(SC_HANDLE manager, const char* serviceName, DWORD access) {
     const std::string name = serviceName ? serviceName : "";
-    calls_.push_back({"OpenServiceA", name, access, {}});
+    calls_.push_back({"OpenService", name, access, {}});
     if (Gone()) return 0;
     if (!IsManager(manager)) {
         Fail(ERROR_INVALID_HANDLE);
@@ -380,10 +380,10 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
     return 1;
 }
 
-BOOL SimServices::StartServiceA(SC_HANDLE service, DWORD argc, const char** argv) {
+BOOL SimServices::StartService(SC_HANDLE service, DWORD argc, const char** argv) {
     Service* s = ServiceOf(service);
     std::string first = (argc > 0 && argv && argv[0]) ? argv[0] : "";
-    calls_.push_back({"StartServiceA", s ? s->name : "", argc, first});
+    calls_.push_back({"StartService", s ? s->name : "", argc, first});
     if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(service, SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
@@ -403,10 +403,10 @@ std::vector<SimServices::Service*> SimServices::Enumerated(DWORD serviceState) c
     return list;
 }
 
-BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
+BOOL SimServices::EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
                                       DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
                                       DWORD* resumeHandle) {
-    calls_.push_back({"EnumServicesStatusA", "", bufferSize, {}});
+    calls_.push_back({"EnumServicesStatus", "", bufferSize, {}});
     if (Gone()) return 0;
     (void)serviceType;
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
@@ -419,7 +419,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
     *servicesReturned = 0;
     *bytesNeeded = 0;
 
-    auto* records = static_cast<ENUM_SERVICE_STATUSA*>(buffer);
+    auto* records = static_cast<ENUM_SERVICE_STATUS*>(buffer);
     auto* bytes = static_cast<char*>(buffer);
     size_t recordEnd = 0;
     size_t stringStart = bufferSize;
@@ -428,7 +428,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
         const Service& s = *list[index];
         const size_t size = EntrySize(s);
         if (stringStart < recordEnd + size) break;
-        ENUM_SERVICE_STATUSA record{};
+        ENUM_SERVICE_STATUS record{};
         stringStart -= s.displayName.size() + 1;
         std::memcpy(bytes + stringStart, s.displayName.c_str(), s.displayName.size() + 1);
         record.lpDisplayName = bytes + stringStart;
@@ -439,7 +439,7 @@ BOOL SimServices::EnumServicesStatusA(SC_HANDLE manager, DWORD serviceType, DWOR
         }
         Fill(s, &record.ServiceStatus);
         std::memcpy(&records[returned], &record, sizeof record);
-        recordEnd += sizeof(ENUM_SERVICE_STATUSA);
+        recordEnd += sizeof(ENUM_SERVICE_STATUS);
         ++returned;
     }
     *servicesReturned = returned;

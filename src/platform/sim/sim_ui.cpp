@@ -102,7 +102,7 @@ bool SimUser::IsTopLevel(HWND hWnd) const {
 
 // ---- Windows ----
 
-HWND SimUser::CreateWindowExA(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
+HWND SimUser::CreateWindowEx(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
                               WNDPROC lpfnWndProc) {
     if (!lpfnWndProc || (hWndParent != 0 && hWndParent != HWND_MESSAGE && !Find(hWndParent))) {
         kernel_.SetLastError(ERROR_INVALID_PARAMETER);
@@ -141,7 +141,7 @@ BOOL SimUser::IsWindow(HWND hWnd) {
     return Find(hWnd) ? 1 : 0;
 }
 
-LRESULT SimUser::DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
+LRESULT SimUser::DefWindowProc(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
     // What the system's default procedure does for the messages this program meets.
     switch (Msg) {
     case WM_CLOSE:
@@ -154,7 +154,7 @@ LRESULT SimUser::DefWindowProcA(HWND hWnd, UINT Msg, WPARAM, LPARAM) {
     }
 }
 
-WNDPROC SimUser::GetWindowLongA(HWND hWnd, int32_t nIndex) {
+WNDPROC SimUser::GetWindowLong(HWND hWnd, int32_t nIndex) {
     auto* w = Find(hWnd);
     if (!w || nIndex != GWL_WNDPROC) {
         kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
@@ -163,7 +163,7 @@ WNDPROC SimUser::GetWindowLongA(HWND hWnd, int32_t nIndex) {
     return *w->proc;
 }
 
-WNDPROC SimUser::SetWindowLongA(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) {
+WNDPROC SimUser::SetWindowLong(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) {
     auto* w = Find(hWnd);
     if (!w || nIndex != GWL_WNDPROC || !dwNewLong) {
         kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
@@ -175,9 +175,9 @@ WNDPROC SimUser::SetWindowLongA(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) {
     return old;
 }
 
-LRESULT SimUser::CallWindowProcA(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
+LRESULT SimUser::CallWindowProc(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
                                  LPARAM lParam) {
-    if (!lpPrevWndFunc) return DefWindowProcA(hWnd, Msg, wParam, lParam);
+    if (!lpPrevWndFunc) return DefWindowProc(hWnd, Msg, wParam, lParam);
     return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
 }
 
@@ -218,7 +218,7 @@ BOOL SimUser::SetForegroundWindow(HWND hWnd) {
     return 1;
 }
 
-BOOL SimUser::SetWindowTextA(HWND hWnd, const char* lpString) {
+BOOL SimUser::SetWindowText(HWND hWnd, const char* lpString) {
     auto* w = Find(hWnd);
     if (!w) return 0;
     w->info.Text = lpString ? lpString : "";
@@ -244,7 +244,7 @@ LRESULT SimUser::Deliver(HWND h, UINT m, WPARAM w, LPARAM l) {
     return (*proc)(h, m, w, l);
 }
 
-LRESULT SimUser::SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+LRESULT SimUser::SendMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd == HWND_BROADCAST) {
         for (HWND h : Windows())
             if (IsTopLevel(h)) Deliver(h, Msg, wParam, lParam);
@@ -257,7 +257,7 @@ LRESULT SimUser::SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     return Deliver(hWnd, Msg, wParam, lParam);
 }
 
-BOOL SimUser::PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+BOOL SimUser::PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     const DWORD now = static_cast<DWORD>(kernel_.GetTickCount64());
     if (hWnd == HWND_BROADCAST) {
         for (HWND h : Windows())
@@ -279,7 +279,7 @@ void SimUser::PostFromOtherProcess(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
         ++droppedByUipi_;
         return;
     }
-    PostMessageA(hWnd, Msg, wParam, lParam);
+    PostMessage(hWnd, Msg, wParam, lParam);
 }
 
 void SimUser::BroadcastFromOtherProcess(UINT Msg, WPARAM wParam, LPARAM lParam) {
@@ -363,13 +363,13 @@ std::optional<uint64_t> SimUser::NextEventTime() const {
     return next;
 }
 
-BOOL SimUser::PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
+BOOL SimUser::PeekMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
     if (!lpMsg) return 0;
     Pump();
     return NextMessage(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? 1 : 0;
 }
 
-BOOL SimUser::GetMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+BOOL SimUser::GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
     if (!lpMsg) return -1;
     for (;;) {
         Pump();
@@ -395,12 +395,12 @@ BOOL SimUser::TranslateMessage(const MSG*) {
     return 0;
 } // no keyboard input to translate
 
-LRESULT SimUser::DispatchMessageA(const MSG* lpMsg) {
+LRESULT SimUser::DispatchMessage(const MSG* lpMsg) {
     if (!lpMsg || lpMsg->hwnd == 0) return 0;
     return Deliver(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
-UINT SimUser::RegisterWindowMessageA(const char* lpString) {
+UINT SimUser::RegisterWindowMessage(const char* lpString) {
     if (!lpString || !*lpString) {
         kernel_.SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -436,7 +436,7 @@ size_t SimUser::RunUntilIdle() {
             quitReceived_ = true;
             break;
         }
-        DispatchMessageA(&m);
+        DispatchMessage(&m);
         if (++handled > kRunawayLimit) throw std::runtime_error("the simulated message queue never runs dry");
     }
     return handled;
@@ -558,7 +558,7 @@ HMENU SimUser::CreatePopupMenu() {
     return h;
 }
 
-BOOL SimUser::AppendMenuA(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
+BOOL SimUser::AppendMenu(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
     auto it = menus_.find(hMenu);
     if (it == menus_.end() || ((uFlags & MF_POPUP) && menus_.count(static_cast<HMENU>(uIDNewItem)) == 0)) {
         kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
@@ -630,7 +630,7 @@ BOOL SimUser::TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int
     const auto* item = chosen ? FindItemById(popup.Items, chosen) : nullptr;
     if (!item || !item->Enabled) chosen = 0;
     if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
-    if (chosen && !(uFlags & TPM_NONOTIFY)) PostMessageA(hWnd, WM_COMMAND, chosen, 0);
+    if (chosen && !(uFlags & TPM_NONOTIFY)) PostMessage(hWnd, WM_COMMAND, chosen, 0);
     return 1;
 }
 
@@ -651,7 +651,7 @@ BOOL SimUser::DestroyMenu(HMENU hMenu) {
 
 // ---- Message boxes ----
 
-int32_t SimUser::MessageBoxA(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) {
+int32_t SimUser::MessageBox(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) {
     SimMessageBox box{hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType,
                       kernel_.GetTickCount64()};
     boxes_.push_back(box);
@@ -709,7 +709,7 @@ BOOL SimUser::DestroyIcon(HICON hIcon) {
     return 1;
 }
 
-HICON SimUser::LoadIconA(HINSTANCE hInstance, uintptr_t lpIconName) {
+HICON SimUser::LoadIcon(HINSTANCE hInstance, uintptr_t lpIconName) {
     if (hInstance == 0 && lpIconName == IDI_WINLOGO) return stockWinLogo_;
     kernel_.SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
@@ -728,14 +728,14 @@ std::string SimUser::IconName(HICON h) const {
 
 // ---- Shell ----
 
-NOTIFYICONDATAA SimNotifyCall::Data() const {
-    NOTIFYICONDATAA d;
+NOTIFYICONDATA SimNotifyCall::Data() const {
+    NOTIFYICONDATA d;
     std::memcpy(&d, Bytes.data(), sizeof d);
     return d;
 }
 
 std::string SimNotifyCall::Tip() const {
-    const NOTIFYICONDATAA d = Data();
+    const NOTIFYICONDATA d = Data();
     return BoundedString(d.szTip, sizeof d.szTip);
 }
 
@@ -755,7 +755,7 @@ const SimAreaIcon* SimShell::FindIcon(UINT uID) const {
     return nullptr;
 }
 
-void SimShell::Apply(SimAreaIcon& icon, const NOTIFYICONDATAA& d) {
+void SimShell::Apply(SimAreaIcon& icon, const NOTIFYICONDATA& d) {
     if (d.uFlags & NIF_MESSAGE) icon.CallbackMessage = d.uCallbackMessage;
     if (d.uFlags & NIF_ICON) {
         icon.Icon = d.hIcon;
@@ -767,14 +767,14 @@ void SimShell::Apply(SimAreaIcon& icon, const NOTIFYICONDATAA& d) {
     if (d.uFlags & NIF_TIP) icon.Tip = BoundedString(d.szTip, sizeof d.szTip);
 }
 
-BOOL SimShell::Shell_NotifyIconA(DWORD dwMessage, const NOTIFYICONDATAA* lpData) {
+BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
     SimNotifyCall call;
     call.Operation = dwMessage;
     call.Time = user_.Kernel().GetTickCount64();
     if (lpData) std::memcpy(call.Bytes.data(), lpData, sizeof *lpData);
     BOOL result = 0;
     const bool explorerReady = taskbarRunning_ && call.Time >= explorerReadyAt_;
-    if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATAA_SIZE) {
+    if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATAA_SIZ) {
         const HWND h = lpData->hWnd;
         SimAreaIcon* present = Find(h, lpData->uID);
         switch (dwMessage) {
@@ -820,7 +820,7 @@ BOOL SimShell::Shell_NotifyIconA(DWORD dwMessage, const NOTIFYICONDATAA* lpData)
 void SimShell::RecreateTaskbar() {
     area_.clear();
     taskbarRunning_ = true;
-    user_.BroadcastFromOtherProcess(user_.RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    user_.BroadcastFromOtherProcess(user_.RegisterWindowMessage("TaskbarCreated"), 0, 0);
 }
 
 void SimShell::StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> taskbarCreatedAfterMs) {
@@ -828,7 +828,7 @@ void SimShell::StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> t
     explorerReadyAt_ = now + refuseForMs;
     if (taskbarCreatedAfterMs)
         user_.At(now + *taskbarCreatedAfterMs, [this] {
-            user_.BroadcastFromOtherProcess(user_.RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            user_.BroadcastFromOtherProcess(user_.RegisterWindowMessage("TaskbarCreated"), 0, 0);
         });
 }
 
@@ -840,7 +840,7 @@ void SimShell::InstallProgram(const std::string& path, std::function<DWORD(const
         programs_.erase(key);
 }
 
-BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+BOOL SimShell::ShellExecuteEx(SHELLEXECUTEINFO* info) {
     SimKernel& kernel = user_.Kernel();
     if (!info || !info->lpFile) {
         kernel.SetLastError(ERROR_INVALID_PARAMETER);
@@ -864,16 +864,16 @@ BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
     // The new process: its own token and, when elevated, the system folder as its current
     // directory; this process gets both back when it has ended.
     const bool wasElevated = kernel.IsProcessElevated();
-    const std::string wasIn = kernel.GetCurrentDirectoryA();
+    const std::string wasIn = kernel.GetCurrentDirectory();
     if (runas) {
         kernel.SetElevated(kernel.Uac() == UacAnswer::Accept || wasElevated);
-        kernel.SetCurrentDirectoryA("C:\\Windows\\System32");
+        kernel.SetCurrentDirectory("C:\\Windows\\System32");
     } else if (info->lpDirectory) {
-        kernel.SetCurrentDirectoryA(info->lpDirectory);
+        kernel.SetCurrentDirectory(info->lpDirectory);
     }
     const DWORD exitCode = program->second(s(info->lpParameters));
     kernel.SetElevated(wasElevated);
-    kernel.SetCurrentDirectoryA(wasIn.c_str());
+    kernel.SetCurrentDirectory(wasIn.c_str());
     const HANDLE process = kernel.AddEndedProcess(exitCode);
     if (info->fMask & SEE_MASK_NOCLOSEPROCESS)
         info->hProcess = process;
@@ -886,15 +886,15 @@ BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
 bool SimShell::PostCallback(UINT uID, LPARAM event) {
     const SimAreaIcon* icon = FindIcon(uID);
     if (!icon) return false;
-    user_.PostMessageA(icon->Window, icon->CallbackMessage, uID, event);
+    user_.PostMessage(icon->Window, icon->CallbackMessage, uID, event);
     return true;
 }
 
 void SimShell::PostCallbackTo(HWND hWnd, UINT uID, LPARAM event, UINT message) {
-    user_.PostMessageA(hWnd, message, uID, event);
+    user_.PostMessage(hWnd, message, uID, event);
 }
 
-intptr_t SimShell::ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
+intptr_t SimShell::ShellExecute(HWND hwnd, const char* lpOperation, const char* lpFile,
                                  const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
     auto s = [](const char* p) { return p ? std::string(p) : std::string(); };
     executed_.push_back({hwnd, s(lpOperation), s(lpFile), s(lpParameters), s(lpDirectory), nShowCmd});
@@ -909,7 +909,7 @@ void SimShell::RemoveFileVersion(const std::string& file) {
     versions_.erase(Lower(file));
 }
 
-DWORD SimShell::GetFileVersionInfoSizeA(const char* lptstrFilename, DWORD* lpdwHandle) {
+DWORD SimShell::GetFileVersionInfoSize(const char* lptstrFilename, DWORD* lpdwHandle) {
     if (lpdwHandle) *lpdwHandle = 0;
     if (!lptstrFilename || versions_.count(Lower(lptstrFilename)) == 0) {
         user_.Kernel().SetLastError(ERROR_FILE_NOT_FOUND);
@@ -918,7 +918,7 @@ DWORD SimShell::GetFileVersionInfoSizeA(const char* lptstrFilename, DWORD* lpdwH
     return kVersionBlockSize;
 }
 
-BOOL SimShell::GetFileVersionInfoA(const char* lptstrFilename, DWORD, DWORD dwLen, void* lpData) {
+BOOL SimShell::GetFileVersionInfo(const char* lptstrFilename, DWORD, DWORD dwLen, void* lpData) {
     if (!lptstrFilename || !lpData) {
         user_.Kernel().SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -946,7 +946,7 @@ BOOL SimShell::GetFileVersionInfoA(const char* lptstrFilename, DWORD, DWORD dwLe
     return 1;
 }
 
-BOOL SimShell::VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, UINT* puLen) {
+BOOL SimShell::VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer, UINT* puLen) {
     if (!pBlock || !lpSubBlock || !lplpBuffer || !puLen) return 0;
     uint32_t header[2];
     std::memcpy(header, pBlock, sizeof header);

@@ -54,33 +54,33 @@ class SimUser : public plat::IUser {
     explicit SimUser(SimKernel& kernel);
 
     // IUser
-    plat::HWND CreateWindowExA(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
+    plat::HWND CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
                                plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) override;
     plat::BOOL DestroyWindow(plat::HWND hWnd) override;
     plat::BOOL IsWindow(plat::HWND hWnd) override;
-    plat::LRESULT DefWindowProcA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+    plat::LRESULT DefWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                  plat::LPARAM lParam) override;
-    plat::WNDPROC GetWindowLongA(plat::HWND hWnd, int32_t nIndex) override;
-    plat::WNDPROC SetWindowLongA(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) override;
-    plat::LRESULT CallWindowProcA(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
+    plat::WNDPROC GetWindowLong(plat::HWND hWnd, int32_t nIndex) override;
+    plat::WNDPROC SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) override;
+    plat::LRESULT CallWindowProc(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
                                   plat::WPARAM wParam, plat::LPARAM lParam) override;
     plat::BOOL ShowWindow(plat::HWND hWnd, int32_t nCmdShow) override;
     plat::BOOL IsWindowVisible(plat::HWND hWnd) override;
     plat::BOOL SetForegroundWindow(plat::HWND hWnd) override;
-    plat::BOOL SetWindowTextA(plat::HWND hWnd, const char* lpString) override;
+    plat::BOOL SetWindowText(plat::HWND hWnd, const char* lpString) override;
     plat::BOOL EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) override;
-    plat::LRESULT SendMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+    plat::LRESULT SendMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                plat::LPARAM lParam) override;
-    plat::BOOL PostMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+    plat::BOOL PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                             plat::LPARAM lParam) override;
     void PostQuitMessage(int32_t nExitCode) override;
-    plat::BOOL GetMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+    plat::BOOL GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
                            plat::UINT wMsgFilterMax) override;
-    plat::BOOL PeekMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+    plat::BOOL PeekMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
                             plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) override;
     plat::BOOL TranslateMessage(const plat::MSG* lpMsg) override;
-    plat::LRESULT DispatchMessageA(const plat::MSG* lpMsg) override;
-    plat::UINT RegisterWindowMessageA(const char* lpString) override;
+    plat::LRESULT DispatchMessage(const plat::MSG* lpMsg) override;
+    plat::UINT RegisterWindowMessage(const char* lpString) override;
     plat::BOOL ChangeWindowMessageFilterEx(plat::HWND hWnd, plat::UINT message, plat::DWORD action) override;
     plat::UINT_PTR SetTimer(plat::HWND hWnd, plat::UINT_PTR nIDEvent, plat::UINT uElapse) override;
     plat::BOOL KillTimer(plat::HWND hWnd, plat::UINT_PTR uIDEvent) override;
@@ -89,18 +89,18 @@ class SimUser : public plat::IUser {
     plat::UINT GetDoubleClickTime() override { return doubleClickTime_; }
     int32_t GetSystemMetrics(int32_t nIndex) override;
     plat::HMENU CreatePopupMenu() override;
-    plat::BOOL AppendMenuA(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
+    plat::BOOL AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
                            const char* lpNewItem) override;
     plat::BOOL SetMenuDefaultItem(plat::HMENU hMenu, plat::UINT uItem, plat::UINT fByPos) override;
     plat::BOOL TrackPopupMenu(plat::HMENU hMenu, plat::UINT uFlags, int32_t x, int32_t y, int32_t nReserved,
                               plat::HWND hWnd) override;
     plat::BOOL DestroyMenu(plat::HMENU hMenu) override;
-    int32_t MessageBoxA(plat::HWND hWnd, const char* lpText, const char* lpCaption,
+    int32_t MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption,
                         plat::UINT uType) override;
     plat::HICON CreateIconFromImage(const plat::IconImage& image, const char* name) override;
     plat::HICON CopyIcon(plat::HICON hIcon) override;
     plat::BOOL DestroyIcon(plat::HICON hIcon) override;
-    plat::HICON LoadIconA(plat::HINSTANCE hInstance, uintptr_t lpIconName) override;
+    plat::HICON LoadIcon(plat::HINSTANCE hInstance, uintptr_t lpIconName) override;
 
     // ---- Pumping, in virtual time ----
     // Dispatches every message, due timer, due scheduled action and worker completion that
@@ -115,10 +115,10 @@ class SimUser : public plat::IUser {
     void After(uint64_t ms, std::function<void()> action) {
         At(kernel_.GetTickCount64() + ms, std::move(action));
     }
-    // Called at every pump (GetMessageA, PeekMessageA, RunUntilIdle): brings worker
+    // Called at every pump (GetMessage, PeekMessage, RunUntilIdle): brings worker
     // completions to the main thread. busy answers whether a worker may still complete.
     void SetPumpHook(std::function<void()> runPending, std::function<bool()> busy = {});
-    // A blocking GetMessageA that would move the clock past this time (absolute ms) throws
+    // A blocking GetMessage that would move the clock past this time (absolute ms) throws
     // instead, so that a loop nobody ends fails the test rather than spinning for ever.
     void SetTimeLimit(uint64_t time) { timeLimit_ = time; }
     bool QuitReceived() const { return quitReceived_; }
@@ -148,7 +148,7 @@ class SimUser : public plat::IUser {
     size_t WindowCount() const { return windows_.size(); }
     bool IsTopLevel(plat::HWND hWnd) const;
     plat::HWND ForegroundWindow() const { return foreground_; }
-    // Every message handed to a window procedure through SendMessageA or DispatchMessageA.
+    // Every message handed to a window procedure through SendMessage or DispatchMessage.
     struct DeliveredMessage {
         plat::HWND hwnd;
         plat::UINT message;
@@ -295,14 +295,14 @@ class SimUser : public plat::IUser {
     plat::HICON stockWinLogo_ = 0x30001;
 };
 
-// One Shell_NotifyIconA call as the shell received it.
+// One Shell_NotifyIcon call as the shell received it.
 struct SimNotifyCall {
     plat::DWORD Operation = 0;
     std::array<uint8_t, 488> Bytes{};
     plat::BOOL Result = 0;
     uint64_t Time = 0;
     // The record read back from Bytes.
-    plat::NOTIFYICONDATAA Data() const;
+    plat::NOTIFYICONDATA Data() const;
     std::string Tip() const;
 };
 
@@ -329,22 +329,22 @@ class SimShell : public plat::IShell {
   public:
     explicit SimShell(SimUser& user);
 
-    plat::BOOL Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) override;
-    intptr_t ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
+    plat::BOOL Shell_NotifyIcon(plat::DWORD dwMessage, const plat::NOTIFYICONDATA* lpData) override;
+    intptr_t ShellExecute(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
                            const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
     // Runs the program installed under lpFile to its end, in this process, with the token and
     // current directory the new process would get; "runas" goes through the kernel's UAC answer.
-    plat::BOOL ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) override;
-    plat::DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
-    plat::BOOL GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
+    plat::BOOL ShellExecuteEx(plat::SHELLEXECUTEINFO* info) override;
+    plat::DWORD GetFileVersionInfoSize(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
+    plat::BOOL GetFileVersionInfo(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
                                    void* lpData) override;
-    plat::BOOL VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+    plat::BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
                               plat::UINT* puLen) override;
 
     // ---- Notification area ----
     const std::vector<SimNotifyCall>& Calls() const { return calls_; }
     void ClearCalls() { calls_.clear(); }
-    // Called at each Shell_NotifyIconA call, after the area has been updated.
+    // Called at each Shell_NotifyIcon call, after the area has been updated.
     std::function<void(const SimNotifyCall&)> OnNotifyIcon;
     const std::vector<SimAreaIcon>& Area() const { return area_; }
     const SimAreaIcon* FindIcon(plat::UINT uID) const;
@@ -365,7 +365,7 @@ class SimShell : public plat::IShell {
     // ---- Other shell services ----
     const std::vector<SimShellExecute>& Executed() const { return executed_; }
     void SetShellExecuteResult(intptr_t result) { executeResult_ = result; }
-    // A program file ShellExecuteExA can start: entry gets the parameters, returns the exit code.
+    // A program file ShellExecuteEx can start: entry gets the parameters, returns the exit code.
     void InstallProgram(const std::string& path, std::function<plat::DWORD(const std::string&)> entry);
     // Version resource of a file (by name, case-insensitive); comctl32.dll is 6.0 initially.
     void SetFileVersion(const std::string& file, plat::DWORD ms, plat::DWORD ls);
@@ -373,7 +373,7 @@ class SimShell : public plat::IShell {
 
   private:
     SimAreaIcon* Find(plat::HWND h, plat::UINT id);
-    void Apply(SimAreaIcon& icon, const plat::NOTIFYICONDATAA& d);
+    void Apply(SimAreaIcon& icon, const plat::NOTIFYICONDATA& d);
 
     SimUser& user_;
     std::vector<SimNotifyCall> calls_;

@@ -78,13 +78,13 @@ bool Win32Files::ReplaceFileAtomically(const std::string& path, const std::strin
     return ok;
 }
 
-plat::DWORD Win32Files::GetPrivateProfileStringA(const char* section, const char* key,
+plat::DWORD Win32Files::GetPrivateProfileString(const char* section, const char* key,
                                                  const char* defaultValue, char* buffer,
                                                  plat::DWORD bufferSize, const char* fileName) {
     return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, bufferSize, fileName);
 }
 
-plat::BOOL Win32Files::WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+plat::BOOL Win32Files::WritePrivateProfileString(const char* section, const char* key, const char* value,
                                                   const char* fileName) {
     return ::WritePrivateProfileStringA(section, key, value, fileName);
 }
@@ -94,7 +94,7 @@ bool Win32Files::FolderExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-plat::BOOL Win32Files::CreateDirectoryA(const char* path) {
+plat::BOOL Win32Files::CreateDirectory(const char* path) {
     return ::CreateDirectoryA(path, nullptr);
 }
 

@@ -8,12 +8,12 @@ class Win32Files : public plat::IFiles {
     bool FileExists(const std::string& path) override;
     plat::ReadResult ReadWholeFile(const std::string& path, std::string& contents) override;
     bool ReplaceFileAtomically(const std::string& path, const std::string& contents) override;
-    plat::DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+    plat::DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                          char* buffer, plat::DWORD bufferSize, const char* fileName) override;
-    plat::BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+    plat::BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                           const char* fileName) override;
     bool FolderExists(const std::string& path) override;
-    plat::BOOL CreateDirectoryA(const char* path) override;
+    plat::BOOL CreateDirectory(const char* path) override;
     bool CanCreateFilesIn(const std::string& folder) override;
 };
 

@@ -22,7 +22,7 @@ uint64_t Win32Kernel::GetTickCount64() {
     return ::GetTickCount64();
 }
 
-std::string Win32Kernel::GetModuleFileNameA() {
+std::string Win32Kernel::GetModuleFileName() {
     // The result is cut to the buffer when it is too small; grow until it fits.
     for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
         std::vector<char> path(size);
@@ -33,11 +33,11 @@ std::string Win32Kernel::GetModuleFileNameA() {
     return {};
 }
 
-plat::BOOL Win32Kernel::SetCurrentDirectoryA(const char* path) {
+plat::BOOL Win32Kernel::SetCurrentDirectory(const char* path) {
     return ::SetCurrentDirectoryA(path);
 }
 
-std::string Win32Kernel::GetCurrentDirectoryA() {
+std::string Win32Kernel::GetCurrentDirectory() {
     const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
     if (needed == 0) return {};
     std::vector<char> path(needed);
@@ -45,7 +45,7 @@ std::string Win32Kernel::GetCurrentDirectoryA() {
     return n > 0 && n < needed ? std::string(path.data(), n) : std::string();
 }
 
-std::string Win32Kernel::GetEnvironmentVariableA(const char* name) {
+std::string Win32Kernel::GetEnvironmentVariable(const char* name) {
     const DWORD needed = ::GetEnvironmentVariableA(name, nullptr, 0);
     if (needed == 0) return {};
     std::vector<char> value(needed);
@@ -65,7 +65,7 @@ bool Win32Kernel::IsProcessElevated() {
     return ok && elevation.TokenIsElevated != 0;
 }
 
-plat::HANDLE Win32Kernel::CreateMutexA(const char* name) {
+plat::HANDLE Win32Kernel::CreateMutex(const char* name) {
     return reinterpret_cast<plat::HANDLE>(::CreateMutexA(nullptr, FALSE, name));
 }
 

@@ -9,12 +9,12 @@ class Win32Kernel : public plat::IKernel {
     void SetLastError(plat::DWORD code) override;
     void Sleep(plat::DWORD milliseconds) override;
     uint64_t GetTickCount64() override;
-    std::string GetModuleFileNameA() override;
-    plat::BOOL SetCurrentDirectoryA(const char* path) override;
-    std::string GetCurrentDirectoryA() override;
-    std::string GetEnvironmentVariableA(const char* name) override;
+    std::string GetModuleFileName() override;
+    plat::BOOL SetCurrentDirectory(const char* path) override;
+    std::string GetCurrentDirectory() override;
+    std::string GetEnvironmentVariable(const char* name) override;
     bool IsProcessElevated() override;
-    plat::HANDLE CreateMutexA(const char* name) override;
+    plat::HANDLE CreateMutex(const char* name) override;
     plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
     plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
     plat::BOOL CloseHandle(plat::HANDLE handle) override;

@@ -28,7 +28,7 @@ plat::LONG Result(LSTATUS rc) {
 
 } // namespace
 
-plat::LONG Win32Registry::RegOpenKeyExA(plat::HKEY key, const char* subKey, plat::DWORD options,
+plat::LONG Win32Registry::RegOpenKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options,
                                         plat::DWORD access, plat::HKEY* result) {
     ::HKEY opened = nullptr;
     const LSTATUS rc = ::RegOpenKeyExA(Native(key), subKey, options, access, &opened);
@@ -36,7 +36,7 @@ plat::LONG Win32Registry::RegOpenKeyExA(plat::HKEY key, const char* subKey, plat
     return Result(rc);
 }
 
-plat::LONG Win32Registry::RegCreateKeyExA(plat::HKEY key, const char* subKey, plat::DWORD options,
+plat::LONG Win32Registry::RegCreateKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options,
                                           plat::DWORD access, plat::HKEY* result, plat::DWORD* disposition) {
     ::HKEY opened = nullptr;
     const LSTATUS rc = ::RegCreateKeyExA(Native(key), subKey, 0, nullptr, options, access, nullptr, &opened,
@@ -45,29 +45,29 @@ plat::LONG Win32Registry::RegCreateKeyExA(plat::HKEY key, const char* subKey, pl
     return Result(rc);
 }
 
-plat::LONG Win32Registry::RegQueryInfoKeyA(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) {
+plat::LONG Win32Registry::RegQueryInfoKey(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) {
     return Result(::RegQueryInfoKeyA(Native(key), nullptr, nullptr, nullptr, Native(subKeys),
                                      Native(maxSubKeyLen), nullptr, nullptr, nullptr, nullptr, nullptr,
                                      nullptr));
 }
 
-plat::LONG Win32Registry::RegEnumKeyExA(plat::HKEY key, plat::DWORD index, char* name,
+plat::LONG Win32Registry::RegEnumKeyEx(plat::HKEY key, plat::DWORD index, char* name,
                                         plat::DWORD* nameLength) {
     return Result(
         ::RegEnumKeyExA(Native(key), index, name, Native(nameLength), nullptr, nullptr, nullptr, nullptr));
 }
 
-plat::LONG Win32Registry::RegQueryValueExA(plat::HKEY key, const char* valueName, plat::DWORD* type,
+plat::LONG Win32Registry::RegQueryValueEx(plat::HKEY key, const char* valueName, plat::DWORD* type,
                                            uint8_t* data, plat::DWORD* dataSize) {
     return Result(::RegQueryValueExA(Native(key), valueName, nullptr, Native(type), data, Native(dataSize)));
 }
 
-plat::LONG Win32Registry::RegSetValueExA(plat::HKEY key, const char* valueName, plat::DWORD type,
+plat::LONG Win32Registry::RegSetValueEx(plat::HKEY key, const char* valueName, plat::DWORD type,
                                          const uint8_t* data, plat::DWORD dataSize) {
     return Result(::RegSetValueExA(Native(key), valueName, 0, type, data, dataSize));
 }
 
-plat::LONG Win32Registry::RegDeleteValueA(plat::HKEY key, const char* valueName) {
+plat::LONG Win32Registry::RegDeleteValue(plat::HKEY key, const char* valueName) {
     return Result(::RegDeleteValueA(Native(key), valueName));
 }
 

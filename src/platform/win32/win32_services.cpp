@@ -9,10 +9,10 @@ namespace {
 
 // The portable records are read straight out of the system's buffers.
 static_assert(sizeof(plat::SERVICE_STATUS) == sizeof(::SERVICE_STATUS));
-static_assert(sizeof(plat::ENUM_SERVICE_STATUSA) == sizeof(::ENUM_SERVICE_STATUSA));
-static_assert(offsetof(plat::ENUM_SERVICE_STATUSA, lpServiceName) ==
+static_assert(sizeof(plat::ENUM_SERVICE_STATUS) == sizeof(::ENUM_SERVICE_STATUSA));
+static_assert(offsetof(plat::ENUM_SERVICE_STATUS, lpServiceName) ==
               offsetof(::ENUM_SERVICE_STATUSA, lpServiceName));
-static_assert(offsetof(plat::ENUM_SERVICE_STATUSA, ServiceStatus) ==
+static_assert(offsetof(plat::ENUM_SERVICE_STATUS, ServiceStatus) ==
               offsetof(::ENUM_SERVICE_STATUSA, ServiceStatus));
 static_assert(offsetof(plat::SERVICE_STATUS, dwCurrentState) == offsetof(::SERVICE_STATUS, dwCurrentState));
 
@@ -28,12 +28,12 @@ plat::SC_HANDLE Portable(::SC_HANDLE h) {
 
 } // namespace
 
-plat::SC_HANDLE Win32Services::OpenSCManagerA(const char* machineName, const char* databaseName,
+plat::SC_HANDLE Win32Services::OpenSCManager(const char* machineName, const char* databaseName,
                                               plat::DWORD access) {
     return Portable(::OpenSCManagerA(machineName, databaseName, access));
 }
 
-plat::SC_HANDLE Win32Services::OpenServiceA(plat::SC_HANDLE manager, const char* serviceName,
+plat::SC_HANDLE Win32Services::OpenService(plat::SC_HANDLE manager, const char* serviceName,
                                             plat::DWORD access) {
     return Portable(::OpenServiceA(Native(manager), serviceName, access));
 }
@@ -47,11 +47,11 @@ plat::BOOL Win32Services::ControlService(plat::SC_HANDLE service, plat::DWORD co
     return ::ControlService(Native(service), control, Native(status));
 }
 
-plat::BOOL Win32Services::StartServiceA(plat::SC_HANDLE service, plat::DWORD argc, const char** argv) {
+plat::BOOL Win32Services::StartService(plat::SC_HANDLE service, plat::DWORD argc, const char** argv) {
     return ::StartServiceA(Native(service), argc, argv);
 }
 
-plat::BOOL Win32Services::EnumServicesStatusA(plat::SC_HANDLE manager, plat::DWORD serviceType,
+plat::BOOL Win32Services::EnumServicesStatus(plat::SC_HANDLE manager, plat::DWORD serviceType,
                                               plat::DWORD serviceState, void* buffer, plat::DWORD bufferSize,
                                               plat::DWORD* bytesNeeded, plat::DWORD* servicesReturned,
                                               plat::DWORD* resumeHandle) {

@@ -132,11 +132,11 @@ struct VersionApi {
         }
         if (!module) return api;
         api.size = reinterpret_cast<SizeFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSizeA")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSize")));
         api.info = reinterpret_cast<InfoFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoA")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfo")));
         api.query = reinterpret_cast<QueryFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "VerQueryValueA")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "VerQueryValue")));
         return api;
     }
 };
@@ -151,7 +151,7 @@ template <typename Fn> Fn User32Function(const char* name) {
 
 // ---- Windows ----
 
-plat::HWND Win32User::CreateWindowExA(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
+plat::HWND Win32User::CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
                                       plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) {
     if (!lpfnWndProc || !EnsureWindowClass()) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
@@ -172,12 +172,12 @@ plat::BOOL Win32User::IsWindow(plat::HWND hWnd) {
     return ::IsWindow(H(hWnd));
 }
 
-plat::LRESULT Win32User::DefWindowProcA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+plat::LRESULT Win32User::DefWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                         plat::LPARAM lParam) {
     return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
 }
 
-plat::WNDPROC Win32User::GetWindowLongA(plat::HWND hWnd, int32_t nIndex) {
+plat::WNDPROC Win32User::GetWindowLong(plat::HWND hWnd, int32_t nIndex) {
     if (nIndex != plat::GWL_WNDPROC) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return {};
@@ -189,7 +189,7 @@ plat::WNDPROC Win32User::GetWindowLongA(plat::HWND hWnd, int32_t nIndex) {
     return NativeProcedure(native);
 }
 
-plat::WNDPROC Win32User::SetWindowLongA(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) {
+plat::WNDPROC Win32User::SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) {
     if (nIndex != plat::GWL_WNDPROC || !dwNewLong || !::IsWindow(H(hWnd))) {
         ::SetLastError(nIndex != plat::GWL_WNDPROC || !dwNewLong ? ERROR_INVALID_PARAMETER
                                                                  : ERROR_INVALID_WINDOW_HANDLE);
@@ -210,7 +210,7 @@ plat::WNDPROC Win32User::SetWindowLongA(plat::HWND hWnd, int32_t nIndex, plat::W
     return NativeProcedure(native);
 }
 
-plat::LRESULT Win32User::CallWindowProcA(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
+plat::LRESULT Win32User::CallWindowProc(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
                                          plat::WPARAM wParam, plat::LPARAM lParam) {
     if (!lpPrevWndFunc) return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
     return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
@@ -228,7 +228,7 @@ plat::BOOL Win32User::SetForegroundWindow(plat::HWND hWnd) {
     return ::SetForegroundWindow(H(hWnd));
 }
 
-plat::BOOL Win32User::SetWindowTextA(plat::HWND hWnd, const char* lpString) {
+plat::BOOL Win32User::SetWindowText(plat::HWND hWnd, const char* lpString) {
     return ::SetWindowTextA(H(hWnd), lpString);
 }
 
@@ -238,12 +238,12 @@ plat::BOOL Win32User::EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) {
 
 // ---- Messages ----
 
-plat::LRESULT Win32User::SendMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+plat::LRESULT Win32User::SendMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                       plat::LPARAM lParam) {
     return ::SendMessageA(H(hWnd), Msg, wParam, lParam);
 }
 
-plat::BOOL Win32User::PostMessageA(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
+plat::BOOL Win32User::PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                    plat::LPARAM lParam) {
     return ::PostMessageA(H(hWnd), Msg, wParam, lParam);
 }
@@ -252,7 +252,7 @@ void Win32User::PostQuitMessage(int32_t nExitCode) {
     ::PostQuitMessage(nExitCode);
 }
 
-plat::BOOL Win32User::GetMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+plat::BOOL Win32User::GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
                                   plat::UINT wMsgFilterMax) {
     if (!lpMsg) return -1;
     ::MSG m{};
@@ -261,7 +261,7 @@ plat::BOOL Win32User::GetMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT 
     return got;
 }
 
-plat::BOOL Win32User::PeekMessageA(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
+plat::BOOL Win32User::PeekMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
                                    plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) {
     if (!lpMsg) return 0;
     ::MSG m{};
@@ -277,14 +277,14 @@ plat::BOOL Win32User::TranslateMessage(const plat::MSG* lpMsg) {
     return ::TranslateMessage(&m);
 }
 
-plat::LRESULT Win32User::DispatchMessageA(const plat::MSG* lpMsg) {
+plat::LRESULT Win32User::DispatchMessage(const plat::MSG* lpMsg) {
     if (!lpMsg) return 0;
     ::MSG m;
     ToNative(*lpMsg, m);
     return ::DispatchMessageA(&m);
 }
 
-plat::UINT Win32User::RegisterWindowMessageA(const char* lpString) {
+plat::UINT Win32User::RegisterWindowMessage(const char* lpString) {
     return ::RegisterWindowMessageA(lpString);
 }
 
@@ -336,7 +336,7 @@ plat::HMENU Win32User::CreatePopupMenu() {
     return reinterpret_cast<plat::HMENU>(::CreatePopupMenu());
 }
 
-plat::BOOL Win32User::AppendMenuA(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
+plat::BOOL Win32User::AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
                                   const char* lpNewItem) {
     return ::AppendMenuA(M(hMenu), uFlags, uIDNewItem, lpNewItem);
 }
@@ -354,7 +354,7 @@ plat::BOOL Win32User::DestroyMenu(plat::HMENU hMenu) {
     return ::DestroyMenu(M(hMenu));
 }
 
-int32_t Win32User::MessageBoxA(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) {
+int32_t Win32User::MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) {
     return ::MessageBoxA(H(hWnd), lpText, lpCaption, uType);
 }
 
@@ -426,15 +426,15 @@ plat::BOOL Win32User::DestroyIcon(plat::HICON hIcon) {
     return ::DestroyIcon(I(hIcon));
 }
 
-plat::HICON Win32User::LoadIconA(plat::HINSTANCE hInstance, uintptr_t lpIconName) {
+plat::HICON Win32User::LoadIcon(plat::HINSTANCE hInstance, uintptr_t lpIconName) {
     return reinterpret_cast<plat::HICON>(
         ::LoadIconA(reinterpret_cast<HINSTANCE>(hInstance), MAKEINTRESOURCEA(static_cast<WORD>(lpIconName))));
 }
 
 // ---- Shell ----
 
-plat::BOOL Win32Shell::Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) {
-    if (!lpData || lpData->cbSize != plat::NOTIFYICONDATAA_SIZE) {
+plat::BOOL Win32Shell::Shell_NotifyIcon(plat::DWORD dwMessage, const plat::NOTIFYICONDATA* lpData) {
+    if (!lpData || lpData->cbSize != plat::NOTIFYICONDATAA_SIZ) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -461,18 +461,18 @@ plat::BOOL Win32Shell::Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTI
     return ::Shell_NotifyIconA(dwMessage, &n);
 }
 
-intptr_t Win32Shell::ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
+intptr_t Win32Shell::ShellExecute(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
                                    const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
     return reinterpret_cast<intptr_t>(
         ::ShellExecuteA(H(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
 }
 
-plat::BOOL Win32Shell::ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) {
+plat::BOOL Win32Shell::ShellExecuteEx(plat::SHELLEXECUTEINFO* info) {
     if (!info) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    SHELLEXECUTEINFOA native{};
+    SHELLEXECUTEINFO native{};
     native.cbSize = sizeof native;
     native.fMask = info->fMask;
     native.hwnd = H(info->hwnd);
@@ -491,7 +491,7 @@ plat::BOOL Win32Shell::ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) {
     return ok;
 }
 
-plat::DWORD Win32Shell::GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) {
+plat::DWORD Win32Shell::GetFileVersionInfoSize(const char* lptstrFilename, plat::DWORD* lpdwHandle) {
     const auto& api = VersionApi::Get();
     if (!api.size) {
         ::SetLastError(ERROR_MOD_NOT_FOUND);
@@ -503,7 +503,7 @@ plat::DWORD Win32Shell::GetFileVersionInfoSizeA(const char* lptstrFilename, plat
     return size;
 }
 
-plat::BOOL Win32Shell::GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle,
+plat::BOOL Win32Shell::GetFileVersionInfo(const char* lptstrFilename, plat::DWORD dwHandle,
                                            plat::DWORD dwLen, void* lpData) {
     const auto& api = VersionApi::Get();
     if (!api.info) {
@@ -513,7 +513,7 @@ plat::BOOL Win32Shell::GetFileVersionInfoA(const char* lptstrFilename, plat::DWO
     return api.info(lptstrFilename, dwHandle, dwLen, lpData);
 }
 
-plat::BOOL Win32Shell::VerQueryValueA(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
+plat::BOOL Win32Shell::VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
                                       plat::UINT* puLen) {
     const auto& api = VersionApi::Get();
     if (!api.query) {

@@ -22,7 +22,7 @@ class TarnwickTest : public ::testing::Test {
     TarnwickTest() {
         Main::ResetUnitState();
         os.kernel.SetModuleFileName(std::string(Folder) + "\\Tarnwick.exe");
-        os.kernel.SetCurrentDirectoryA("C:\\Windows\\System32");
+        os.kernel.SetCurrentDirectory("C:\\Windows\\System32");
         os.shell.OnNotifyIcon = [this](const sim::SimNotifyCall& call) {
             if (call.Operation == 2) return;
             const std::string name = os.user.IconName(CurrentIcon(call));

@@ -8,15 +8,15 @@ class Lifecycle : public TarnwickTest {
     std::string Value(const char* key, const char* name) const { return RegistryValue(key, name); }
     void DeleteValue(const char* key, const char* name) {
         plat::HKEY h = 0;
-        ASSERT_EQ(os.registry.RegOpenKeyExA(plat::HKEY_CURRENT_USER, key, 0, plat::KEY_ALL_ACCESS, &h), 0);
-        os.registry.RegDeleteValueA(h, name);
+        ASSERT_EQ(os.registry.RegOpenKeyEx(plat::HKEY_CURRENT_USER, key, 0, plat::KEY_ALL_ACCESS, &h), 0);
+        os.registry.RegDeleteValue(h, name);
         os.registry.RegCloseKey(h);
     }
 };
 
 TEST_F(Lifecycle, StartedFromAnotherFolderTheProgramKeepsItsFilesInItsOwnFolder) {
     StartAndSettle();
-    EXPECT_EQ(os.kernel.GetCurrentDirectoryA(), Folder);
+    EXPECT_EQ(os.kernel.GetCurrentDirectory(), Folder);
     EXPECT_NE(File("code.ini").find("[Info]"), std::string::npos);
     EXPECT_FALSE(os.files.Get("C:\\Windows\\System32\\code.ini").has_value());
 }
@@ -129,7 +129,7 @@ TEST_F(Lifecycle, AProgramFolderOutsideTheCodePageIsMadeCurrentAndNamedInTheAuto
     os.kernel.AddMissingFolder("C:\\Tools\\Tarnwick O");
     os.files.Put(folder + "\\main.html", "<html></html>");
     StartAndSettle();
-    EXPECT_EQ(os.kernel.GetCurrentDirectoryA(), folder);
+    EXPECT_EQ(os.kernel.GetCurrentDirectory(), folder);
     EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
     // Never the folder it was started from (C:\Windows\System32), which others may write to.
     EXPECT_EQ(RunValue(), "\"" + folder + "\\Tarnwick.exe\"");

@@ -57,11 +57,11 @@ class Model : public TarnwickTest {
         std::vector<std::string> deps;
         plat::HKEY key = 0;
         const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + name;
-        if (os.registry.RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, path.c_str(), 0, plat::KEY_READ, &key) != 0)
+        if (os.registry.RegOpenKeyEx(plat::HKEY_LOCAL_MACHINE, path.c_str(), 0, plat::KEY_READ, &key) != 0)
             return deps;
         uint8_t data[256] = {};
         plat::DWORD type = 0, size = sizeof data;
-        if (os.registry.RegQueryValueExA(key, "DependOnService", &type, data, &size) == 0)
+        if (os.registry.RegQueryValueEx(key, "DependOnService", &type, data, &size) == 0)
             deps = KillServ::SplitMultiString(std::string(reinterpret_cast<char*>(data), size));
         os.registry.RegCloseKey(key);
         return deps;

@@ -40,7 +40,7 @@ TEST_F(FrameworkTest, ApplicationWindowIsTopLevelSoTaskbarCreatedReachesItsHooks
     os.shell.RecreateTaskbar();
     os.user.RunUntilIdle();
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0], os.user.RegisterWindowMessageA("TaskbarCreated"));
+    EXPECT_EQ(seen[0], os.user.RegisterWindowMessage("TaskbarCreated"));
 }
 
 TEST_F(FrameworkTest, HookThatHandlesAMessageKeepsItFromLaterHooksAndUnhookedOnesSeeNothing) {
@@ -53,7 +53,7 @@ TEST_F(FrameworkTest, HookThatHandlesAMessageKeepsItFromLaterHooksAndUnhookedOne
     });
     app.HookMainWindow([&](fw::TMessage&) { return ++second, false; });
     app.UnhookMainWindow(gone);
-    EXPECT_EQ(os.user.SendMessageA(app.Handle(), plat::WM_USER + 1, 0, 0), 42);
+    EXPECT_EQ(os.user.SendMessage(app.Handle(), plat::WM_USER + 1, 0, 0), 42);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
     EXPECT_EQ(removed, 0);

@@ -20,20 +20,20 @@ TEST_F(SimRegistryTest, SubkeysAreEnumeratedInNameOrderWithTheLongestNameReporte
     for (const char* n : {"Tcpip", "browser", "LanmanServer"})
         os.registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(kServices) + "\\" + n);
     HKEY key = 0;
-    ASSERT_EQ(os.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServices, 0, KEY_READ, &key), 0);
+    ASSERT_EQ(os.registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, kServices, 0, KEY_READ, &key), 0);
     DWORD count = 0, longest = 0;
-    ASSERT_EQ(os.registry.RegQueryInfoKeyA(key, &count, &longest), 0);
+    ASSERT_EQ(os.registry.RegQueryInfoKey(key, &count, &longest), 0);
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(longest, 12u);
     std::vector<std::string> names;
     char name[13];
     for (DWORD i = 0;; ++i) {
         DWORD len = sizeof name;
-        if (os.registry.RegEnumKeyExA(key, i, name, &len) != 0) break;
+        if (os.registry.RegEnumKeyEx(key, i, name, &len) != 0) break;
         names.emplace_back(name, len);
     }
     DWORD small = 3;
-    EXPECT_EQ(os.registry.RegEnumKeyExA(key, 0, name, &small), static_cast<LONG>(ERROR_MORE_DATA));
+    EXPECT_EQ(os.registry.RegEnumKeyEx(key, 0, name, &small), static_cast<LONG>(ERROR_MORE_DATA));
     os.registry.RegCloseKey(key);
     EXPECT_EQ(names, (std::vector<std::string>{"browser", "LanmanServer", "Tcpip"}));
 }
@@ -41,19 +41,19 @@ TEST_F(SimRegistryTest, SubkeysAreEnumeratedInNameOrderWithTheLongestNameReporte
 TEST_F(SimRegistryTest, ValueQueriesGiveTypeAndSizeThenDataAndRefuseShortBuffers) {
     os.registry.SetMultiString(HKEY_LOCAL_MACHINE, "A", "DependOnService", {"Tcpip", "x"});
     HKEY key = 0;
-    ASSERT_EQ(os.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "a", 0, KEY_READ, &key), 0);
+    ASSERT_EQ(os.registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, "a", 0, KEY_READ, &key), 0);
     DWORD type = 0, size = 0;
-    ASSERT_EQ(os.registry.RegQueryValueExA(key, "dependonservice", &type, nullptr, &size), 0);
+    ASSERT_EQ(os.registry.RegQueryValueEx(key, "dependonservice", &type, nullptr, &size), 0);
     EXPECT_EQ(type, REG_MULTI_SZ);
     EXPECT_EQ(size, 9u);
     uint8_t data[9];
     DWORD shortSize = 4;
-    EXPECT_EQ(os.registry.RegQueryValueExA(key, "DependOnService", nullptr, data, &shortSize),
+    EXPECT_EQ(os.registry.RegQueryValueEx(key, "DependOnService", nullptr, data, &shortSize),
               static_cast<LONG>(ERROR_MORE_DATA));
     EXPECT_EQ(shortSize, 9u);
-    EXPECT_EQ(os.registry.RegQueryValueExA(key, "DependOnService", nullptr, data, &size), 0);
+    EXPECT_EQ(os.registry.RegQueryValueEx(key, "DependOnService", nullptr, data, &size), 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 9), std::string("Tcpip\0x\0\0", 9));
-    EXPECT_EQ(os.registry.RegQueryValueExA(key, "Missing", &type, nullptr, &size),
+    EXPECT_EQ(os.registry.RegQueryValueEx(key, "Missing", &type, nullptr, &size),
               static_cast<LONG>(ERROR_FILE_NOT_FOUND));
     os.registry.RegCloseKey(key);
 }
@@ -63,13 +63,13 @@ TEST_F(SimRegistryTest, InjectedFaultsHitTheNamedKeyAndValueOnly) {
     os.registry.ChangeValueBeforeRead(HKEY_LOCAL_MACHINE, "K", "V", std::vector<uint8_t>(40, 'x'));
     os.registry.FailOpen(HKEY_LOCAL_MACHINE, "Locked", static_cast<LONG>(ERROR_ACCESS_DENIED));
     HKEY key = 0;
-    EXPECT_EQ(os.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Locked", 0, KEY_READ, &key),
+    EXPECT_EQ(os.registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Locked", 0, KEY_READ, &key),
               static_cast<LONG>(ERROR_ACCESS_DENIED));
-    ASSERT_EQ(os.registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_READ, &key), 0);
+    ASSERT_EQ(os.registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, "K", 0, KEY_READ, &key), 0);
     DWORD size = 0;
-    ASSERT_EQ(os.registry.RegQueryValueExA(key, "V", nullptr, nullptr, &size), 0);
+    ASSERT_EQ(os.registry.RegQueryValueEx(key, "V", nullptr, nullptr, &size), 0);
     std::vector<uint8_t> data(size);
-    EXPECT_EQ(os.registry.RegQueryValueExA(key, "V", nullptr, data.data(), &size),
+    EXPECT_EQ(os.registry.RegQueryValueEx(key, "V", nullptr, data.data(), &size),
               static_cast<LONG>(ERROR_MORE_DATA));
     EXPECT_EQ(size, 40u);
     os.registry.RegCloseKey(key);
@@ -78,24 +78,24 @@ TEST_F(SimRegistryTest, InjectedFaultsHitTheNamedKeyAndValueOnly) {
 TEST_F(SimRegistryTest, CurrentUserKeysAreCreatedWrittenAndDeletedThroughWritableHandlesOnly) {
     HKEY key = 0;
     DWORD disposition = 0;
-    ASSERT_EQ(os.registry.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
+    ASSERT_EQ(os.registry.RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
                                           &disposition),
               0);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const uint8_t yes[] = "Yes";
-    EXPECT_EQ(os.registry.RegSetValueExA(key, "Run", REG_SZ, yes, 4), 0);
+    EXPECT_EQ(os.registry.RegSetValueEx(key, "Run", REG_SZ, yes, 4), 0);
     os.registry.RegCloseKey(key);
     ASSERT_NE(os.registry.FindValue(HKEY_CURRENT_USER, "software\\tarnwick", "run"), nullptr);
 
-    ASSERT_EQ(os.registry.RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_READ, &key), 0);
-    EXPECT_EQ(os.registry.RegDeleteValueA(key, "Run"), static_cast<LONG>(ERROR_ACCESS_DENIED));
+    ASSERT_EQ(os.registry.RegOpenKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_READ, &key), 0);
+    EXPECT_EQ(os.registry.RegDeleteValue(key, "Run"), static_cast<LONG>(ERROR_ACCESS_DENIED));
     os.registry.RegCloseKey(key);
-    ASSERT_EQ(os.registry.RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
+    ASSERT_EQ(os.registry.RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
                                           &disposition),
               0);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-    EXPECT_EQ(os.registry.RegDeleteValueA(key, "RUN"), 0);
-    EXPECT_EQ(os.registry.RegDeleteValueA(key, "Run"), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(os.registry.RegDeleteValue(key, "RUN"), 0);
+    EXPECT_EQ(os.registry.RegDeleteValue(key, "Run"), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
     os.registry.RegCloseKey(key);
 }
 
@@ -104,7 +104,7 @@ class SimIniTest : public ::testing::Test {
     sim::SimPlatform os;
     std::string Read(const char* section, const char* key, const char* def = "none", DWORD size = 64) {
         std::vector<char> buf(size + 1, '#');
-        const DWORD n = os.files.GetPrivateProfileStringA(section, key, def, buf.data(), size, "./code.ini");
+        const DWORD n = os.files.GetPrivateProfileString(section, key, def, buf.data(), size, "./code.ini");
         EXPECT_EQ(buf[n], '\0');
         return std::string(buf.data(), n);
     }
@@ -124,34 +124,34 @@ TEST_F(SimIniTest, ReadsIgnoreCaseAndBlanksAndFallBackToTheDefault) {
 TEST_F(SimIniTest, ListsOfSectionsAndKeysEndWithTwoNuls) {
     os.files.Put("./code.ini", "[A]\r\nx=1\r\ny=2\r\n[B]\r\n");
     char buf[16];
-    DWORD n = os.files.GetPrivateProfileStringA("A", nullptr, "", buf, sizeof buf, "./code.ini");
+    DWORD n = os.files.GetPrivateProfileString("A", nullptr, "", buf, sizeof buf, "./code.ini");
     EXPECT_EQ(std::string(buf, n + 1), std::string("x\0y\0\0", 5));
-    n = os.files.GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, "./code.ini");
+    n = os.files.GetPrivateProfileString(nullptr, nullptr, "", buf, sizeof buf, "./code.ini");
     EXPECT_EQ(std::string(buf, n + 1), std::string("A\0B\0\0", 5));
 }
 
 TEST_F(SimIniTest, WritesCreateAndReplaceKeysAndKeepEverythingElseInOrder) {
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("Info", "SaveState", "0", "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SaveState", "0", "./code.ini"));
     EXPECT_EQ(os.files.Get("./code.ini"), "[Info]\r\nSaveState=0\r\n");
     os.files.Put("./code.ini", "; keep me\r\n[Info]\r\nSaveState=0\r\n\r\n[Later]\r\nk=v\r\n");
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("info", "LastState", "1", "./code.ini"));
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("INFO", "savestate", "1", "./code.ini"));
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("New", "a", "b", "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("info", "LastState", "1", "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("INFO", "savestate", "1", "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("New", "a", "b", "./code.ini"));
     EXPECT_EQ(os.files.Get("./code.ini"),
               "; keep me\r\n[Info]\r\nSaveState=1\r\nLastState=1\r\n\r\n[Later]\r\nk=v\r\n[New]\r\na=b\r\n");
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("Info", "LastState", nullptr, "./code.ini"));
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("Later", nullptr, nullptr, "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "LastState", nullptr, "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Later", nullptr, nullptr, "./code.ini"));
     EXPECT_EQ(os.files.Get("./code.ini"), "; keep me\r\n[Info]\r\nSaveState=1\r\n\r\n[New]\r\na=b\r\n");
 }
 
 TEST_F(SimIniTest, WritesFailInAReadOnlyFolderOrFileAndChangeNothing) {
     os.files.Put("./code.ini", "[Info]\r\nSaveState=0\r\n");
     os.files.SetReadOnly("./code.ini");
-    EXPECT_FALSE(os.files.WritePrivateProfileStringA("Info", "SaveState", "1", "./code.ini"));
+    EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "SaveState", "1", "./code.ini"));
     EXPECT_EQ(os.kernel.GetLastError(), ERROR_ACCESS_DENIED);
     os.files.SetReadOnly("./code.ini", false);
     os.files.SetReadOnly("C:\\Tarnwick\\");
-    EXPECT_FALSE(os.files.WritePrivateProfileStringA("Info", "SaveState", "1", "./code.ini"));
+    EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "SaveState", "1", "./code.ini"));
     EXPECT_FALSE(os.files.ReplaceFileAtomically("./srvStat.txt", "x\r\n"));
     EXPECT_EQ(os.files.Get("./code.ini"), "[Info]\r\nSaveState=0\r\n");
     EXPECT_FALSE(os.files.FileExists("./srvStat.txt"));

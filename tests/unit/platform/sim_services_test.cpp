@@ -15,12 +15,12 @@ class SimServicesTest : public ::testing::Test {
     sim::SimPlatform os;
     SC_HANDLE manager = 0;
 
-    void SetUp() override { manager = os.services.OpenSCManagerA(nullptr, nullptr, 0xA0000000); }
+    void SetUp() override { manager = os.services.OpenSCManager(nullptr, nullptr, 0xA0000000); }
     void TearDown() override {
         if (manager) os.services.CloseServiceHandle(manager);
         EXPECT_EQ(os.services.OpenHandleCount(), 0);
     }
-    SC_HANDLE Open(const char* name) { return os.services.OpenServiceA(manager, name, 0xA0000100); }
+    SC_HANDLE Open(const char* name) { return os.services.OpenService(manager, name, 0xA0000100); }
     DWORD Query(SC_HANDLE h) {
         SERVICE_STATUS st{};
         return os.services.QueryServiceStatus(h, &st) ? st.dwCurrentState : 0;
@@ -37,10 +37,10 @@ Batch Enumerate(sim::SimPlatform& os, SC_HANDLE manager, std::vector<uint64_t>& 
                 DWORD resume) {
     Batch b{};
     b.resume = resume;
-    b.ok = os.services.EnumServicesStatusA(manager, SERVICE_TYPE_ALL, SERVICE_STATE_ALL, buffer.data(), size,
+    b.ok = os.services.EnumServicesStatus(manager, SERVICE_TYPE_ALL, SERVICE_STATE_ALL, buffer.data(), size,
                                            &b.needed, &b.returned, &b.resume);
     b.error = b.ok ? 0 : os.kernel.GetLastError();
-    const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUS*>(buffer.data());
     for (DWORD i = 0; i < b.returned; ++i)
         b.names.push_back(records[i].lpServiceName ? records[i].lpServiceName : "<null>");
     return b;
@@ -49,7 +49,7 @@ Batch Enumerate(sim::SimPlatform& os, SC_HANDLE manager, std::vector<uint64_t>& 
 TEST_F(SimServicesTest, EnumerationInBatchesDeliversEveryServiceOnceInNameOrder) {
     for (const char* n : {"delta", "Alpha", "chuck", "Bravo", "eagle"})
         os.services.Add(n);
-    const DWORD entry = sizeof(ENUM_SERVICE_STATUSA) + 2 * 6; // names of five letters, twice
+    const DWORD entry = sizeof(ENUM_SERVICE_STATUS) + 2 * 6; // names of five letters, twice
     std::vector<uint64_t> buffer(1024);
 
     Batch first = Enumerate(os, manager, buffer, 2 * entry + 3, 0);
@@ -72,10 +72,10 @@ TEST_F(SimServicesTest, EnumerationPlacesRecordsFirstAndStringsAtTheEndOfTheBuff
     Batch b = Enumerate(os, manager, buffer, size, 0);
     ASSERT_TRUE(b.ok);
     const auto* base = reinterpret_cast<const char*>(buffer.data());
-    const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUS*>(buffer.data());
     const char* lowest = base + size;
     for (int i = 0; i < 2; ++i) {
-        EXPECT_GE(records[i].lpServiceName, base + 2 * sizeof(ENUM_SERVICE_STATUSA));
+        EXPECT_GE(records[i].lpServiceName, base + 2 * sizeof(ENUM_SERVICE_STATUS));
         lowest = std::min<const char*>({lowest, records[i].lpServiceName, records[i].lpDisplayName});
     }
     EXPECT_STREQ(records[1].lpDisplayName, "Second one");
@@ -88,7 +88,7 @@ TEST_F(SimServicesTest, EnumerationWithTooSmallABufferReturnsNothingAndTheWholeS
     Batch b = Enumerate(os, manager, buffer, 8, 0);
     EXPECT_EQ(b.error, ERROR_MORE_DATA);
     EXPECT_EQ(b.returned, 0u);
-    EXPECT_EQ(b.needed, sizeof(ENUM_SERVICE_STATUSA) + 8);
+    EXPECT_EQ(b.needed, sizeof(ENUM_SERVICE_STATUS) + 8);
 }
 
 TEST_F(SimServicesTest, EntryEnumeratedWithoutNameHasANullNamePointer) {
@@ -123,7 +123,7 @@ TEST_F(SimServicesTest, RefusalsFollowTheServiceState) {
     EXPECT_FALSE(os.services.ControlService(off, SERVICE_CONTROL_STOP, &st));
     EXPECT_EQ(os.kernel.GetLastError(), ERROR_SERVICE_NOT_ACTIVE);
     const char* args[] = {"base"};
-    EXPECT_FALSE(os.services.StartServiceA(base, 1, args));
+    EXPECT_FALSE(os.services.StartService(base, 1, args));
     EXPECT_EQ(os.kernel.GetLastError(), ERROR_SERVICE_ALREADY_RUNNING);
     os.services.CloseServiceHandle(base);
     os.services.CloseServiceHandle(off);
@@ -134,7 +134,7 @@ TEST_F(SimServicesTest, StartBringsUpStoppedDependenciesFirst) {
     os.services.Add("user").DependsOn({"base", "+Group"});
     SC_HANDLE h = Open("user");
     const char* args[] = {"user"};
-    ASSERT_TRUE(os.services.StartServiceA(h, 1, args));
+    ASSERT_TRUE(os.services.StartService(h, 1, args));
     EXPECT_EQ(Query(h), SERVICE_RUNNING);
     os.services.CloseServiceHandle(h);
     EXPECT_EQ(os.services.Actions(), (std::vector<std::string>{"start base", "start user"}));
@@ -161,12 +161,12 @@ TEST(SimKernelTest, SleepMovesTheVirtualClockOnly) {
 
 TEST(SimKernelTest, RelativePathsResolveAgainstTheCurrentDirectory) {
     sim::SimPlatform os;
-    ASSERT_TRUE(os.kernel.SetCurrentDirectoryA("D:\\Apps/Tarnwick\\"));
-    EXPECT_EQ(os.kernel.GetCurrentDirectoryA(), "D:\\Apps\\Tarnwick");
+    ASSERT_TRUE(os.kernel.SetCurrentDirectory("D:\\Apps/Tarnwick\\"));
+    EXPECT_EQ(os.kernel.GetCurrentDirectory(), "D:\\Apps\\Tarnwick");
     EXPECT_EQ(os.kernel.FullPath("./srvStat.txt"), "D:\\Apps\\Tarnwick\\srvStat.txt");
     EXPECT_EQ(os.kernel.FullPath("..\\x\\.\\y.ini"), "D:\\Apps\\x\\y.ini");
     os.kernel.AddMissingFolder("E:\\gone");
-    EXPECT_FALSE(os.kernel.SetCurrentDirectoryA("E:\\gone"));
+    EXPECT_FALSE(os.kernel.SetCurrentDirectory("E:\\gone"));
     EXPECT_EQ(os.kernel.GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 

@@ -21,19 +21,19 @@ inline TStringList ReadSubkeyNames() {
     using namespace plat;
     TStringList names;
     unique_hkey key;
-    if (Os().registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey.c_str(), 0, KEY_READ, key.put()) != 0)
+    if (Os().registry->RegOpenKeyEx(HKEY_LOCAL_MACHINE, kServicesKey.c_str(), 0, KEY_READ, key.put()) != 0)
         return names;
     DWORD count = 0;
     DWORD longest = 0;
-    if (Os().registry->RegQueryInfoKeyA(key.get(), &count, &longest) != 0) return names;
+    if (Os().registry->RegQueryInfoKey(key.get(), &count, &longest) != 0) return names;
     std::vector<char> name(std::max<DWORD>(longest, 255) + 1);
     for (DWORD i = 0; i < count; ++i) {
         auto length = static_cast<DWORD>(name.size());
-        LONG rc = Os().registry->RegEnumKeyExA(key.get(), i, name.data(), &length);
+        LONG rc = Os().registry->RegEnumKeyEx(key.get(), i, name.data(), &length);
         if (rc == static_cast<LONG>(ERROR_MORE_DATA)) {
             name.resize(32768);
             length = static_cast<DWORD>(name.size());
-            rc = Os().registry->RegEnumKeyExA(key.get(), i, name.data(), &length);
+            rc = Os().registry->RegEnumKeyEx(key.get(), i, name.data(), &length);
         }
         if (rc == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) break;
         if (rc != 0) continue;
@@ -54,7 +54,7 @@ inline std::string ReadValueData(const plat::unique_hkey& key, const char* name,
         if (size > (16u << 20)) break;
         data.resize(size);
         DWORD got = size;
-        const LONG rc = Os().registry->RegQueryValueExA(key.get(), name, type, data.data(), &got);
+        const LONG rc = Os().registry->RegQueryValueEx(key.get(), name, type, data.data(), &got);
         if (rc == 0) return std::string(data.begin(), data.begin() + std::min(got, size));
         if (rc != static_cast<LONG>(ERROR_MORE_DATA) || got <= size) break;
         size = got;
@@ -67,10 +67,10 @@ inline int Mentions(const std::string& serviceKey, const std::string& target) {
     using namespace plat;
     unique_hkey key;
     const std::string path = kServicesKey + "\\" + serviceKey;
-    if (Os().registry->RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != 0) return 0;
+    if (Os().registry->RegOpenKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != 0) return 0;
     DWORD type = 0;
     DWORD size = 0;
-    if (Os().registry->RegQueryValueExA(key.get(), "DependOnService", &type, nullptr, &size) != 0 ||
+    if (Os().registry->RegQueryValueEx(key.get(), "DependOnService", &type, nullptr, &size) != 0 ||
         size == 0)
         return 0;
     if (IgnoredType(type)) return 0;

@@ -40,18 +40,18 @@ TEST_F(ServiceOperationsTest, StartPassesTheServiceNameAsItsOnlyArgumentWithTheG
     Worker().DoServiceAction("BROWSER", saStart);
     EXPECT_EQ(os.services.StateOf("Browser"), SERVICE_RUNNING);
     for (const auto& call : os.services.Calls()) {
-        if (call.op == "OpenSCManagerA") {
+        if (call.op == "OpenSCManager") {
             EXPECT_EQ(call.value, 0xA0000000u);
         }
-        if (call.op == "OpenServiceA") {
+        if (call.op == "OpenService") {
             EXPECT_EQ(call.value, 0xA0000100u);
         }
-        if (call.op == "StartServiceA") {
+        if (call.op == "StartService") {
             EXPECT_EQ(call.value, 1u);
             EXPECT_EQ(call.detail, "BROWSER");
         }
     }
-    EXPECT_EQ(os.services.CallsTo("StartServiceA").size(), 1u);
+    EXPECT_EQ(os.services.CallsTo("StartService").size(), 1u);
 }
 
 TEST_F(ServiceOperationsTest, ClosesTheServiceBeforeTheManager) {
@@ -71,13 +71,13 @@ TEST_F(ServiceOperationsTest, StoppedAndRunningAreTheOnlyStatesThatCount) {
         Worker().StartIfStopped(name);
     }
     EXPECT_TRUE(os.services.CallsTo("ControlService").empty());
-    EXPECT_TRUE(os.services.CallsTo("StartServiceA").empty());
+    EXPECT_TRUE(os.services.CallsTo("StartService").empty());
 }
 
 TEST_F(ServiceOperationsTest, UnknownServiceIsNotStoppedAndNotStartedWithoutErrorText) {
     EXPECT_FALSE(Worker().ServiceStopped("NoSuchService"));
     Worker().StartIfStopped("NoSuchService");
-    EXPECT_TRUE(os.services.CallsTo("StartServiceA").empty());
+    EXPECT_TRUE(os.services.CallsTo("StartService").empty());
     EXPECT_TRUE(Errors().empty());
 }
 
@@ -111,12 +111,12 @@ TEST_F(ServiceOperationsTest, EnumerationBeyond1024BytesResizesToBytesNeededAndA
 
     std::vector<DWORD> sizes;
     for (const auto& call : os.services.Calls())
-        if (call.op == "EnumServicesStatusA") sizes.push_back(call.value);
+        if (call.op == "EnumServicesStatus") sizes.push_back(call.value);
     ASSERT_EQ(sizes.size(), 2u);
     EXPECT_EQ(sizes[0], 1024u);
-    const DWORD entry = sizeof(ENUM_SERVICE_STATUSA) + 2 * 11; // "Service1nn" twice
+    const DWORD entry = sizeof(ENUM_SERVICE_STATUS) + 2 * 11; // "Service1nn" twice
     const DWORD first = 1024 / entry;
-    EXPECT_EQ(sizes[1], (60 - first) * entry + sizeof(ENUM_SERVICE_STATUSA) + 2 * 7);
+    EXPECT_EQ(sizes[1], (60 - first) * entry + sizeof(ENUM_SERVICE_STATUS) + 2 * 7);
 }
 
 TEST_F(ServiceOperationsTest, EntriesWithoutANameKeepTheTwoListsParallel) {

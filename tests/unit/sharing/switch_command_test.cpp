@@ -74,7 +74,7 @@ class ElevatedCopy : public SharingTest {
   protected:
     ElevatedCopy() {
         os.kernel.SetModuleFileName("C:\\Program Files\\Tarnwick\\Tarnwick.exe");
-        os.kernel.SetCurrentDirectoryA("C:\\Windows\\System32"); // where elevation leaves it
+        os.kernel.SetCurrentDirectory("C:\\Windows\\System32"); // where elevation leaves it
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
     }
@@ -133,21 +133,21 @@ TEST_F(StandardUserServices, TheQueryAnswersTruthfullyWithItsOwnRights) {
     EXPECT_TRUE(Run(0));
     EXPECT_EQ(result, 1);
     for (const auto& call : os.services.Calls()) {
-        if (call.op == "OpenSCManagerA") {
+        if (call.op == "OpenSCManager") {
             EXPECT_EQ(call.value, plat::SC_MANAGER_CONNECT | plat::SC_MANAGER_ENUMERATE_SERVICE);
         }
-        if (call.op == "OpenServiceA") {
+        if (call.op == "OpenService") {
             EXPECT_EQ(call.value, plat::SERVICE_QUERY_STATUS);
         }
     }
     // The switch's rights are refused, the manager's lock and a service's start and stop alike.
-    EXPECT_EQ(os.services.OpenSCManagerA(nullptr, nullptr, 0xA0000000), 0u);
+    EXPECT_EQ(os.services.OpenSCManager(nullptr, nullptr, 0xA0000000), 0u);
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
-    const plat::SC_HANDLE manager = os.services.OpenSCManagerA(nullptr, nullptr, plat::GENERIC_READ);
+    const plat::SC_HANDLE manager = os.services.OpenSCManager(nullptr, nullptr, plat::GENERIC_READ);
     ASSERT_NE(manager, 0u);
-    EXPECT_EQ(os.services.OpenServiceA(manager, "lanmanserver", plat::SERVICE_STOP), 0u);
+    EXPECT_EQ(os.services.OpenService(manager, "lanmanserver", plat::SERVICE_STOP), 0u);
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
-    const plat::SC_HANDLE service = os.services.OpenServiceA(manager, "lanmanserver", plat::GENERIC_READ);
+    const plat::SC_HANDLE service = os.services.OpenService(manager, "lanmanserver", plat::GENERIC_READ);
     ASSERT_NE(service, 0u);
     plat::SERVICE_STATUS status{};
     EXPECT_FALSE(os.services.ControlService(service, plat::SERVICE_CONTROL_STOP, &status));
@@ -167,14 +167,14 @@ TEST_F(StandardUserServices, ASwitchInTheUnelevatedProcessItselfWouldChangeNothi
 
 TEST_F(StandardUserServices, ProgramFilesIsWrittenOnlyWhenElevated) {
     const std::string ini = "C:\\Program Files\\Tarnwick\\code.ini";
-    EXPECT_FALSE(os.files.WritePrivateProfileStringA("Info", "LastState", "on", ini.c_str()));
+    EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "LastState", "on", ini.c_str()));
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_FALSE(os.files.ReplaceFileAtomically("C:\\Program Files\\Tarnwick\\srvStat.txt", ""));
     EXPECT_FALSE(os.files.CanCreateFilesIn("C:\\Program Files\\Tarnwick"));
     EXPECT_TRUE(os.files.CanCreateFilesIn("C:\\Users\\Ann\\AppData\\Local"));
     EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", "")) << "only that folder";
     os.kernel.SetElevated(true);
-    EXPECT_TRUE(os.files.WritePrivateProfileStringA("Info", "LastState", "on", ini.c_str()));
+    EXPECT_TRUE(os.files.WritePrivateProfileString("Info", "LastState", "on", ini.c_str()));
 }
 
 } // namespace

@@ -24,7 +24,7 @@ class WorkerTest : public SharingTest {
             os.services.SetState(n, SERVICE_STOPPED);
     }
     bool Asked(const std::string& name) {
-        for (const auto& n : os.services.CallsTo("OpenServiceA"))
+        for (const auto& n : os.services.CallsTo("OpenService"))
             if (KillServ::SameText(n, name)) return true;
         return false;
     }
@@ -42,7 +42,7 @@ TEST_F(WorkerTest, QueryAsksLanmanserverWhenTheSecondServiceIsStopped) {
     Stop({"Second"});
     ASSERT_TRUE(Run(0));
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), (List{"Second", "lanmanserver"}));
+    EXPECT_EQ(os.services.CallsTo("OpenService"), (List{"Second", "lanmanserver"}));
     Stop({"LanmanServer"});
     ASSERT_TRUE(Run(7)); // any mode but 1 is a query
     EXPECT_EQ(result, 0);
@@ -53,15 +53,15 @@ TEST_F(WorkerTest, QueryWithoutASecondServiceNeverSendsAnEmptyName) {
     Stop({"LanmanServer"});
     ASSERT_TRUE(Run(0));
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), List{"lanmanserver"});
+    EXPECT_EQ(os.services.CallsTo("OpenService"), List{"lanmanserver"});
     SetSecondService("");
     ASSERT_TRUE(Run(0));
-    EXPECT_EQ(os.services.CallsTo("OpenServiceA"), (List{"lanmanserver", "lanmanserver"}));
+    EXPECT_EQ(os.services.CallsTo("OpenService"), (List{"lanmanserver", "lanmanserver"}));
 }
 
 TEST_F(WorkerTest, SecondServiceNameIsReadAfreshEachTime) {
     EXPECT_EQ(KillServ::SecondServiceName(), "Second");
-    ASSERT_TRUE(os.files.WritePrivateProfileStringA("Info", "SecondService", "Fax", "./code.ini"));
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SecondService", "Fax", "./code.ini"));
     EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
     os.files.Remove("./code.ini");
     EXPECT_EQ(KillServ::SecondServiceName(), "");
@@ -158,14 +158,14 @@ TEST_F(StartSequenceTest, RecordedDependentsStartInFileOrderBeforeTheSharingServ
     // The manager brings up what a service depends on first; each later start asks afresh.
     EXPECT_EQ(os.services.Actions(),
               (List{"start Second", "start Fax", "start LanmanServer", "start Netlogon", "start Browser"}));
-    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "Netlogon", "Browser"}));
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "Netlogon", "Browser"}));
 }
 
 TEST_F(StartSequenceTest, EmptyOverlongAndUnknownLinesLeadToNoStartAttempt) {
     os.files.Put("./srvStat.txt", "\r\nGhost\r\n" + std::string(300, 'x') + "\r\n \r\nFax");
     ASSERT_TRUE(Run(1));
-    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "LanmanServer"}));
-    for (const auto& name : os.services.CallsTo("OpenServiceA")) {
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "LanmanServer"}));
+    for (const auto& name : os.services.CallsTo("OpenService")) {
         EXPECT_FALSE(name.empty());
         EXPECT_LE(name.size(), 256u);
     }
@@ -196,7 +196,7 @@ TEST_F(StartSequenceTest, HugeFileWithOddBytesStartsTheNamesItHolds) {
     text += std::string("\0Netlogon\r\n", 11); // a NUL ends the text
     os.files.Put("./srvStat.txt", text);
     ASSERT_TRUE(Run(1));
-    EXPECT_EQ(os.services.CallsTo("StartServiceA"), (List{"Fax", "Browser", "Both"}));
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "Browser", "Both"}));
     EXPECT_EQ(os.services.StateOf("Netlogon"), SERVICE_STOPPED);
 }
 

@@ -154,12 +154,12 @@ TEST_F(SimpleTimerTest, ExpiryQueuedForAFreedTimerIsDiscarded) {
     auto freed = Recording(100, fired);
     const plat::UINT_PTR staleId = freed->TimerId();
     freed.reset();
-    os.user.PostMessageA(Window(), plat::WM_TIMER, staleId, 0);
+    os.user.PostMessage(Window(), plat::WM_TIMER, staleId, 0);
     os.user.RunUntilIdle();
     EXPECT_TRUE(fired.empty());
     auto fresh = Recording(100, fired);
     EXPECT_NE(fresh->TimerId(), staleId);
-    os.user.PostMessageA(Window(), plat::WM_TIMER, staleId, 0);
+    os.user.PostMessage(Window(), plat::WM_TIMER, staleId, 0);
     os.user.RunUntilIdle();
     EXPECT_TRUE(fired.empty());
 }

@@ -394,8 +394,8 @@ TEST_F(TrayTest, CallbackForAComponentThatIsGoneIsDiscarded) {
 }
 
 TEST_F(TrayTest, SharedWindowAgreesToEndTheSessionAndCannotBeClosedByAMessage) {
-    EXPECT_EQ(os.user.SendMessageA(HandlerWindow(), plat::WM_QUERYENDSESSION, 0, 0), 1);
-    EXPECT_EQ(os.user.SendMessageA(HandlerWindow(), plat::WM_CLOSE, 0, 0), 1);
+    EXPECT_EQ(os.user.SendMessage(HandlerWindow(), plat::WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_EQ(os.user.SendMessage(HandlerWindow(), plat::WM_CLOSE, 0, 0), 1);
     EXPECT_TRUE(os.user.IsWindow(HandlerWindow()));
 }
 
@@ -433,7 +433,7 @@ TEST_F(TrayTest, BeforeCommonControls471NothingIsRegisteredAndWmNullDoesNotReAdd
     EXPECT_EQ(TrayIcon::TaskbarCreatedMessage, 0u);
     tray->SetIconVisible(true);
     const size_t before = os.shell.Calls().size();
-    os.user.SendMessageA(app.Handle(), plat::WM_NULL, 0, 0);
+    os.user.SendMessage(app.Handle(), plat::WM_NULL, 0, 0);
     EXPECT_EQ(os.shell.Calls().size(), before);
 }
 
@@ -492,7 +492,7 @@ TEST_F(TrayTest, ExpiryQueuedBeforeCyclingStoppedLeavesTheRestingFrameAlone) {
     tray->SetCycleIcons(false);
     tray->SetIconList(List("RedFul", 8));
     tray->SetIconIndex(4);
-    os.user.PostMessageA(timers, plat::WM_TIMER, cycling[0], 0);
+    os.user.PostMessage(timers, plat::WM_TIMER, cycling[0], 0);
     os.user.RunUntilIdle();
     EXPECT_EQ(Shown(), "RedFul[4]");
     EXPECT_EQ(tray->IconIndex(), 4);
@@ -704,7 +704,7 @@ TEST_F(TrayTest, DestroyingRemovesTheIconAndTheOwnerWindowKeepsWorkingWithoutIt)
     EXPECT_EQ(Last().Result, 1);
     EXPECT_EQ(os.shell.FindIcon(id), nullptr);
     // The owner's own procedure answers again; the freed component is not reached.
-    EXPECT_EQ(os.user.SendMessageA(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
+    EXPECT_EQ(os.user.SendMessage(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
     EXPECT_EQ(minimized, 0);
 }
 
@@ -713,22 +713,22 @@ TEST_F(TrayTest, MinimizeToTrayNeedsItsHandlerOnTheOwnerWindowButNotOnTheApplica
     int handled = 0;
     form->Show();
     // MinimizeToTray off: the owner's own procedure gets the request.
-    EXPECT_EQ(os.user.SendMessageA(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
+    EXPECT_EQ(os.user.SendMessage(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
     EXPECT_FALSE(tray->IconVisible());
     tray->SetMinimizeToTray(true);
-    EXPECT_EQ(os.user.SendMessageA(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
+    EXPECT_EQ(os.user.SendMessage(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 0);
     EXPECT_FALSE(tray->IconVisible());
     tray->OnMinimizeToTray = [&](fw::TObject*) { ++handled; };
-    EXPECT_EQ(os.user.SendMessageA(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 1);
+    EXPECT_EQ(os.user.SendMessage(owner, plat::WM_SYSCOMMAND, plat::SC_MINIMIZE, 0), 1);
     EXPECT_EQ(handled, 1);
     EXPECT_TRUE(tray->IconVisible());
     EXPECT_FALSE(form->Visible());
     // Restoring from the application window brings the main form back.
-    os.user.SendMessageA(app.Handle(), plat::WM_SYSCOMMAND, plat::SC_RESTORE, 0);
+    os.user.SendMessage(app.Handle(), plat::WM_SYSCOMMAND, plat::SC_RESTORE, 0);
     EXPECT_TRUE(form->Visible());
     tray->SetIconVisible(false);
     tray->OnMinimizeToTray = nullptr;
-    os.user.SendMessageA(app.Handle(), plat::WM_SIZE, plat::SIZE_MINIMIZED, 0);
+    os.user.SendMessage(app.Handle(), plat::WM_SIZE, plat::SIZE_MINIMIZED, 0);
     EXPECT_TRUE(tray->IconVisible());
     EXPECT_FALSE(form->Visible());
 }

@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     logPath = argv[1];
     workFolder = argv[2];
     win32::Win32Platform os;
-    os.kernel.SetCurrentDirectoryA(workFolder.c_str());
+    os.kernel.SetCurrentDirectory(workFolder.c_str());
     return RunCases("chain", os, {
         {"StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem",
          StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem},

@@ -24,13 +24,13 @@ std::string program;
 
 // Starts Tarnwick.exe elevated as the worker does; the exit code, or -1 when it did not run.
 long LaunchElevated(win32::Win32Platform& os, const std::string& parameters) {
-    plat::SHELLEXECUTEINFOA info;
+    plat::SHELLEXECUTEINFO info;
     info.fMask = plat::SEE_MASK_NOCLOSEPROCESS | plat::SEE_MASK_NOASYNC | plat::SEE_MASK_FLAG_NO_UI;
     info.lpVerb = "runas";
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = plat::SW_HIDE;
-    if (!os.shell.ShellExecuteExA(&info) || !info.hProcess) return -1;
+    if (!os.shell.ShellExecuteEx(&info) || !info.hProcess) return -1;
     plat::DWORD code = 0;
     const bool waited = os.kernel.WaitForSingleObject(info.hProcess, 120000) == plat::WAIT_OBJECT_0;
     const bool read = os.kernel.GetExitCodeProcess(info.hProcess, &code);
@@ -64,12 +64,12 @@ void TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing(win32::Win32Pl
 }
 
 void AMissingProgramFileFailsTheLaunchWithItsError(win32::Win32Platform& os) {
-    plat::SHELLEXECUTEINFOA info;
+    plat::SHELLEXECUTEINFO info;
     info.fMask = plat::SEE_MASK_NOCLOSEPROCESS | plat::SEE_MASK_NOASYNC | plat::SEE_MASK_FLAG_NO_UI;
     info.lpVerb = "runas";
     const std::string missing = dataFolder + "\\NoSuchProgram.exe";
     info.lpFile = missing.c_str();
-    Check(!os.shell.ShellExecuteExA(&info), "launch fails");
+    Check(!os.shell.ShellExecuteEx(&info), "launch fails");
     Check(os.kernel.GetLastError() != 0 && os.kernel.GetLastError() != plat::ERROR_CANCELLED,
           "an error that is not a declined prompt: " + std::to_string(os.kernel.GetLastError()));
 }
@@ -79,13 +79,13 @@ void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& 
     Check(os.files.CanCreateFilesIn(dataFolder), "the data folder can be written");
     Check(os.files.FolderExists(dataFolder) && !os.files.FolderExists(dataFolder + "\\srvStat.txt"),
           "folders are told from files");
-    const plat::HANDLE first = os.kernel.CreateMutexA("Local\\Tarnwick.Test");
+    const plat::HANDLE first = os.kernel.CreateMutex("Local\\Tarnwick.Test");
     Check(first != 0 && os.kernel.GetLastError() != plat::ERROR_ALREADY_EXISTS, "first mutex is new");
-    const plat::HANDLE second = os.kernel.CreateMutexA("Local\\Tarnwick.Test");
+    const plat::HANDLE second = os.kernel.CreateMutex("Local\\Tarnwick.Test");
     Check(second != 0 && os.kernel.GetLastError() == plat::ERROR_ALREADY_EXISTS, "second finds the first");
     os.kernel.CloseHandle(second);
     os.kernel.CloseHandle(first);
-    const std::string local = os.kernel.GetEnvironmentVariableA("LOCALAPPDATA");
+    const std::string local = os.kernel.GetEnvironmentVariable("LOCALAPPDATA");
     Check(local.size() > 3, "LOCALAPPDATA is set: " + local);
 }
 
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     dataFolder = argv[2];
     program = argv[3];
     win32::Win32Platform os;
-    os.files.WritePrivateProfileStringA("Info", "SecondService", "TwSecond", (dataFolder + "\\code.ini").c_str());
+    os.files.WritePrivateProfileString("Info", "SecondService", "TwSecond", (dataFolder + "\\code.ini").c_str());
     return RunCases("elevation", os, {
         {"TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode",
          TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode},

@@ -89,10 +89,10 @@ void FilesAreReplacedWholeAndLeaveNoTemporaryFiles(win32::Win32Platform& os) {
 }
 
 void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
-    Check(os.files.WritePrivateProfileStringA("Info", "SaveState", "1", "./test.ini") != 0, "ini write");
+    Check(os.files.WritePrivateProfileString("Info", "SaveState", "1", "./test.ini") != 0, "ini write");
     char value[16] = {};
     const plat::DWORD n =
-        os.files.GetPrivateProfileStringA("info", "savestate", "x", value, sizeof value, "./test.ini");
+        os.files.GetPrivateProfileString("info", "savestate", "x", value, sizeof value, "./test.ini");
     Check(n == 1 && std::string(value) == "1", "ini read back ignoring case");
     Check(os.files.FileExists(workFolder + "\\test.ini"), "ini file in the current directory");
     native::RemoveFile("./test.ini");
@@ -101,17 +101,17 @@ void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
 void CurrentUserValuesAreCreatedReadAndDeleted(win32::Win32Platform& os) {
     plat::HKEY key = 0;
     plat::DWORD disposition = 0;
-    Check(os.registry.RegCreateKeyExA(plat::HKEY_CURRENT_USER, "Software\\TarnwickTest", 0,
+    Check(os.registry.RegCreateKeyEx(plat::HKEY_CURRENT_USER, "Software\\TarnwickTest", 0,
                                       plat::KEY_ALL_ACCESS, &key, &disposition) == 0,
           "create key");
     const uint8_t yes[] = "Yes";
-    Check(os.registry.RegSetValueExA(key, "Run", plat::REG_SZ, yes, 4) == 0, "set value");
+    Check(os.registry.RegSetValueEx(key, "Run", plat::REG_SZ, yes, 4) == 0, "set value");
     plat::DWORD type = 0, size = 0;
-    Check(os.registry.RegQueryValueExA(key, "Run", &type, nullptr, &size) == 0 && type == plat::REG_SZ &&
+    Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 0 && type == plat::REG_SZ &&
               size == 4,
           "value type and size");
-    Check(os.registry.RegDeleteValueA(key, "Run") == 0, "delete value");
-    Check(os.registry.RegQueryValueExA(key, "Run", &type, nullptr, &size) == 2, "value gone");
+    Check(os.registry.RegDeleteValue(key, "Run") == 0, "delete value");
+    Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 2, "value gone");
     os.registry.RegCloseKey(key);
 }
 
@@ -183,8 +183,8 @@ int main(int argc, char** argv) {
     logPath = argv[1];
     workFolder = argv[2];
     win32::Win32Platform os;
-    os.kernel.SetCurrentDirectoryA(workFolder.c_str());
-    os.files.WritePrivateProfileStringA("Info", "SecondService", "TwSecond", "./code.ini");
+    os.kernel.SetCurrentDirectory(workFolder.c_str());
+    os.files.WritePrivateProfileString("Info", "SecondService", "TwSecond", "./code.ini");
     return RunCases("win32", os, {
         {"ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits",
          ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits},

@@ -27,11 +27,11 @@ int Populate(win32::Win32Platform& os, int count) {
         plat::HKEY key = 0;
         plat::DWORD disposition = 0;
         const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + s.name;
-        if (os.registry.RegCreateKeyExA(plat::HKEY_LOCAL_MACHINE, path.c_str(), 0, plat::KEY_ALL_ACCESS, &key,
+        if (os.registry.RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, path.c_str(), 0, plat::KEY_ALL_ACCESS, &key,
                                         &disposition) != 0)
             continue;
         const uint8_t type[4] = {0x10, 0, 0, 0};
-        os.registry.RegSetValueExA(key, "Type", plat::REG_DWORD, type, 4);
+        os.registry.RegSetValueEx(key, "Type", plat::REG_DWORD, type, 4);
         if (!s.dependsOn.empty()) {
             std::string value;
             for (const auto& d : s.dependsOn) {
@@ -40,7 +40,7 @@ int Populate(win32::Win32Platform& os, int count) {
                 if (!s.asRegSz) value += '\0';
             }
             value += '\0';
-            os.registry.RegSetValueExA(key, "DependOnService", s.asRegSz ? plat::REG_SZ : plat::REG_MULTI_SZ,
+            os.registry.RegSetValueEx(key, "DependOnService", s.asRegSz ? plat::REG_SZ : plat::REG_MULTI_SZ,
                                        reinterpret_cast<const uint8_t*>(value.data()),
                                        static_cast<plat::DWORD>(value.size()));
         }
@@ -57,23 +57,23 @@ int Populate(win32::Win32Platform& os, int count) {
 size_t BareScan(plat::IRegistry& registry) {
     using namespace plat;
     HKEY services = 0;
-    if (registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
+    if (registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
                                &services) != 0)
         return 0;
     DWORD count = 0;
     DWORD longest = 0;
-    registry.RegQueryInfoKeyA(services, &count, &longest);
+    registry.RegQueryInfoKey(services, &count, &longest);
     std::vector<char> name(std::max<DWORD>(longest, 255) + 1);
     uint8_t data[512];
     size_t values = 0;
     for (DWORD i = 0; i < count; ++i) {
         auto length = static_cast<DWORD>(name.size());
-        if (registry.RegEnumKeyExA(services, i, name.data(), &length) != 0) continue;
+        if (registry.RegEnumKeyEx(services, i, name.data(), &length) != 0) continue;
         HKEY key = 0;
-        if (registry.RegOpenKeyExA(services, name.data(), 0, KEY_READ, &key) != 0) continue;
+        if (registry.RegOpenKeyEx(services, name.data(), 0, KEY_READ, &key) != 0) continue;
         DWORD type = 0;
         DWORD size = sizeof data;
-        if (registry.RegQueryValueExA(key, "DependOnService", &type, data, &size) == 0) ++values;
+        if (registry.RegQueryValueEx(key, "DependOnService", &type, data, &size) == 0) ++values;
         registry.RegCloseKey(key);
     }
     registry.RegCloseKey(services);
@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
     plat::DWORD keys = 0;
     plat::DWORD longest = 0;
     plat::HKEY services = 0;
-    if (os.registry.RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0,
+    if (os.registry.RegOpenKeyEx(plat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0,
                                   plat::KEY_READ, &services) == 0) {
-        os.registry.RegQueryInfoKeyA(services, &keys, &longest);
+        os.registry.RegQueryInfoKey(services, &keys, &longest);
         os.registry.RegCloseKey(services);
     }
     Row scan, walk, reference;

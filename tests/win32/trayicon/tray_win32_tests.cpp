@@ -49,23 +49,23 @@ plat::IconImage Square(uint32_t colour, int32_t size) {
 
 void WindowsAndSubclassing() {
     int seen = 0;
-    const plat::HWND h = User().CreateWindowExA(
+    const plat::HWND h = User().CreateWindowEx(
         0, "probe", plat::WS_POPUP, 0, [&](plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
             if (m == plat::WM_USER + 7) return static_cast<plat::LRESULT>(++seen + 100);
-            return User().DefWindowProcA(w, m, wp, lp);
+            return User().DefWindowProc(w, m, wp, lp);
         });
     Check("window of our class is created and top-level", h != 0 && native::IsTopLevel(h));
-    Check("sent message reaches its procedure", User().SendMessageA(h, plat::WM_USER + 7, 0, 0) == 101);
-    const plat::WNDPROC saved = User().GetWindowLongA(h, plat::GWL_WNDPROC);
+    Check("sent message reaches its procedure", User().SendMessage(h, plat::WM_USER + 7, 0, 0) == 101);
+    const plat::WNDPROC saved = User().GetWindowLong(h, plat::GWL_WNDPROC);
     int hooked = 0;
-    User().SetWindowLongA(h, plat::GWL_WNDPROC,
+    User().SetWindowLong(h, plat::GWL_WNDPROC,
                           [&, saved](plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
                               if (m == plat::WM_USER + 7) ++hooked;
-                              return User().CallWindowProcA(saved, w, m, wp, lp);
+                              return User().CallWindowProc(saved, w, m, wp, lp);
                           });
-    const plat::LRESULT chained = User().SendMessageA(h, plat::WM_USER + 7, 0, 0);
-    User().SetWindowLongA(h, plat::GWL_WNDPROC, saved);
-    User().SendMessageA(h, plat::WM_USER + 7, 0, 0);
+    const plat::LRESULT chained = User().SendMessage(h, plat::WM_USER + 7, 0, 0);
+    User().SetWindowLong(h, plat::GWL_WNDPROC, saved);
+    User().SendMessage(h, plat::WM_USER + 7, 0, 0);
     Check("subclass sees the message first and passes it on", chained == 102 && hooked == 1 && seen == 3);
     Check("window is destroyed", User().DestroyWindow(h) && !User().IsWindow(h));
 }
@@ -77,7 +77,7 @@ void ApplicationWindowAndTimers() {
         if (m.Msg == plat::WM_USER + 9) posted = true;
         return false;
     });
-    User().PostMessageA(fw::Application->Handle(), plat::WM_USER + 9, 0, 0);
+    User().PostMessage(fw::Application->Handle(), plat::WM_USER + 9, 0, 0);
     Check("posted message reaches the application's hook through the loop",
           PumpUntil([&] { return posted; }));
     fw::Application->UnhookMainWindow(hook);
@@ -106,7 +106,7 @@ void Icons() {
     plat::IconImage broken = Square(0xFF000000u, 16);
     broken.Pixels.resize(5);
     Check("inconsistent picture is refused", User().CreateIconFromImage(broken, "broken") == 0);
-    Check("stock icon loads", User().LoadIconA(0, plat::IDI_WINLOGO) != 0);
+    Check("stock icon loads", User().LoadIcon(0, plat::IDI_WINLOGO) != 0);
 }
 
 void Shell(bool restricted) {
@@ -118,12 +118,12 @@ void Shell(bool restricted) {
     Check("TaskbarCreated registered", TrayIcon::TaskbarCreatedMessage >= 0xC000);
 
     const plat::HWND h = fw::AllocateHWnd([](plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
-        return User().DefWindowProcA(w, m, wp, lp);
+        return User().DefWindowProc(w, m, wp, lp);
     });
     const plat::HICON icon = User().CreateIconFromImage(Square(0xFF00FFFFu, 16), "probe");
-    plat::NOTIFYICONDATAA d;
+    plat::NOTIFYICONDATA d;
     std::memset(&d, 0, sizeof d);
-    d.cbSize = plat::NOTIFYICONDATAA_SIZE;
+    d.cbSize = plat::NOTIFYICONDATAA_SIZ;
     d.hWnd = static_cast<uint32_t>(h);
     d.uID = 77;
     d.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
@@ -131,13 +131,13 @@ void Shell(bool restricted) {
     d.hIcon = static_cast<uint32_t>(icon);
     std::strcpy(d.szTip, "probe");
     auto& shell = *plat::Os().shell;
-    Check("shell accepts the 488-byte record for add", shell.Shell_NotifyIconA(plat::NIM_ADD, &d) != 0);
+    Check("shell accepts the 488-byte record for add", shell.Shell_NotifyIcon(plat::NIM_ADD, &d) != 0);
     std::strcpy(d.szTip, "changed");
-    Check("shell accepts modify", shell.Shell_NotifyIconA(plat::NIM_MODIFY, &d) != 0);
-    Check("shell accepts delete", shell.Shell_NotifyIconA(plat::NIM_DELETE, &d) != 0);
-    Check("modify after delete is refused", shell.Shell_NotifyIconA(plat::NIM_MODIFY, &d) == 0);
+    Check("shell accepts modify", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) != 0);
+    Check("shell accepts delete", shell.Shell_NotifyIcon(plat::NIM_DELETE, &d) != 0);
+    Check("modify after delete is refused", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) == 0);
     d.cbSize = 100;
-    Check("record of another size is refused", shell.Shell_NotifyIconA(plat::NIM_ADD, &d) == 0);
+    Check("record of another size is refused", shell.Shell_NotifyIcon(plat::NIM_ADD, &d) == 0);
     User().DestroyIcon(icon);
     fw::DeallocateHWnd(h);
 }
@@ -157,8 +157,8 @@ void TrayComponent() {
     Check("component's icon is in the notification area", tray->UpdateIcon());
     int clicks = 0;
     tray->OnClick = [&](fw::TObject*) { ++clicks; };
-    User().PostMessageA(shared, 0x800, tray->TrayIconId(), plat::WM_LBUTTONDOWN);
-    User().PostMessageA(shared, 0x800, tray->TrayIconId(), plat::WM_LBUTTONUP);
+    User().PostMessage(shared, 0x800, tray->TrayIconId(), plat::WM_LBUTTONDOWN);
+    User().PostMessage(shared, 0x800, tray->TrayIconId(), plat::WM_LBUTTONUP);
     Check("callback posted to the shared window becomes OnClick", PumpUntil([&] { return clicks == 1; }));
     delete form;
     Check("shared tray window goes with the last component",
