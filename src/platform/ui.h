@@ -240,7 +240,7 @@ struct NOTIFYICONDATA {
 };
 static_assert(sizeof(NOTIFYICONDATA) == 488, "the shell's record is 488 bytes");
 
-inline constexpr DWORD NOTIFYICONDATAA_SIZ = 488;
+inline constexpr DWORD NOTIFYICONDATA_SIZE = 488;
 
 // The fixed part of a version resource ("\" block of VerQueryValue).
 struct VS_FIXEDFILEINFO {

@@ -156,7 +156,7 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
     icon_->OnChange = [this](TObject* Sender) { IconImageChanged(Sender); };
 
     std::memset(&notifyData_, 0, sizeof notifyData_);
-    notifyData_.cbSize = plat::NOTIFYICONDATAA_SIZ;
+    notifyData_.cbSize = plat::NOTIFYICONDATA_SIZE;
     notifyData_.hWnd = static_cast<uint32_t>(SharedTrayIconHandler->Window());
     notifyData_.uID = trayIconId_;
     notifyData_.uFlags = kNotifyFlags;
@@ -243,8 +243,11 @@ bool TTrayIcon::FillNotifyData() {
     notifyData_.hIcon = static_cast<uint32_t>(handle);
     constexpr size_t tipSize = sizeof notifyData_.szTip;
     if (!hint_.empty() && showHint_) {
-        // At most 127 bytes of text and always a terminating NUL inside the field.
-        const size_t n = std::min(hint_.size(), tipSize - 1);
+        // At most 127 bytes of text and always a terminating NUL inside the field; a UTF-8
+        // character that does not fit whole is left out, as half of one cannot be shown.
+        size_t n = std::min(hint_.size(), tipSize - 1);
+        while (n > 0 && n < hint_.size() && (static_cast<unsigned char>(hint_[n]) & 0xC0) == 0x80)
+            --n;
         std::memset(notifyData_.szTip, 0, tipSize);
         std::memcpy(notifyData_.szTip, hint_.data(), n);
         notifyData_.szTip[tipSize - 1] = '\0';

@@ -774,7 +774,7 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
     if (lpData) std::memcpy(call.Bytes.data(), lpData, sizeof *lpData);
     BOOL result = 0;
     const bool explorerReady = taskbarRunning_ && call.Time >= explorerReadyAt_;
-    if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATAA_SIZ) {
+    if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATA_SIZE) {
         const HWND h = lpData->hWnd;
         SimAreaIcon* present = Find(h, lpData->uID);
         switch (dwMessage) {

@@ -1,10 +1,10 @@
 #include "platform/win32/win32_files.h"
 
-#include <windows.h>
-
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace win32 {
 namespace {
@@ -30,15 +30,28 @@ bool WriteAll(HANDLE file, const std::string& contents) {
     return true;
 }
 
+DWORD AttributesOf(const std::string& path) {
+    std::wstring wide;
+    return Widen(path, wide) ? ::GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsAscii(const char* text) {
+    for (; text && *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
 } // namespace
 
 bool Win32Files::FileExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 plat::ReadResult Win32Files::ReadWholeFile(const std::string& path, std::string& contents) {
-    unique_hfile file(::CreateFileA(path.c_str(), GENERIC_READ,
+    std::wstring wide;
+    if (!Widen(path, wide)) return plat::ReadResult::Failed;
+    unique_hfile file(::CreateFileW(wide.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -61,41 +74,84 @@ plat::ReadResult Win32Files::ReadWholeFile(const std::string& path, std::string&
 // The new contents go to a temporary file beside the target, are flushed to the disk and
 // then renamed over the target in one step: a crash leaves the old file or the new one.
 bool Win32Files::ReplaceFileAtomically(const std::string& path, const std::string& contents) {
-    char temp[MAX_PATH + 1] = {};
-    if (!::GetTempFileNameA(FolderOf(path).c_str(), "tw", 0, temp)) return false;
+    std::wstring target, folder;
+    if (!Widen(path, target) || !Widen(FolderOf(path), folder)) return false;
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameW(folder.c_str(), L"tw", 0, temp)) return false;
     bool ok = false;
     {
         unique_hfile file(
-            ::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ::CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ok = file && WriteAll(file.get(), contents) && ::FlushFileBuffers(file.get());
     }
-    ok = ok && ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && ::MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {
         const DWORD error = ::GetLastError();
-        ::DeleteFileA(temp);
+        ::DeleteFileW(temp);
         ::SetLastError(error);
     }
     return ok;
 }
 
-plat::DWORD Win32Files::GetPrivateProfileString(const char* section, const char* key,
-                                                 const char* defaultValue, char* buffer,
-                                                 plat::DWORD bufferSize, const char* fileName) {
-    return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, bufferSize, fileName);
+plat::DWORD Win32Files::GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
+                                                char* buffer, plat::DWORD bufferSize, const char* fileName) {
+    if (!buffer || bufferSize == 0) return 0;
+    buffer[0] = '\0';
+    const WideArg wideSection(section), wideKey(key), wideDefault(defaultValue), wideFile(fileName);
+    if (!wideSection.ok() || !wideKey.ok() || !wideDefault.ok() || !wideFile.ok()) return 0;
+    // UTF-8 takes up to three bytes where UTF-16 takes two: read it all, then cut.
+    std::vector<wchar_t> wide(std::max<plat::DWORD>(bufferSize, 2));
+    const DWORD n = ::GetPrivateProfileStringW(wideSection.get(), wideKey.get(), wideDefault.get(), wide.data(),
+                                               static_cast<DWORD>(wide.size()), wideFile.get());
+    std::string text;
+    if (!Narrow({wide.data(), n}, text)) return 0;
+    // A list of names ends in two NULs; one value in one. Never cut a character in two.
+    const size_t room = bufferSize - ((section && key) ? 1 : std::min<plat::DWORD>(bufferSize, 2));
+    size_t cut = std::min(text.size(), room);
+    while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    std::copy_n(text.data(), cut, buffer);
+    buffer[cut] = '\0';
+    if ((!section || !key) && cut + 1 < bufferSize) buffer[cut + 1] = '\0';
+    return static_cast<plat::DWORD>(cut);
+}
+
+// The profile functions write a file without a byte order mark in the ANSI code page, which
+// turns what it lacks into '?'. Text outside ASCII therefore first turns the file into
+// UTF-16LE, which they then keep; ASCII leaves the file exactly as it is.
+bool Win32Files::MakeUnicodeIni(const std::string& path) {
+    std::string bytes;
+    const plat::ReadResult read = ReadWholeFile(path, bytes);
+    if (read == plat::ReadResult::Failed) return false;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return true;
+    std::wstring text;
+    if (!bytes.empty()) {
+        const int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        if (n <= 0) return false;
+        text.resize(static_cast<size_t>(n));
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    }
+    std::string unicode = "\xFF\xFE";
+    unicode.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return ReplaceFileAtomically(path, unicode);
 }
 
 plat::BOOL Win32Files::WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                                  const char* fileName) {
-    return ::WritePrivateProfileStringA(section, key, value, fileName);
+                                                 const char* fileName) {
+    const WideArg wideSection(section), wideKey(key), wideValue(value), wideFile(fileName);
+    if (!wideSection.ok() || !wideKey.ok() || !wideValue.ok() || !wideFile.ok()) return 0;
+    if (fileName && !(IsAscii(section) && IsAscii(key) && IsAscii(value)) && !MakeUnicodeIni(fileName)) return 0;
+    return ::WritePrivateProfileStringW(wideSection.get(), wideKey.get(), wideValue.get(), wideFile.get());
 }
 
 bool Win32Files::FolderExists(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 plat::BOOL Win32Files::CreateDirectory(const char* path) {
-    return ::CreateDirectoryA(path, nullptr);
+    const WideArg wide(path);
+    return wide.ok() && ::CreateDirectoryW(wide.get(), nullptr);
 }
 
 namespace {
@@ -105,7 +161,9 @@ bool ProbeCreatesFile(const std::string& folder) {
     std::string probe = folder;
     if (!probe.empty() && probe.back() != '\\' && probe.back() != '/') probe += '\\';
     probe += "~tarnwick-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    std::wstring wide;
+    if (!Widen(probe, wide)) return false;
+    HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_EXISTS; // left by a killed run
     ::CloseHandle(file);
@@ -129,10 +187,11 @@ bool UnelevatedTokenMayAddFile(const std::string& folder, bool* known) {
     bool allowed = false;
     DWORD needed = 0;
     const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    ::GetFileSecurityA(folder.c_str(), what, nullptr, 0, &needed);
+    std::wstring wide;
+    if (Widen(folder, wide)) ::GetFileSecurityW(wide.c_str(), what, nullptr, 0, &needed);
     if (needed > 0) {
         std::vector<BYTE> descriptor(needed);
-        if (::GetFileSecurityA(folder.c_str(), what, descriptor.data(), needed, &needed)) {
+        if (::GetFileSecurityW(wide.c_str(), what, descriptor.data(), needed, &needed)) {
             GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
             DWORD desired = FILE_ADD_FILE;
             ::MapGenericMask(&desired, &mapping);

@@ -15,6 +15,9 @@ class Win32Files : public plat::IFiles {
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectory(const char* path) override;
     bool CanCreateFilesIn(const std::string& folder) override;
+
+  private:
+    bool MakeUnicodeIni(const std::string& path);
 };
 
 } // namespace win32

@@ -1,7 +1,7 @@
 #pragma once
 // Owners for the kernel handles the backend itself opens (files), closing with the thread's
 // last error kept. Included by the backend's .cpp files only.
-#include <windows.h>
+#include "platform/win32/win32_text.h"
 
 #include <utility>
 

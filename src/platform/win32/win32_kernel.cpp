@@ -1,6 +1,6 @@
 #include "platform/win32/win32_kernel.h"
 
-#include <windows.h>
+#include "platform/win32/win32_text.h"
 
 #include <vector>
 
@@ -25,32 +25,38 @@ uint64_t Win32Kernel::GetTickCount64() {
 std::string Win32Kernel::GetModuleFileName() {
     // The result is cut to the buffer when it is too small; grow until it fits.
     for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-        std::vector<char> path(size);
-        const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), size);
+        std::vector<wchar_t> path(size);
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), size);
         if (n == 0) return {};
-        if (n < size) return std::string(path.data(), n);
+        std::string utf8;
+        if (n < size) return Narrow({path.data(), n}, utf8) ? utf8 : std::string();
     }
     return {};
 }
 
 plat::BOOL Win32Kernel::SetCurrentDirectory(const char* path) {
-    return ::SetCurrentDirectoryA(path);
+    const WideArg wide(path);
+    return wide.ok() && ::SetCurrentDirectoryW(wide.get());
 }
 
 std::string Win32Kernel::GetCurrentDirectory() {
-    const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
     if (needed == 0) return {};
-    std::vector<char> path(needed);
-    const DWORD n = ::GetCurrentDirectoryA(needed, path.data());
-    return n > 0 && n < needed ? std::string(path.data(), n) : std::string();
+    std::vector<wchar_t> path(needed);
+    const DWORD n = ::GetCurrentDirectoryW(needed, path.data());
+    std::string utf8;
+    return n > 0 && n < needed && Narrow({path.data(), n}, utf8) ? utf8 : std::string();
 }
 
 std::string Win32Kernel::GetEnvironmentVariable(const char* name) {
-    const DWORD needed = ::GetEnvironmentVariableA(name, nullptr, 0);
+    const WideArg wide(name);
+    if (!wide.ok()) return {};
+    const DWORD needed = ::GetEnvironmentVariableW(wide.get(), nullptr, 0);
     if (needed == 0) return {};
-    std::vector<char> value(needed);
-    const DWORD n = ::GetEnvironmentVariableA(name, value.data(), needed);
-    return n > 0 && n < needed ? std::string(value.data(), n) : std::string();
+    std::vector<wchar_t> value(needed);
+    const DWORD n = ::GetEnvironmentVariableW(wide.get(), value.data(), needed);
+    std::string utf8;
+    return n > 0 && n < needed && Narrow({value.data(), n}, utf8) ? utf8 : std::string();
 }
 
 bool Win32Kernel::IsProcessElevated() {
@@ -66,7 +72,9 @@ bool Win32Kernel::IsProcessElevated() {
 }
 
 plat::HANDLE Win32Kernel::CreateMutex(const char* name) {
-    return reinterpret_cast<plat::HANDLE>(::CreateMutexA(nullptr, FALSE, name));
+    const WideArg wide(name);
+    if (!wide.ok()) return 0;
+    return reinterpret_cast<plat::HANDLE>(::CreateMutexW(nullptr, FALSE, wide.get()));
 }
 
 plat::DWORD Win32Kernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) {

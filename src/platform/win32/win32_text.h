@@ -8,6 +8,9 @@
 #define _UNICODE
 #endif
 #include <windows.h>
+// Before the names are freed below, so that they stay free.
+#include <objbase.h>
+#include <shellapi.h>
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "platform/win32/win32_threads.h"
 
-#include <windows.h>
+#include "platform/win32/win32_text.h"
 
 #include <atomic>
 #include <memory>
@@ -9,7 +9,7 @@ namespace win32 {
 namespace {
 
 constexpr UINT kRunCompletion = WM_APP + 0x2A;
-const char* const kWindowClass = "TarnwickThreadCompletion";
+const wchar_t* const kWindowClass = L"TarnwickThreadCompletion";
 std::atomic<int> running{0};
 std::atomic<int> failingEvents{0};
 std::atomic<int> failingPosts{0};
@@ -45,7 +45,7 @@ LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, 
         if (completion->done) ::SetEvent(completion->done);
         return 0;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Posted, not sent: a sent message would also be handled while the main thread waits inside
@@ -54,16 +54,16 @@ LRESULT CALLBACK CompletionWindowProc(HWND window, UINT message, WPARAM wParam, 
 // When no event can be had or the queue is full, the completion is sent instead: it may then
 // run inside a call of the main thread to another thread, but it runs, once.
 void RunCompletionOnMainThread(ThreadStart& start) {
-    HANDLE done = TakeFault(failingEvents) ? nullptr : ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = TakeFault(failingEvents) ? nullptr : ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     Completion completion{&start.onFinished, done};
     const bool posted = done && !TakeFault(failingPosts) &&
-                        ::PostMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
+                        ::PostMessageW(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
     if (posted) {
         // A window destroyed meanwhile (the program is ending) drops the message: stop waiting then.
         while (::WaitForSingleObject(done, 200) == WAIT_TIMEOUT)
             if (!::IsWindow(start.window)) break;
     } else {
-        ::SendMessageA(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
+        ::SendMessageW(start.window, kRunCompletion, 0, reinterpret_cast<LPARAM>(&completion));
     }
     if (done) ::CloseHandle(done);
 }
@@ -84,14 +84,14 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
 } // namespace
 
 Win32Threads::Win32Threads() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass{};
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = CompletionWindowProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassA(&windowClass); // fails harmlessly when a second instance registers it again
+    ::RegisterClassW(&windowClass); // fails harmlessly when a second instance registers it again
     HWND window =
-        ::CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+        ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     window_ = reinterpret_cast<plat::HWND>(window);
 }
 
@@ -126,9 +126,9 @@ bool Win32Threads::WaitForThreads(plat::DWORD timeoutMs) {
                                     static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
                                     QS_ALLINPUT | QS_SENDMESSAGE);
         MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
+            ::DispatchMessageW(&message);
         }
     }
     return true;

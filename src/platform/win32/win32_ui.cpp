@@ -1,10 +1,8 @@
 #include "platform/win32/win32_ui.h"
 
-#include <windows.h>
+#include "platform/win32/win32_text.h"
 
-#include <objbase.h>
-#include <shellapi.h>
-
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,7 +12,7 @@
 namespace win32 {
 namespace {
 
-const char* const kWindowClass = "TarnwickWindow";
+const wchar_t* const kWindowClass = L"TarnwickWindow";
 
 HWND H(plat::HWND h) {
     return reinterpret_cast<HWND>(h);
@@ -45,19 +43,19 @@ std::unordered_map<HWND, std::shared_ptr<plat::WNDPROC>>& Procedures() {
 
 plat::WNDPROC NativeProcedure(::WNDPROC native) {
     return [native](plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l) -> plat::LRESULT {
-        return ::CallWindowProcA(native, H(h), m, w, l);
+        return ::CallWindowProcW(native, H(h), m, w, l);
     };
 }
 
 LRESULT CALLBACK Route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto& procs = Procedures();
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         if (auto* proc = static_cast<plat::WNDPROC*>(create->lpCreateParams))
             procs[hwnd] = std::make_shared<plat::WNDPROC>(std::move(*proc));
     }
     auto it = procs.find(hwnd);
-    if (it == procs.end()) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (it == procs.end()) return ::DefWindowProcW(hwnd, message, wParam, lParam);
     // The holder keeps the procedure alive even if it replaces itself while it runs.
     std::shared_ptr<plat::WNDPROC> proc = it->second;
     LRESULT result = 0;
@@ -73,12 +71,12 @@ LRESULT CALLBACK Route(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool EnsureWindowClass() {
     static const bool registered = [] {
-        WNDCLASSA wc{};
+        WNDCLASSW wc{};
         wc.lpfnWndProc = Route;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = kWindowClass;
-        wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-        return ::RegisterClassA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        return ::RegisterClassW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     }();
     return registered;
 }
@@ -105,9 +103,9 @@ void FromNative(const ::MSG& in, plat::MSG& out) {
 
 // version.dll, loaded from the system folder only.
 struct VersionApi {
-    using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+    using SizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
     SizeFn size = nullptr;
     InfoFn info = nullptr;
     QueryFn query = nullptr;
@@ -120,29 +118,29 @@ struct VersionApi {
   private:
     static VersionApi Load() {
         VersionApi api;
-        HMODULE module = ::LoadLibraryExA("version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        HMODULE module = ::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
         if (!module) {
             // Older systems do not know the flag: load by the system folder's full path.
-            char folder[MAX_PATH];
-            const UINT n = ::GetSystemDirectoryA(folder, MAX_PATH);
+            wchar_t folder[MAX_PATH];
+            const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
             if (n > 0 && n < MAX_PATH) {
-                const std::string path = std::string(folder, n) + "\\version.dll";
-                module = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+                const std::wstring path = std::wstring(folder, n) + L"\\version.dll";
+                module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
             }
         }
         if (!module) return api;
         api.size = reinterpret_cast<SizeFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSize")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSizeW")));
         api.info = reinterpret_cast<InfoFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfo")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoW")));
         api.query = reinterpret_cast<QueryFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(module, "VerQueryValue")));
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "VerQueryValueW")));
         return api;
     }
 };
 
 template <typename Fn> Fn User32Function(const char* name) {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     if (!user32) return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name)));
 }
@@ -158,9 +156,11 @@ plat::HWND Win32User::CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindow
         return 0;
     }
     // Handed to the window at WM_NCCREATE; whatever is left is ours to free.
+    std::wstring title;
+    if (!Widen(lpWindowName ? lpWindowName : "", title)) return 0;
     auto proc = std::make_unique<plat::WNDPROC>(std::move(lpfnWndProc));
-    HWND h = ::CreateWindowExA(dwExStyle, kWindowClass, lpWindowName ? lpWindowName : "", dwStyle, 0, 0, 0, 0,
-                               H(hWndParent), nullptr, ::GetModuleHandleA(nullptr), proc.get());
+    HWND h = ::CreateWindowExW(dwExStyle, kWindowClass, title.c_str(), dwStyle, 0, 0, 0, 0, H(hWndParent), nullptr,
+                               ::GetModuleHandleW(nullptr), proc.get());
     return P(h);
 }
 
@@ -174,7 +174,7 @@ plat::BOOL Win32User::IsWindow(plat::HWND hWnd) {
 
 plat::LRESULT Win32User::DefWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                         plat::LPARAM lParam) {
-    return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
+    return ::DefWindowProcW(H(hWnd), Msg, wParam, lParam);
 }
 
 plat::WNDPROC Win32User::GetWindowLong(plat::HWND hWnd, int32_t nIndex) {
@@ -184,7 +184,7 @@ plat::WNDPROC Win32User::GetWindowLong(plat::HWND hWnd, int32_t nIndex) {
     }
     auto it = Procedures().find(H(hWnd));
     if (it != Procedures().end()) return *it->second;
-    const auto native = reinterpret_cast<::WNDPROC>(::GetWindowLongPtrA(H(hWnd), GWLP_WNDPROC));
+    const auto native = reinterpret_cast<::WNDPROC>(::GetWindowLongPtrW(H(hWnd), GWLP_WNDPROC));
     if (!native) return {};
     return NativeProcedure(native);
 }
@@ -204,7 +204,7 @@ plat::WNDPROC Win32User::SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WN
     }
     // A window of another class: route it through our procedure from now on.
     const auto native = reinterpret_cast<::WNDPROC>(
-        ::SetWindowLongPtrA(H(hWnd), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Route)));
+        ::SetWindowLongPtrW(H(hWnd), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Route)));
     if (!native) return {};
     procs[H(hWnd)] = std::make_shared<plat::WNDPROC>(std::move(dwNewLong));
     return NativeProcedure(native);
@@ -212,7 +212,7 @@ plat::WNDPROC Win32User::SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WN
 
 plat::LRESULT Win32User::CallWindowProc(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
                                          plat::WPARAM wParam, plat::LPARAM lParam) {
-    if (!lpPrevWndFunc) return ::DefWindowProcA(H(hWnd), Msg, wParam, lParam);
+    if (!lpPrevWndFunc) return ::DefWindowProcW(H(hWnd), Msg, wParam, lParam);
     return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
 }
 
@@ -229,7 +229,8 @@ plat::BOOL Win32User::SetForegroundWindow(plat::HWND hWnd) {
 }
 
 plat::BOOL Win32User::SetWindowText(plat::HWND hWnd, const char* lpString) {
-    return ::SetWindowTextA(H(hWnd), lpString);
+    const WideArg text(lpString);
+    return text.ok() && ::SetWindowTextW(H(hWnd), text.get());
 }
 
 plat::BOOL Win32User::EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) {
@@ -240,12 +241,12 @@ plat::BOOL Win32User::EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) {
 
 plat::LRESULT Win32User::SendMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                       plat::LPARAM lParam) {
-    return ::SendMessageA(H(hWnd), Msg, wParam, lParam);
+    return ::SendMessageW(H(hWnd), Msg, wParam, lParam);
 }
 
 plat::BOOL Win32User::PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                    plat::LPARAM lParam) {
-    return ::PostMessageA(H(hWnd), Msg, wParam, lParam);
+    return ::PostMessageW(H(hWnd), Msg, wParam, lParam);
 }
 
 void Win32User::PostQuitMessage(int32_t nExitCode) {
@@ -256,7 +257,7 @@ plat::BOOL Win32User::GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT w
                                   plat::UINT wMsgFilterMax) {
     if (!lpMsg) return -1;
     ::MSG m{};
-    const BOOL got = ::GetMessageA(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax);
+    const BOOL got = ::GetMessageW(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax);
     if (got != -1) FromNative(m, *lpMsg);
     return got;
 }
@@ -265,7 +266,7 @@ plat::BOOL Win32User::PeekMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT 
                                    plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) {
     if (!lpMsg) return 0;
     ::MSG m{};
-    const BOOL got = ::PeekMessageA(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
+    const BOOL got = ::PeekMessageW(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
     if (got) FromNative(m, *lpMsg);
     return got;
 }
@@ -281,11 +282,12 @@ plat::LRESULT Win32User::DispatchMessage(const plat::MSG* lpMsg) {
     if (!lpMsg) return 0;
     ::MSG m;
     ToNative(*lpMsg, m);
-    return ::DispatchMessageA(&m);
+    return ::DispatchMessageW(&m);
 }
 
 plat::UINT Win32User::RegisterWindowMessage(const char* lpString) {
-    return ::RegisterWindowMessageA(lpString);
+    const WideArg name(lpString);
+    return name.ok() ? ::RegisterWindowMessageW(name.get()) : 0;
 }
 
 plat::BOOL Win32User::ChangeWindowMessageFilterEx(plat::HWND hWnd, plat::UINT message, plat::DWORD action) {
@@ -338,7 +340,10 @@ plat::HMENU Win32User::CreatePopupMenu() {
 
 plat::BOOL Win32User::AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
                                   const char* lpNewItem) {
-    return ::AppendMenuA(M(hMenu), uFlags, uIDNewItem, lpNewItem);
+    // Without MF_STRING's text (a separator) the item carries no string.
+    const WideArg text((uFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) ? nullptr : lpNewItem);
+    if (!text.ok()) return FALSE;
+    return ::AppendMenuW(M(hMenu), uFlags, uIDNewItem, text.get());
 }
 
 plat::BOOL Win32User::SetMenuDefaultItem(plat::HMENU hMenu, plat::UINT uItem, plat::UINT fByPos) {
@@ -355,7 +360,9 @@ plat::BOOL Win32User::DestroyMenu(plat::HMENU hMenu) {
 }
 
 int32_t Win32User::MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) {
-    return ::MessageBoxA(H(hWnd), lpText, lpCaption, uType);
+    const WideArg text(lpText), caption(lpCaption);
+    if (!text.ok() || !caption.ok()) return 0;
+    return ::MessageBoxW(H(hWnd), text.get(), caption.get(), uType);
 }
 
 // ---- Icons ----
@@ -428,43 +435,54 @@ plat::BOOL Win32User::DestroyIcon(plat::HICON hIcon) {
 
 plat::HICON Win32User::LoadIcon(plat::HINSTANCE hInstance, uintptr_t lpIconName) {
     return reinterpret_cast<plat::HICON>(
-        ::LoadIconA(reinterpret_cast<HINSTANCE>(hInstance), MAKEINTRESOURCEA(static_cast<WORD>(lpIconName))));
+        ::LoadIconW(reinterpret_cast<HINSTANCE>(hInstance), MAKEINTRESOURCEW(static_cast<WORD>(lpIconName))));
 }
 
 // ---- Shell ----
 
+namespace {
+
+// A UTF-8 field of the portable record into the shell's UTF-16 one; the portable field is never
+// longer in characters than in bytes, so it always fits.
+template <size_t N, size_t M> bool WidenField(const char (&in)[N], wchar_t (&out)[M]) {
+    static_assert(M >= N, "the shell's field holds every character of ours");
+    std::wstring text;
+    if (!Widen({in, strnlen(in, N)}, text)) return false;
+    std::memset(out, 0, sizeof out);
+    std::copy_n(text.data(), std::min(text.size(), M - 1), out);
+    return true;
+}
+
+} // namespace
+
 plat::BOOL Win32Shell::Shell_NotifyIcon(plat::DWORD dwMessage, const plat::NOTIFYICONDATA* lpData) {
-    if (!lpData || lpData->cbSize != plat::NOTIFYICONDATAA_SIZ) {
+    if (!lpData || lpData->cbSize != plat::NOTIFYICONDATA_SIZE) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    ::NOTIFYICONDATAA n{};
-    static_assert(sizeof n.szTip == sizeof lpData->szTip && sizeof n.szInfo == sizeof lpData->szInfo &&
-                      sizeof n.szInfoTitle == sizeof lpData->szInfoTitle,
-                  "the shell's text fields have the sizes of the 488-byte record");
-    n.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    ::NOTIFYICONDATAW n{};
+    n.cbSize = NOTIFYICONDATAW_V2_SIZE;
     n.hWnd = FromRecord32(lpData->hWnd);
     n.uID = lpData->uID;
     n.uFlags = lpData->uFlags;
     n.uCallbackMessage = lpData->uCallbackMessage;
     n.hIcon = IconFromRecord32(lpData->hIcon);
-    std::memcpy(n.szTip, lpData->szTip, sizeof n.szTip);
-    n.szTip[sizeof n.szTip - 1] = '\0';
     n.dwState = lpData->dwState;
     n.dwStateMask = lpData->dwStateMask;
-    std::memcpy(n.szInfo, lpData->szInfo, sizeof n.szInfo);
-    n.szInfo[sizeof n.szInfo - 1] = '\0';
     n.uVersion = lpData->uVersion;
-    std::memcpy(n.szInfoTitle, lpData->szInfoTitle, sizeof n.szInfoTitle);
-    n.szInfoTitle[sizeof n.szInfoTitle - 1] = '\0';
     n.dwInfoFlags = lpData->dwInfoFlags;
-    return ::Shell_NotifyIconA(dwMessage, &n);
+    if (!WidenField(lpData->szTip, n.szTip) || !WidenField(lpData->szInfo, n.szInfo) ||
+        !WidenField(lpData->szInfoTitle, n.szInfoTitle))
+        return 0;
+    return ::Shell_NotifyIconW(dwMessage, &n);
 }
 
 intptr_t Win32Shell::ShellExecute(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
-                                   const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
+                                  const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) {
+    const WideArg operation(lpOperation), file(lpFile), parameters(lpParameters), directory(lpDirectory);
+    if (!operation.ok() || !file.ok() || !parameters.ok() || !directory.ok()) return SE_ERR_FNF;
     return reinterpret_cast<intptr_t>(
-        ::ShellExecuteA(H(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
+        ::ShellExecuteW(H(hwnd), operation.get(), file.get(), parameters.get(), directory.get(), nShowCmd));
 }
 
 plat::BOOL Win32Shell::ShellExecuteEx(plat::SHELLEXECUTEINFO* info) {
@@ -472,18 +490,21 @@ plat::BOOL Win32Shell::ShellExecuteEx(plat::SHELLEXECUTEINFO* info) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    SHELLEXECUTEINFO native{};
+    const WideArg verb(info->lpVerb), file(info->lpFile), parameters(info->lpParameters),
+        directory(info->lpDirectory);
+    if (!verb.ok() || !file.ok() || !parameters.ok() || !directory.ok()) return FALSE;
+    ::SHELLEXECUTEINFOW native{};
     native.cbSize = sizeof native;
     native.fMask = info->fMask;
     native.hwnd = H(info->hwnd);
-    native.lpVerb = info->lpVerb;
-    native.lpFile = info->lpFile;
-    native.lpParameters = info->lpParameters;
-    native.lpDirectory = info->lpDirectory;
+    native.lpVerb = verb.get();
+    native.lpFile = file.get();
+    native.lpParameters = parameters.get();
+    native.lpDirectory = directory.get();
     native.nShow = info->nShow;
     // The shell may hand the launch to its extensions, which need COM on this thread.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const BOOL ok = ::ShellExecuteExA(&native);
+    const BOOL ok = ::ShellExecuteExW(&native);
     const DWORD error = ::GetLastError();
     if (SUCCEEDED(com)) ::CoUninitialize();
     ::SetLastError(error);
@@ -497,8 +518,10 @@ plat::DWORD Win32Shell::GetFileVersionInfoSize(const char* lptstrFilename, plat:
         ::SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
+    const WideArg file(lptstrFilename);
+    if (!file.ok()) return 0;
     DWORD handle = 0;
-    const DWORD size = api.size(lptstrFilename, &handle);
+    const DWORD size = api.size(file.get(), &handle);
     if (lpdwHandle) *lpdwHandle = handle;
     return size;
 }
@@ -510,7 +533,8 @@ plat::BOOL Win32Shell::GetFileVersionInfo(const char* lptstrFilename, plat::DWOR
         ::SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    return api.info(lptstrFilename, dwHandle, dwLen, lpData);
+    const WideArg file(lptstrFilename);
+    return file.ok() && api.info(file.get(), dwHandle, dwLen, lpData);
 }
 
 plat::BOOL Win32Shell::VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
@@ -520,15 +544,17 @@ plat::BOOL Win32Shell::VerQueryValue(const void* pBlock, const char* lpSubBlock,
         ::SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
+    const WideArg block(lpSubBlock);
+    if (!block.ok()) return 0;
     UINT length = 0;
-    const BOOL ok = api.query(pBlock, lpSubBlock, lplpBuffer, &length);
+    const BOOL ok = api.query(pBlock, block.get(), lplpBuffer, &length);
     if (puLen) *puLen = length;
     return ok;
 }
 
 bool RestrictDllSearchToSystem32() {
     using Fn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll");
+    HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
     const auto set = kernel32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(
                                     ::GetProcAddress(kernel32, "SetDefaultDllDirectories")))
                               : nullptr;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/sim/sim_codepage.h"
 #include "platform/sim/sim_platform.h"
 
 using namespace plat;
@@ -155,6 +156,31 @@ TEST_F(SimIniTest, WritesFailInAReadOnlyFolderOrFileAndChangeNothing) {
     EXPECT_FALSE(os.files.ReplaceFileAtomically("./srvStat.txt", "x\r\n"));
     EXPECT_EQ(os.files.Get("./code.ini"), "[Info]\r\nSaveState=0\r\n");
     EXPECT_FALSE(os.files.FileExists("./srvStat.txt"));
+}
+
+// What the Western code page keeps of a name: best fit where Windows has one, '?' otherwise.
+TEST(SimCodePage, AnACallLosesWhatTheCodePageCannotSpell) {
+    EXPECT_EQ(sim::ToAnsi("C:\\Tarnwick \u03A9 \u0105\u00E9", sim::CP_WESTERN), "C:\\Tarnwick O a\xE9");
+    EXPECT_EQ(sim::ToAnsi("\u0414\u043C\u0438\u0442\u0440\u0438\u0439", sim::CP_WESTERN), "???????");
+    EXPECT_EQ(sim::FromAnsi("Caf\xE9 \x80", sim::CP_WESTERN), "Caf\u00E9 \u20AC");
+}
+
+// An earlier version's file is ANSI and stays so, byte for byte, while everything written is
+// ASCII; the first text outside ASCII turns it into UTF-16LE instead of into '?'.
+TEST_F(SimIniTest, AnAnsiFileStaysAnsiUntilTextOutsideAsciiTurnsItIntoUtf16) {
+    const std::string dmitri = "\u0414\u043C\u0438\u0442\u0440\u0438\u0439";
+    os.files.Put("./code.ini", "[Info]\r\nName=Caf\xE9\r\n");
+    EXPECT_EQ(Read("Info", "Name"), "Caf\u00E9");
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SaveState", "yes", "./code.ini"));
+    EXPECT_EQ(os.files.Get("./code.ini"), "[Info]\r\nName=Caf\xE9\r\nSaveState=yes\r\n");
+    ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SecondService", dmitri.c_str(), "./code.ini"));
+    EXPECT_EQ(os.files.Get("./code.ini"),
+              "\xFF\xFE" + sim::Utf16LeFromUtf8("[Info]\r\nName=Caf\u00E9\r\nSaveState=yes\r\nSecondService=" +
+                                                 dmitri + "\r\n"));
+    EXPECT_EQ(Read("Info", "SecondService"), dmitri);
+    EXPECT_EQ(Read("Info", "Name"), "Caf\u00E9");
+    EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "Broken", "\xC3", "./code.ini"));
+    EXPECT_EQ(os.kernel.GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
 }
 
 } // namespace

@@ -140,7 +140,7 @@ TEST_F(TrayTest, AddModifyAndDeleteSendTheShellsRecordByteForByte) {
     EXPECT_TRUE(os.shell.Area().empty());
 }
 
-TEST_F(TrayTest, TipKeepsAtMost127BytesAndNeverWritesPastItsField) {
+TEST_F(TrayTest, TipKeepsAtMost127BytesOfWholeCharactersAndNeverWritesPastItsField) {
     std::string hint;
     for (int i = 0; i < 200; ++i)
         hint += static_cast<char>('A' + i % 26);
@@ -148,6 +148,9 @@ TEST_F(TrayTest, TipKeepsAtMost127BytesAndNeverWritesPastItsField) {
     EXPECT_EQ(Last().Tip(), hint.substr(0, 127));
     EXPECT_EQ(Last().Bytes[24 + 127], 0);
     EXPECT_TRUE(AllZero(Last().Bytes, 152, 488));
+    // A two-byte letter across the 127th byte is left out whole, not cut in half.
+    tray->SetHint(hint.substr(0, 126) + "\u03A9");
+    EXPECT_EQ(Last().Tip(), hint.substr(0, 126));
     tray->SetHint("short");
     EXPECT_EQ(Last().Tip(), "short");
     EXPECT_TRUE(AllZero(Last().Bytes, 24 + 5, 152));

@@ -123,7 +123,7 @@ void Shell(bool restricted) {
     const plat::HICON icon = User().CreateIconFromImage(Square(0xFF00FFFFu, 16), "probe");
     plat::NOTIFYICONDATA d;
     std::memset(&d, 0, sizeof d);
-    d.cbSize = plat::NOTIFYICONDATAA_SIZ;
+    d.cbSize = plat::NOTIFYICONDATA_SIZE;
     d.hWnd = static_cast<uint32_t>(h);
     d.uID = 77;
     d.uFlags = plat::NIF_MESSAGE | plat::NIF_ICON | plat::NIF_TIP;
