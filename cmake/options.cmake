@@ -2,6 +2,12 @@
 add_library(tarnwick_options INTERFACE)
 target_compile_features(tarnwick_options INTERFACE cxx_std_20)
 target_compile_options(tarnwick_options INTERFACE -Wall -Wextra -Wpedantic)
+# The test command's host build is a release build (-O3) with this on, so that a packager's
+# plain release build stays free of warnings.
+option(TARNWICK_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(TARNWICK_WARNINGS_AS_ERRORS)
+  target_compile_options(tarnwick_options INTERFACE -Werror)
+endif()
 target_include_directories(tarnwick_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
 if(WIN32)
   # Runs on a bare Windows: no MinGW runtime DLLs beside the program.

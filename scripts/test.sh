@@ -53,6 +53,9 @@ step "windows build"
 if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build/windows-build.log 2>&1; then
   [ ! -f src/app/CMakeLists.txt ] || bash scripts/build_dist.sh build/windows || { failed=$((failed + 1)); echo "!! dist packaging failed"; }
   [ -f dist/Tarnwick.exe ] || echo "!! dist/Tarnwick.exe is missing; the end-to-end suite cannot run"
+  step "no A function in the Win32 backend"
+  bash scripts/check_wide_api.sh build/windows 2>&1 | tee "$ARTIFACTS/wide-api.log"
+  add_counts "$ARTIFACTS/wide-api.log" scripts/check_wide_api.sh
   for runner in scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh tests/msi/run.sh tests/e2e/run.sh; do
     [ -f "$runner" ] || continue
     step "$runner"

@@ -296,7 +296,8 @@ prefix_processes() {
     grep -v -E 'probe\.exe|\\(sc|reg|net|conhost|start)\.exe|explorer\.exe /desktop$|^$' | sort -u
 }
 
-program_pids() { prefix_process_lines | grep -E '^[0-9]+ C:\\Program Files\\Tarnwick\\Tarnwick\.exe' | cut -d' ' -f1; }
+# The program wherever it was started from (Program Files, or a folder of its own).
+program_pids() { prefix_process_lines | grep -E '^[0-9]+ [A-Za-z]:\\.*\\Tarnwick\.exe( |$)' | cut -d' ' -f1; }
 
 # --- the screen -----------------------------------------------------------------------------
 

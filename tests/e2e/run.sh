@@ -254,6 +254,36 @@ quit_plays_closing_animation_and_ends_process() {
   [ "$(lamp_of "$tmp/now.png" | cut -d' ' -f1)" = none ] || { REASON="something is left in the tray after the end"; return 1; }
 }
 
+# A portable copy in a folder that code page 1252 cannot spell, started from elsewhere as on
+# a first start: its files stay beside it, the autostart value (read back in UTF-16 with reg
+# export; reg query prints '?') names it, and sharing switches off and on with no box.
+program_in_a_folder_outside_the_code_page() {
+  local win='C:\Tools\Дмитрий Ω' folder="$WINEPREFIX/drive_c/Tools/Дмитрий Ω" line
+  mkdir -p "$folder" && cp "$exe" "$help_page" "$folder/" || { REASON="cannot copy the program"; return 1; }
+  wine reg delete 'HKCU\Software\Tarnwick' /f >/dev/null 2>&1
+  wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Tarnwick /f >/dev/null 2>&1
+  PROGRAM_PATH="$win\Tarnwick.exe"
+  (cd "$launch" && LC_ALL=C.UTF-8 exec wine explorer "/desktop=$DESKTOP_NAME" "$PROGRAM_PATH" >>"$art/explorer.log" 2>&1) &
+  EXPLORER_PID="$EXPLORER_PID $!"
+  wait_for 60 '[ -n "$(program_pids)" ]' || { REASON="Tarnwick.exe did not start from $win"; return 1; }
+  wait_lamp green 45 || return 1
+  expect_eq "code.ini [Info] LastState beside the program" "$(ini_get "$folder/code.ini" Info LastState)" "on" || return 1
+  [ ! -e "$launch/code.ini" ] || { REASON="code.ini written to the working directory"; return 1; }
+  wine reg export 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' "$(winepath -w "$tmp/run.reg")" /y >/dev/null 2>&1 ||
+    { REASON="reg export of the Run key failed"; return 1; }
+  line=$(iconv -f UTF-16LE -t UTF-8 "$tmp/run.reg" | tr -d '\r' | grep '^"Tarnwick"=')
+  expect_eq "Run value Tarnwick (reg export)" "$line" '"Tarnwick"="\"C:\\Tools\\Дмитрий Ω\\Tarnwick.exe\""' || return 1
+  double_click_lamp
+  wait_lamp red 90 || return 1
+  [ -s "$folder/srvStat.txt" ] || { REASON="no srvStat.txt beside the program"; return 1; }
+  expect_states "LanmanServer=STOPPED" || return 1
+  double_click_lamp
+  wait_lamp green 90 || return 1
+  expect_states "LanmanServer=RUNNING" || return 1
+  ! probe box Error >/dev/null || { REASON="an \"Error\" box is open"; return 1; }
+  kill_program
+}
+
 scenario startup-shows-green-and-writes-settings startup_shows_green_and_writes_settings
 scenario double-click-stops-dependents-breadth-first double_click_stops_dependents_breadth_first_then_server
 scenario second-double-click-starts-them-again second_double_click_starts_recorded_services_again
@@ -262,6 +292,13 @@ scenario second-service-switched-with-dependents second_service_is_switched_with
 scenario killed-in-a-stop-then-two-switches-restore-all killed_in_a_stop_then_two_switches_bring_every_service_back
 scenario refused-stop-shows-error-lamp-stays-green refused_stop_shows_error_and_lamp_stays_green
 scenario quit-animates-removes-icon-ends-process quit_plays_closing_animation_and_ends_process
+REASON=""
+if program_in_a_folder_outside_the_code_page; then
+  PASSED=$((PASSED + 1)); echo "PASS program-in-a-folder-outside-the-code-page"
+else
+  FAILED=$((FAILED + 1)); echo "FAIL program-in-a-folder-outside-the-code-page: ${REASON:-failed}"
+fi
+shot "$art/program-in-a-folder-outside-the-code-page.png"
 
 [ -n "${XDOTOOL_SAW_BOX:-}" ] || echo "note: xdotool does not see Wine's windows inside the virtual desktop; the box was found and read with the probe"
 echo "e2e took $(($(date +%s) - started)) s; screenshots in $art"
