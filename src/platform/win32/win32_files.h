@@ -15,6 +15,9 @@ class Win32Files : public plat::IFiles {
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectory(const char* path) override;
     bool CanCreateFilesIn(const std::string& folder) override;
+    plat::FolderTrust GetFolderTrust(const std::string& folder) override;
+    plat::BOOL CreateProtectedFolder(const std::string& folder) override;
+    bool DeleteFileNoLink(const std::string& path) override;
 
   private:
     bool MakeUnicodeIni(const std::string& path);

@@ -1,6 +1,9 @@
 #include "platform/win32/win32_kernel.h"
 
 #include "platform/win32/win32_text.h"
+// After windows.h, which they need.
+#include <shlobj.h>
+#include <winnetwk.h>
 
 #include <vector>
 
@@ -75,6 +78,72 @@ plat::HANDLE Win32Kernel::CreateMutex(const char* name) {
     const WideArg wide(name);
     if (!wide.ok()) return 0;
     return reinterpret_cast<plat::HANDLE>(::CreateMutexW(nullptr, FALSE, wide.get()));
+}
+
+bool Win32Kernel::MutexExists(const char* name) {
+    const DWORD saved = ::GetLastError();
+    const WideArg wide(name);
+    HANDLE mutex = wide.ok() ? ::OpenMutexW(SYNCHRONIZE, FALSE, wide.get()) : nullptr;
+    // One this process may not open (an elevated process's) exists all the same.
+    const bool exists = mutex != nullptr || ::GetLastError() == ERROR_ACCESS_DENIED;
+    if (mutex) ::CloseHandle(mutex);
+    ::SetLastError(saved);
+    return exists;
+}
+
+plat::BOOL Win32Kernel::ReleaseMutex(plat::HANDLE mutex) {
+    return ::ReleaseMutex(reinterpret_cast<HANDLE>(mutex));
+}
+
+std::string Win32Kernel::GetProgramDataFolder() {
+    // From the system's own record, not from %ProgramData%, which the user may set.
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return {};
+    std::string utf8;
+    return Narrow(path, utf8) ? utf8 : std::string();
+}
+
+namespace {
+
+using GetUniversalNameFn = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
+
+// mpr.dll, loaded when first needed, from the system folder only.
+GetUniversalNameFn UniversalNameApi() {
+    static const GetUniversalNameFn api = [] {
+        HMODULE module = ::LoadLibraryExW(L"mpr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return module ? reinterpret_cast<GetUniversalNameFn>(
+                            reinterpret_cast<void (*)()>(::GetProcAddress(module, "WNetGetUniversalNameW")))
+                      : nullptr;
+    }();
+    return api;
+}
+
+} // namespace
+
+plat::DWORD Win32Kernel::GetUniversalPath(const std::string& path, std::string* universal) {
+    const bool onDrive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    std::wstring wide;
+    if (!Widen(path, wide)) return ERROR_NO_UNICODE_TRANSLATION;
+    if (!onDrive || ::GetDriveTypeW(wide.substr(0, 3).c_str()) != DRIVE_REMOTE) {
+        if (universal) *universal = path;
+        return 0;
+    }
+    const GetUniversalNameFn getName = UniversalNameApi();
+    if (!getName) return ERROR_NOT_SUPPORTED;
+    std::vector<char> buffer(4096);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD error = getName(wide.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    if (error == ERROR_MORE_DATA) {
+        buffer.resize(size);
+        error = getName(wide.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    }
+    if (error != NO_ERROR) return error;
+    const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
+    if (!info->lpUniversalName || !*info->lpUniversalName) return ERROR_NOT_CONNECTED;
+    std::string utf8;
+    if (!Narrow(info->lpUniversalName, utf8)) return ERROR_NO_UNICODE_TRANSLATION;
+    if (universal) *universal = utf8;
+    return 0;
 }
 
 plat::DWORD Win32Kernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) {
