@@ -170,7 +170,7 @@ TEST_F(StandardUser, APortableFolderTheUserMayWriteKeepsTheFilesBesideTheProgram
 // A Cyrillic user name on a Western (1252) Windows: A calls spell the profile with '?'.
 const char* const Dmitri = "C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439";
 
-TEST_F(StandardUser, AProfileOutsideTheCodePageHoldsTheFilesOfAProtectedInstallAndTheCopySwitchesThere) {
+TEST_F(StandardUser, AProfileOutsideTheCodePageHoldsTheSettingsOfAProtectedInstallAndTheCopySwitches) {
     const std::string local = std::string(Dmitri) + "\\AppData\\Local";
     const std::string folder = local + "\\Tarnwick";
     os.kernel.SetEnvironmentVariable("LOCALAPPDATA", local);
@@ -178,10 +178,8 @@ TEST_F(StandardUser, AProfileOutsideTheCodePageHoldsTheFilesOfAProtectedInstallA
     StartAndSettle();
     EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) +
-                                                        "\\Tarnwick.exe --switch-sharing --data-folder \"" + folder + "\""});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing"});
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
-    EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_TRUE(Boxes().empty());
 }
@@ -198,15 +196,13 @@ TEST_F(StandardUser, APortableCopyInAFolderOutsideTheCodePageKeepsEverythingBesi
     ASSERT_EQ(os.shell.Executed().size(), 1u);
     EXPECT_EQ(os.shell.Executed()[0].File, folder + "\\main.html");
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{folder + "\\Tarnwick.exe --switch-sharing --data-folder \"" +
-                                                        folder + "\""});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{folder + "\\Tarnwick.exe --switch-sharing"});
     EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(UserFile("code.ini"), "<missing>");
 }
 
-TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameUserFolder) {
 TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameFolders) {
     os.kernel.SetElevated(true);
     StartAndSettle();
