@@ -233,7 +233,7 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     TStringList order = StopOrder(DependentList, dependencies);
     if (secondRunning) order.push_back(second);
     if (serverRunning) order.push_back(kServer);
-    if (!EveryActiveServiceAcceptsStop(order)) return;
+    if (!EveryActiveServiceAcceptsStop(order, dependencies)) return;
 
     // Paused now, or paused when an earlier stop took them and not brought back since.
     TStringList paused;
@@ -262,18 +262,29 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     }
 }
 
-bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names) {
-    for (const auto& name : names) {
+// Asked of the services whose dependents in the list are all stopped already: some services
+// accept STOP only once their dependents have stopped, which is judged when they get there.
+bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies) {
+    auto active = [](const SERVICE_STATUS& status) {
+        return status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED;
+    };
+    auto status = [](const std::string& name, SERVICE_STATUS* out) {
         unique_schandle manager(Os().services->OpenSCManager(nullptr, nullptr, SC_MANAGER_CONNECT));
-        if (!manager) return true; // the stops themselves will tell
-        unique_schandle service(Os().services->OpenService(manager.get(), name.c_str(), SERVICE_QUERY_STATUS));
-        SERVICE_STATUS status{};
-        if (!service || !Os().services->QueryServiceStatus(service.get(), &status)) continue;
-        const bool active = status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED;
-        if (active && !(status.dwControlsAccepted & SERVICE_ACCEPT_STOP)) {
-            ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
-            return false;
-        }
+        unique_schandle service(
+            manager ? Os().services->OpenService(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : 0);
+        return service && Os().services->QueryServiceStatus(service.get(), out);
+    };
+    for (const auto& name : names) {
+        SERVICE_STATUS own{};
+        if (!status(name, &own) || !active(own) || (own.dwControlsAccepted & SERVICE_ACCEPT_STOP)) continue;
+        const TServiceSet below = dependencies.AllDependentsOf(name);
+        const bool waitsForDependents = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+            SERVICE_STATUS theirs{};
+            return below.contains(UpperCase(other)) && status(other, &theirs) && active(theirs);
+        });
+        if (waitsForDependents) continue;
+        ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
+        return false;
     }
     return true;
 }

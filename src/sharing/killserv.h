@@ -145,7 +145,7 @@ class TKT : public plat::TThread {
     void SwitchHoldingTheLock();
     void StopSequence(bool secondRunning, bool serverRunning);
     void StartSequence();
-    bool EveryActiveServiceAcceptsStop(const TStringList& names);
+    bool EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies);
     void UndoStop(const TStringList& stoppedHere, const TStringList& paused);
     TStringList PauseAgain(const TStringList& startedHere, const TStringList& paused);
     void NoteBroughtBack();

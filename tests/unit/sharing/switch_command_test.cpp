@@ -119,6 +119,20 @@ TEST_F(ElevatedCopy, AMachineFolderAStandardUserMadeFirstOrALinkIsNotTrusted) {
     EXPECT_FALSE(os.files.FileExists("C:\\Windows\\System32\\srvStat.txt"));
 }
 
+TEST_F(ElevatedCopy, OldRecordsBesideTheProgramAndInTheUserFolderAreHonouredOnce) {
+    os.services.Add("Fax").Stopped().DependsOn({"lanmanserver"});
+    os.services.SetState("Browser", plat::SERVICE_STOPPED);
+    os.services.SetState("lanmanserver", plat::SERVICE_STOPPED);
+    os.files.Put("C:\\Program Files\\Tarnwick\\srvStat.txt", "Browser\r\n"); // an elevated run of an old build
+    os.files.Put(user + "\\srvStat.txt", "Fax\r\nBrowser\r\n");
+    os.files.Put(user + "\\srvStat.done", "Browser\r\n");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Fax"), plat::SERVICE_RUNNING);
+    for (const std::string& old : {std::string("C:\\Program Files\\Tarnwick\\srvStat.txt"), user + "\\srvStat.txt", user + "\\srvStat.done"})
+        EXPECT_FALSE(os.files.FileExists(old)) << old;
+}
+
 TEST_F(ElevatedCopy, AnOldRecordIsNotDeletedThroughALink) {
     os.files.Put("C:\\Windows\\Tarnwick\\srvStat.txt", "Browser\r\n");
     os.files.PlantLink(user, "C:\\Windows\\Tarnwick");

@@ -137,12 +137,17 @@ void APausedDependentIsStoppedWithTheChainAndComesBackPaused(win32::Win32Platfor
 void ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning(win32::Win32Platform& os) {
     StartChain();
     native::EnsureRunning("TwChainC");
+    const char* const chain[] = {"LanmanServer", "TwChainA", "TwChainB", "TwChainC"};
+    std::vector<uint32_t> before;
+    for (const char* n : chain)
+        before.push_back(native::StateOf(n));
     const size_t mark = LogMark();
     int32_t result = 7;
     Check(RunWorker(os, 1, &result), "switch ran to its end");
     CheckEqual(LogSince(mark), List{}, "nothing was stopped");
-    for (const char* n : {"LanmanServer", "TwChainA", "TwChainB", "TwChainC"})
-        Check(native::IsRunning(n), std::string(n) + " runs");
+    for (size_t i = 0; i < before.size(); ++i)
+        Check(native::StateOf(chain[i]) == before[i], std::string(chain[i]) + " as it was");
+    Check(native::IsRunning("TwChainC"), "TwChainC runs");
     Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
 }
 
