@@ -49,7 +49,7 @@ plat::WNDPROC GuardedWndProc(plat::WNDPROC method) {
 plat::HWND AllocateHWnd(plat::WNDPROC method) {
     // Top-level (not message-only), so that broadcasts such as WM_QUERYENDSESSION reach it.
     return plat::Os().user->CreateWindowEx(plat::WS_EX_TOOLWINDOW, "", plat::WS_POPUP, 0,
-                                            GuardedWndProc(std::move(method)));
+                                           GuardedWndProc(std::move(method)));
 }
 
 void DeallocateHWnd(plat::HWND window) {

@@ -27,9 +27,9 @@ class IFiles {
     // that path holds either the old or the new contents, never a part.
     virtual bool ReplaceFileAtomically(const std::string& path, const std::string& contents) = 0;
     virtual DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
-                                           char* buffer, DWORD bufferSize, const char* fileName) = 0;
+                                          char* buffer, DWORD bufferSize, const char* fileName) = 0;
     virtual BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                            const char* fileName) = 0;
+                                           const char* fileName) = 0;
 
     virtual bool FolderExists(const std::string& path) = 0;
     // Fails with ERROR_ALREADY_EXISTS when the folder is there already.

@@ -15,8 +15,8 @@ class IServiceManager {
     virtual BOOL StartService(SC_HANDLE service, DWORD argc, const char** argv) = 0;
     // Fills buffer as Windows does: ENUM_SERVICE_STATUS records first, their strings behind.
     virtual BOOL EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
-                                     DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
-                                     DWORD* resumeHandle) = 0;
+                                    DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
+                                    DWORD* resumeHandle) = 0;
     virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
 };
 

@@ -152,7 +152,7 @@ class IUser {
     // hWndParent 0 makes a top-level window (it receives broadcasts), HWND_MESSAGE a
     // message-only one. WM_DESTROY and WM_NCDESTROY reach the procedure on DestroyWindow.
     virtual HWND CreateWindowEx(DWORD dwExStyle, const char* lpWindowName, DWORD dwStyle, HWND hWndParent,
-                                 WNDPROC lpfnWndProc) = 0;
+                                WNDPROC lpfnWndProc) = 0;
     virtual BOOL DestroyWindow(HWND hWnd) = 0;
     virtual BOOL IsWindow(HWND hWnd) = 0;
     virtual LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) = 0;
@@ -161,7 +161,7 @@ class IUser {
     // nIndex GWL_WNDPROC only: installs dwNewLong, returns the procedure it replaced (empty on failure).
     virtual WNDPROC SetWindowLong(HWND hWnd, int32_t nIndex, WNDPROC dwNewLong) = 0;
     virtual LRESULT CallWindowProc(const WNDPROC& lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam,
-                                    LPARAM lParam) = 0;
+                                   LPARAM lParam) = 0;
     virtual BOOL ShowWindow(HWND hWnd, int32_t nCmdShow) = 0;
     virtual BOOL IsWindowVisible(HWND hWnd) = 0;
     virtual BOOL SetForegroundWindow(HWND hWnd) = 0;
@@ -175,7 +175,7 @@ class IUser {
     // 0 for WM_QUIT, -1 on failure, otherwise non-zero.
     virtual BOOL GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) = 0;
     virtual BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                              UINT wRemoveMsg) = 0;
+                             UINT wRemoveMsg) = 0;
     virtual BOOL TranslateMessage(const MSG* lpMsg) = 0;
     virtual LRESULT DispatchMessage(const MSG* lpMsg) = 0;
     virtual UINT RegisterWindowMessage(const char* lpString) = 0;
@@ -267,16 +267,16 @@ class IShell {
     virtual BOOL Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) = 0;
     // Above 32 on success, an error number up to 32 otherwise.
     virtual intptr_t ShellExecute(HWND hwnd, const char* lpOperation, const char* lpFile,
-                                   const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) = 0;
+                                  const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) = 0;
     // With the verb "runas" the program starts elevated, after the UAC prompt when there is one;
     // a declined prompt fails with ERROR_CANCELLED.
     virtual BOOL ShellExecuteEx(SHELLEXECUTEINFO* info) = 0;
     // version.dll, loaded at run time from the system folder only.
     virtual DWORD GetFileVersionInfoSize(const char* lptstrFilename, DWORD* lpdwHandle) = 0;
     virtual BOOL GetFileVersionInfo(const char* lptstrFilename, DWORD dwHandle, DWORD dwLen,
-                                     void* lpData) = 0;
+                                    void* lpData) = 0;
     virtual BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
-                                UINT* puLen) = 0;
+                               UINT* puLen) = 0;
 };
 
 } // namespace plat

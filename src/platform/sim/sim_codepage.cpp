@@ -15,8 +15,9 @@ constexpr char16_t kWestern80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2
 
 // Windows' best fit of 1252 for Latin Extended-A (U+0100..U+017F): the letter without its
 // mark; '?' where there is none, '-' where 1252 has the letter itself.
-constexpr char kLatinExtendedA[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLlLlLlNnNnNn???OoOoOo--"
-                                   "RrRrRrSsSsSs--TtTtTtUuUuUuUuUuUuWwYy-ZzZz--?";
+constexpr char kLatinExtendedA[] =
+    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIi??JjKk?LlLlLlLlLlNnNnNn???OoOoOo--"
+    "RrRrRrSsSsSs--TtTtTtUuUuUuUuUuUuWwYy-ZzZz--?";
 
 std::vector<char32_t> Decode(const std::string& s, bool* valid = nullptr) {
     std::vector<char32_t> out;
@@ -123,7 +124,8 @@ std::string Utf8FromUtf16Le(const std::string& bytes) {
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         char32_t c = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            const char32_t low = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
+            const char32_t low =
+                static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
             if (low >= 0xDC00 && low < 0xE000) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
                 i += 2;

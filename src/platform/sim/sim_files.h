@@ -22,9 +22,9 @@ class SimFiles : public plat::IFiles {
     plat::ReadResult ReadWholeFile(const std::string& path, std::string& contents) override;
     bool ReplaceFileAtomically(const std::string& path, const std::string& contents) override;
     plat::DWORD GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
-                                         char* buffer, plat::DWORD bufferSize, const char* fileName) override;
+                                        char* buffer, plat::DWORD bufferSize, const char* fileName) override;
     plat::BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
-                                          const char* fileName) override;
+                                         const char* fileName) override;
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectory(const char* path) override;
     bool CanCreateFilesIn(const std::string& folder) override;

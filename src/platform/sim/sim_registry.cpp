@@ -123,7 +123,7 @@ LONG SimRegistry::RegOpenKeyEx(HKEY key, const char* subKey, DWORD, DWORD access
 }
 
 LONG SimRegistry::RegCreateKeyEx(HKEY key, const char* subKey, DWORD, DWORD access, HKEY* result,
-                                  DWORD* disposition) {
+                                 DWORD* disposition) {
     Key* from = Resolve(key);
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (Root(key)) ++rootOpens_;
@@ -160,7 +160,7 @@ LONG SimRegistry::RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLen
 }
 
 LONG SimRegistry::RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, uint8_t* data,
-                                   DWORD* dataSize) {
+                                  DWORD* dataSize) {
     Key* k = Resolve(key);
     if (!k) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (data && !dataSize) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
@@ -194,7 +194,7 @@ LONG SimRegistry::RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, 
 }
 
 LONG SimRegistry::RegSetValueEx(HKEY key, const char* valueName, DWORD type, const uint8_t* data,
-                                 DWORD dataSize) {
+                                DWORD dataSize) {
     auto it = handles_.find(key);
     if (it == handles_.end()) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (!it->second.writable) return static_cast<LONG>(ERROR_ACCESS_DENIED);

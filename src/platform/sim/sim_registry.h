@@ -23,15 +23,15 @@ class SimRegistry : public plat::IRegistry {
     ~SimRegistry() override;
 
     plat::LONG RegOpenKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
-                             plat::HKEY* result) override;
+                            plat::HKEY* result) override;
     plat::LONG RegCreateKeyEx(plat::HKEY key, const char* subKey, plat::DWORD options, plat::DWORD access,
-                               plat::HKEY* result, plat::DWORD* disposition) override;
+                              plat::HKEY* result, plat::DWORD* disposition) override;
     plat::LONG RegQueryInfoKey(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) override;
     plat::LONG RegEnumKeyEx(plat::HKEY key, plat::DWORD index, char* name, plat::DWORD* nameLength) override;
     plat::LONG RegQueryValueEx(plat::HKEY key, const char* valueName, plat::DWORD* type, uint8_t* data,
-                                plat::DWORD* dataSize) override;
+                               plat::DWORD* dataSize) override;
     plat::LONG RegSetValueEx(plat::HKEY key, const char* valueName, plat::DWORD type, const uint8_t* data,
-                              plat::DWORD dataSize) override;
+                             plat::DWORD dataSize) override;
     plat::LONG RegDeleteValue(plat::HKEY key, const char* valueName) override;
     plat::LONG RegCloseKey(plat::HKEY key) override;
 

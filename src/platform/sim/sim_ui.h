@@ -55,29 +55,29 @@ class SimUser : public plat::IUser {
 
     // IUser
     plat::HWND CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
-                               plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) override;
+                              plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) override;
     plat::BOOL DestroyWindow(plat::HWND hWnd) override;
     plat::BOOL IsWindow(plat::HWND hWnd) override;
     plat::LRESULT DefWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                                 plat::LPARAM lParam) override;
+                                plat::LPARAM lParam) override;
     plat::WNDPROC GetWindowLong(plat::HWND hWnd, int32_t nIndex) override;
     plat::WNDPROC SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WNDPROC dwNewLong) override;
     plat::LRESULT CallWindowProc(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
-                                  plat::WPARAM wParam, plat::LPARAM lParam) override;
+                                 plat::WPARAM wParam, plat::LPARAM lParam) override;
     plat::BOOL ShowWindow(plat::HWND hWnd, int32_t nCmdShow) override;
     plat::BOOL IsWindowVisible(plat::HWND hWnd) override;
     plat::BOOL SetForegroundWindow(plat::HWND hWnd) override;
     plat::BOOL SetWindowText(plat::HWND hWnd, const char* lpString) override;
     plat::BOOL EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) override;
     plat::LRESULT SendMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                               plat::LPARAM lParam) override;
+                              plat::LPARAM lParam) override;
     plat::BOOL PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                            plat::LPARAM lParam) override;
+                           plat::LPARAM lParam) override;
     void PostQuitMessage(int32_t nExitCode) override;
     plat::BOOL GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
-                           plat::UINT wMsgFilterMax) override;
+                          plat::UINT wMsgFilterMax) override;
     plat::BOOL PeekMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
-                            plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) override;
+                           plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) override;
     plat::BOOL TranslateMessage(const plat::MSG* lpMsg) override;
     plat::LRESULT DispatchMessage(const plat::MSG* lpMsg) override;
     plat::UINT RegisterWindowMessage(const char* lpString) override;
@@ -90,13 +90,12 @@ class SimUser : public plat::IUser {
     int32_t GetSystemMetrics(int32_t nIndex) override;
     plat::HMENU CreatePopupMenu() override;
     plat::BOOL AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
-                           const char* lpNewItem) override;
+                          const char* lpNewItem) override;
     plat::BOOL SetMenuDefaultItem(plat::HMENU hMenu, plat::UINT uItem, plat::UINT fByPos) override;
     plat::BOOL TrackPopupMenu(plat::HMENU hMenu, plat::UINT uFlags, int32_t x, int32_t y, int32_t nReserved,
                               plat::HWND hWnd) override;
     plat::BOOL DestroyMenu(plat::HMENU hMenu) override;
-    int32_t MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption,
-                        plat::UINT uType) override;
+    int32_t MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) override;
     plat::HICON CreateIconFromImage(const plat::IconImage& image, const char* name) override;
     plat::HICON CopyIcon(plat::HICON hIcon) override;
     plat::BOOL DestroyIcon(plat::HICON hIcon) override;
@@ -332,16 +331,16 @@ class SimShell : public plat::IShell {
 
     plat::BOOL Shell_NotifyIcon(plat::DWORD dwMessage, const plat::NOTIFYICONDATA* lpData) override;
     intptr_t ShellExecute(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
-                           const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
+                          const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
     // Starts the program installed under lpFile as a process that runs alongside, with the
     // token and current directory the new process would get; "runas" goes through the
     // kernel's UAC answer and cannot reach a mapped drive.
     plat::BOOL ShellExecuteEx(plat::SHELLEXECUTEINFO* info) override;
     plat::DWORD GetFileVersionInfoSize(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
     plat::BOOL GetFileVersionInfo(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
-                                   void* lpData) override;
+                                  void* lpData) override;
     plat::BOOL VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
-                              plat::UINT* puLen) override;
+                             plat::UINT* puLen) override;
 
     // ---- Notification area ----
     const std::vector<SimNotifyCall>& Calls() const { return calls_; }

@@ -39,7 +39,8 @@ LSTATUS ReadString(::HKEY key, const wchar_t* name, DWORD size, std::string& out
         std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, 0);
         DWORD type = 0;
         DWORD got = size;
-        const LSTATUS rc = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
+        const LSTATUS rc =
+            ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
         if (rc == ERROR_MORE_DATA) {
             size = got; // it grew meanwhile
             continue;
@@ -68,21 +69,23 @@ plat::LONG Win32Registry::RegCreateKeyEx(plat::HKEY key, const char* subKey, pla
     const WideArg wide(subKey);
     if (!wide.ok()) return ERROR_NO_UNICODE_TRANSLATION;
     ::HKEY opened = nullptr;
-    const LSTATUS rc = ::RegCreateKeyExW(Native(key), wide.get(), 0, nullptr, options, access, nullptr, &opened,
-                                         Native(disposition));
+    const LSTATUS rc = ::RegCreateKeyExW(Native(key), wide.get(), 0, nullptr, options, access, nullptr,
+                                         &opened, Native(disposition));
     if (rc == ERROR_SUCCESS) *result = reinterpret_cast<plat::HKEY>(opened);
     return Result(rc);
 }
 
 // The longest name is counted in UTF-16 units; in UTF-8 it takes at most three bytes for each.
 plat::LONG Win32Registry::RegQueryInfoKey(plat::HKEY key, plat::DWORD* subKeys, plat::DWORD* maxSubKeyLen) {
-    const LSTATUS rc = ::RegQueryInfoKeyW(Native(key), nullptr, nullptr, nullptr, Native(subKeys),
-                                          Native(maxSubKeyLen), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    const LSTATUS rc =
+        ::RegQueryInfoKeyW(Native(key), nullptr, nullptr, nullptr, Native(subKeys), Native(maxSubKeyLen),
+                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_SUCCESS && maxSubKeyLen) *maxSubKeyLen *= 3;
     return Result(rc);
 }
 
-plat::LONG Win32Registry::RegEnumKeyEx(plat::HKEY key, plat::DWORD index, char* name, plat::DWORD* nameLength) {
+plat::LONG Win32Registry::RegEnumKeyEx(plat::HKEY key, plat::DWORD index, char* name,
+                                       plat::DWORD* nameLength) {
     wchar_t wide[256]; // a key name has at most 255 characters
     DWORD length = 256;
     const LSTATUS rc = ::RegEnumKeyExW(Native(key), index, wide, &length, nullptr, nullptr, nullptr, nullptr);
@@ -105,7 +108,8 @@ plat::LONG Win32Registry::RegQueryValueEx(plat::HKEY key, const char* valueName,
     LSTATUS rc = ::RegQueryValueExW(Native(key), wide.get(), nullptr, &kind, nullptr, &size);
     if (rc != ERROR_SUCCESS) return Result(rc);
     if (!IsString(kind))
-        return Result(::RegQueryValueExW(Native(key), wide.get(), nullptr, Native(type), data, Native(dataSize)));
+        return Result(
+            ::RegQueryValueExW(Native(key), wide.get(), nullptr, Native(type), data, Native(dataSize)));
     std::string text;
     rc = ReadString(Native(key), wide.get(), size, text);
     if (rc != ERROR_SUCCESS) return Result(rc);
@@ -129,7 +133,8 @@ plat::LONG Win32Registry::RegSetValueEx(plat::HKEY key, const char* valueName, p
         return Result(::RegSetValueExW(Native(key), wide.get(), 0, type, data, dataSize));
     std::wstring text;
     if (!Widen({reinterpret_cast<const char*>(data), dataSize}, text)) return ERROR_NO_UNICODE_TRANSLATION;
-    return Result(::RegSetValueExW(Native(key), wide.get(), 0, type, reinterpret_cast<const BYTE*>(text.data()),
+    return Result(::RegSetValueExW(Native(key), wide.get(), 0, type,
+                                   reinterpret_cast<const BYTE*>(text.data()),
                                    static_cast<DWORD>(text.size() * sizeof(wchar_t))));
 }
 

@@ -12,7 +12,8 @@ namespace {
 // The portable records are read straight out of the system's buffers.
 static_assert(sizeof(plat::SERVICE_STATUS) == sizeof(::SERVICE_STATUS));
 static_assert(sizeof(plat::ENUM_SERVICE_STATUS) == sizeof(::ENUM_SERVICE_STATUSW));
-static_assert(offsetof(plat::ENUM_SERVICE_STATUS, ServiceStatus) == offsetof(::ENUM_SERVICE_STATUSW, ServiceStatus));
+static_assert(offsetof(plat::ENUM_SERVICE_STATUS, ServiceStatus) ==
+              offsetof(::ENUM_SERVICE_STATUSW, ServiceStatus));
 static_assert(offsetof(plat::SERVICE_STATUS, dwCurrentState) == offsetof(::SERVICE_STATUS, dwCurrentState));
 
 ::SC_HANDLE Native(plat::SC_HANDLE h) {
@@ -34,7 +35,8 @@ plat::SC_HANDLE Win32Services::OpenSCManager(const char* machineName, const char
     return Portable(::OpenSCManagerW(machine.get(), database.get(), access));
 }
 
-plat::SC_HANDLE Win32Services::OpenService(plat::SC_HANDLE manager, const char* serviceName, plat::DWORD access) {
+plat::SC_HANDLE Win32Services::OpenService(plat::SC_HANDLE manager, const char* serviceName,
+                                           plat::DWORD access) {
     const WideArg name(serviceName);
     if (!name.ok()) return 0;
     return Portable(::OpenServiceW(Native(manager), name.get(), access));
@@ -71,8 +73,8 @@ plat::BOOL Win32Services::EnumServicesStatus(plat::SC_HANDLE manager, plat::DWOR
     DWORD needed = 0;
     DWORD returned = 0;
     const BOOL ok = ::EnumServicesStatusW(Native(manager), serviceType, serviceState,
-                                          reinterpret_cast<::LPENUM_SERVICE_STATUSW>(wide.data()), wideSize, &needed,
-                                          &returned, reinterpret_cast<LPDWORD>(resumeHandle));
+                                          reinterpret_cast<::LPENUM_SERVICE_STATUSW>(wide.data()), wideSize,
+                                          &needed, &returned, reinterpret_cast<LPDWORD>(resumeHandle));
     const DWORD error = ::GetLastError();
     if (bytesNeeded) *bytesNeeded = needed > 0xAAAAAAAAu ? needed : needed / 2 * 3 + 3;
     if (servicesReturned) *servicesReturned = 0;

@@ -20,8 +20,8 @@ bool Narrow(std::wstring_view utf16, std::string& out) {
     out.clear();
     if (utf16.empty()) return true;
     const int size = static_cast<int>(utf16.size());
-    const int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), size, nullptr, 0, nullptr,
-                                        nullptr);
+    const int n = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, utf16.data(), size, nullptr, 0,
+                                        nullptr, nullptr);
     if (n <= 0) {
         ::SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;

@@ -150,7 +150,7 @@ template <typename Fn> Fn User32Function(const char* name) {
 // ---- Windows ----
 
 plat::HWND Win32User::CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindowName, plat::DWORD dwStyle,
-                                      plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) {
+                                     plat::HWND hWndParent, plat::WNDPROC lpfnWndProc) {
     if (!lpfnWndProc || !EnsureWindowClass()) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -159,8 +159,8 @@ plat::HWND Win32User::CreateWindowEx(plat::DWORD dwExStyle, const char* lpWindow
     std::wstring title;
     if (!Widen(lpWindowName ? lpWindowName : "", title)) return 0;
     auto proc = std::make_unique<plat::WNDPROC>(std::move(lpfnWndProc));
-    HWND h = ::CreateWindowExW(dwExStyle, kWindowClass, title.c_str(), dwStyle, 0, 0, 0, 0, H(hWndParent), nullptr,
-                               ::GetModuleHandleW(nullptr), proc.get());
+    HWND h = ::CreateWindowExW(dwExStyle, kWindowClass, title.c_str(), dwStyle, 0, 0, 0, 0, H(hWndParent),
+                               nullptr, ::GetModuleHandleW(nullptr), proc.get());
     return P(h);
 }
 
@@ -173,7 +173,7 @@ plat::BOOL Win32User::IsWindow(plat::HWND hWnd) {
 }
 
 plat::LRESULT Win32User::DefWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                                        plat::LPARAM lParam) {
+                                       plat::LPARAM lParam) {
     return ::DefWindowProcW(H(hWnd), Msg, wParam, lParam);
 }
 
@@ -211,7 +211,7 @@ plat::WNDPROC Win32User::SetWindowLong(plat::HWND hWnd, int32_t nIndex, plat::WN
 }
 
 plat::LRESULT Win32User::CallWindowProc(const plat::WNDPROC& lpPrevWndFunc, plat::HWND hWnd, plat::UINT Msg,
-                                         plat::WPARAM wParam, plat::LPARAM lParam) {
+                                        plat::WPARAM wParam, plat::LPARAM lParam) {
     if (!lpPrevWndFunc) return ::DefWindowProcW(H(hWnd), Msg, wParam, lParam);
     return lpPrevWndFunc(hWnd, Msg, wParam, lParam);
 }
@@ -240,12 +240,11 @@ plat::BOOL Win32User::EnableWindow(plat::HWND hWnd, plat::BOOL bEnable) {
 // ---- Messages ----
 
 plat::LRESULT Win32User::SendMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                                      plat::LPARAM lParam) {
+                                     plat::LPARAM lParam) {
     return ::SendMessageW(H(hWnd), Msg, wParam, lParam);
 }
 
-plat::BOOL Win32User::PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
-                                   plat::LPARAM lParam) {
+plat::BOOL Win32User::PostMessage(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam, plat::LPARAM lParam) {
     return ::PostMessageW(H(hWnd), Msg, wParam, lParam);
 }
 
@@ -254,7 +253,7 @@ void Win32User::PostQuitMessage(int32_t nExitCode) {
 }
 
 plat::BOOL Win32User::GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
-                                  plat::UINT wMsgFilterMax) {
+                                 plat::UINT wMsgFilterMax) {
     if (!lpMsg) return -1;
     ::MSG m{};
     const BOOL got = ::GetMessageW(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax);
@@ -263,7 +262,7 @@ plat::BOOL Win32User::GetMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT w
 }
 
 plat::BOOL Win32User::PeekMessage(plat::MSG* lpMsg, plat::HWND hWnd, plat::UINT wMsgFilterMin,
-                                   plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) {
+                                  plat::UINT wMsgFilterMax, plat::UINT wRemoveMsg) {
     if (!lpMsg) return 0;
     ::MSG m{};
     const BOOL got = ::PeekMessageW(&m, H(hWnd), wMsgFilterMin, wMsgFilterMax, wRemoveMsg);
@@ -339,7 +338,7 @@ plat::HMENU Win32User::CreatePopupMenu() {
 }
 
 plat::BOOL Win32User::AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
-                                  const char* lpNewItem) {
+                                 const char* lpNewItem) {
     // Without MF_STRING's text (a separator) the item carries no string.
     const WideArg text((uFlags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW)) ? nullptr : lpNewItem);
     if (!text.ok()) return FALSE;
@@ -526,8 +525,8 @@ plat::DWORD Win32Shell::GetFileVersionInfoSize(const char* lptstrFilename, plat:
     return size;
 }
 
-plat::BOOL Win32Shell::GetFileVersionInfo(const char* lptstrFilename, plat::DWORD dwHandle,
-                                           plat::DWORD dwLen, void* lpData) {
+plat::BOOL Win32Shell::GetFileVersionInfo(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
+                                          void* lpData) {
     const auto& api = VersionApi::Get();
     if (!api.info) {
         ::SetLastError(ERROR_MOD_NOT_FOUND);
@@ -538,7 +537,7 @@ plat::BOOL Win32Shell::GetFileVersionInfo(const char* lptstrFilename, plat::DWOR
 }
 
 plat::BOOL Win32Shell::VerQueryValue(const void* pBlock, const char* lpSubBlock, void** lplpBuffer,
-                                      plat::UINT* puLen) {
+                                     plat::UINT* puLen) {
     const auto& api = VersionApi::Get();
     if (!api.query) {
         ::SetLastError(ERROR_MOD_NOT_FOUND);

@@ -80,7 +80,7 @@ TEST_F(SimRegistryTest, CurrentUserKeysAreCreatedWrittenAndDeletedThroughWritabl
     HKEY key = 0;
     DWORD disposition = 0;
     ASSERT_EQ(os.registry.RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
-                                          &disposition),
+                                         &disposition),
               0);
     EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
     const uint8_t yes[] = "Yes";
@@ -92,7 +92,7 @@ TEST_F(SimRegistryTest, CurrentUserKeysAreCreatedWrittenAndDeletedThroughWritabl
     EXPECT_EQ(os.registry.RegDeleteValue(key, "Run"), static_cast<LONG>(ERROR_ACCESS_DENIED));
     os.registry.RegCloseKey(key);
     ASSERT_EQ(os.registry.RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Tarnwick", 0, KEY_ALL_ACCESS, &key,
-                                          &disposition),
+                                         &disposition),
               0);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     EXPECT_EQ(os.registry.RegDeleteValue(key, "RUN"), 0);
@@ -175,8 +175,9 @@ TEST_F(SimIniTest, AnAnsiFileStaysAnsiUntilTextOutsideAsciiTurnsItIntoUtf16) {
     EXPECT_EQ(os.files.Get("./code.ini"), "[Info]\r\nName=Caf\xE9\r\nSaveState=yes\r\n");
     ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SecondService", dmitri.c_str(), "./code.ini"));
     EXPECT_EQ(os.files.Get("./code.ini"),
-              "\xFF\xFE" + sim::Utf16LeFromUtf8("[Info]\r\nName=Caf\u00E9\r\nSaveState=yes\r\nSecondService=" +
-                                                 dmitri + "\r\n"));
+              "\xFF\xFE" +
+                  sim::Utf16LeFromUtf8(
+                      "[Info]\r\nName=Caf\u00E9\r\nSaveState=yes\r\nSecondService=" + dmitri + "\r\n"));
     EXPECT_EQ(Read("Info", "SecondService"), dmitri);
     EXPECT_EQ(Read("Info", "Name"), "Caf\u00E9");
     EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "Broken", "\xC3", "./code.ini"));

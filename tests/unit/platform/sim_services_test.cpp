@@ -38,7 +38,7 @@ Batch Enumerate(sim::SimPlatform& os, SC_HANDLE manager, std::vector<uint64_t>& 
     Batch b{};
     b.resume = resume;
     b.ok = os.services.EnumServicesStatus(manager, SERVICE_TYPE_ALL, SERVICE_STATE_ALL, buffer.data(), size,
-                                           &b.needed, &b.returned, &b.resume);
+                                          &b.needed, &b.returned, &b.resume);
     b.error = b.ok ? 0 : os.kernel.GetLastError();
     const auto* records = reinterpret_cast<const ENUM_SERVICE_STATUS*>(buffer.data());
     for (DWORD i = 0; i < b.returned; ++i)

@@ -70,8 +70,7 @@ inline int Mentions(const std::string& serviceKey, const std::string& target) {
     if (Os().registry->RegOpenKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != 0) return 0;
     DWORD type = 0;
     DWORD size = 0;
-    if (Os().registry->RegQueryValueEx(key.get(), "DependOnService", &type, nullptr, &size) != 0 ||
-        size == 0)
+    if (Os().registry->RegQueryValueEx(key.get(), "DependOnService", &type, nullptr, &size) != 0 || size == 0)
         return 0;
     if (IgnoredType(type)) return 0;
     const std::string data = ReadValueData(key, "DependOnService", size, &type);

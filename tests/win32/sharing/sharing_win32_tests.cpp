@@ -95,6 +95,23 @@ void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
         os.files.GetPrivateProfileString("info", "savestate", "x", value, sizeof value, "./test.ini");
     Check(n == 1 && std::string(value) == "1", "ini read back ignoring case");
     Check(os.files.FileExists(workFolder + "\\test.ini"), "ini file in the current directory");
+    // Outside ASCII the file becomes UTF-16LE instead of getting '?' from the ANSI code page.
+    const std::string name = "\u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u03A9";
+    std::string bytes;
+    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok && bytes.rfind("[Info]", 0) == 0,
+          "an ASCII ini file stays as it is");
+    Check(os.files.WritePrivateProfileString("Info", "SecondService", name.c_str(), "./test.ini") != 0,
+          "ini write outside ASCII");
+    char wide[64] = {};
+    os.files.GetPrivateProfileString("Info", "SecondService", "", wide, sizeof wide, "./test.ini");
+    Check(std::string(wide) == name, "ini value outside ASCII read back: " + std::string(wide));
+    os.files.GetPrivateProfileString("Info", "SaveState", "", value, sizeof value, "./test.ini");
+    Check(std::string(value) == "1", "the earlier key kept");
+    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok && bytes.rfind("\xFF\xFE", 0) == 0,
+          "the file is UTF-16LE now");
+    Check(os.files.WritePrivateProfileString("Info", "Broken", "\xC3", "./test.ini") == 0 &&
+              os.kernel.GetLastError() == plat::ERROR_NO_UNICODE_TRANSLATION,
+          "text that is not UTF-8 is refused with 1113");
     native::RemoveFile("./test.ini");
 }
 
@@ -110,6 +127,17 @@ void CurrentUserValuesAreCreatedReadAndDeleted(win32::Win32Platform& os) {
     Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 0 && type == plat::REG_SZ &&
               size == 4,
           "value type and size");
+    // Stored as UTF-16, handed out as UTF-8 with the size counted in its bytes.
+    const std::string path = "\"C:\\Tools\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u03A9\\Tarnwick.exe\"";
+    Check(os.registry.RegSetValueEx(key, "Path", plat::REG_SZ, reinterpret_cast<const uint8_t*>(path.c_str()),
+                                    static_cast<plat::DWORD>(path.size() + 1)) == 0,
+          "set a value outside ASCII");
+    std::vector<uint8_t> data(path.size() + 1);
+    size = static_cast<plat::DWORD>(data.size());
+    Check(os.registry.RegQueryValueEx(key, "Path", &type, data.data(), &size) == 0 && size == path.size() + 1 &&
+              std::string(reinterpret_cast<const char*>(data.data())) == path,
+          "value outside ASCII read back");
+    os.registry.RegDeleteValue(key, "Path");
     Check(os.registry.RegDeleteValue(key, "Run") == 0, "delete value");
     Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 2, "value gone");
     os.registry.RegCloseKey(key);

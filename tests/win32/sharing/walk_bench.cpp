@@ -28,7 +28,7 @@ int Populate(win32::Win32Platform& os, int count) {
         plat::DWORD disposition = 0;
         const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + s.name;
         if (os.registry.RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, path.c_str(), 0, plat::KEY_ALL_ACCESS, &key,
-                                        &disposition) != 0)
+                                       &disposition) != 0)
             continue;
         const uint8_t type[4] = {0x10, 0, 0, 0};
         os.registry.RegSetValueEx(key, "Type", plat::REG_DWORD, type, 4);
@@ -41,8 +41,8 @@ int Populate(win32::Win32Platform& os, int count) {
             }
             value += '\0';
             os.registry.RegSetValueEx(key, "DependOnService", s.asRegSz ? plat::REG_SZ : plat::REG_MULTI_SZ,
-                                       reinterpret_cast<const uint8_t*>(value.data()),
-                                       static_cast<plat::DWORD>(value.size()));
+                                      reinterpret_cast<const uint8_t*>(value.data()),
+                                      static_cast<plat::DWORD>(value.size()));
         }
         os.registry.RegCloseKey(key);
         ++written;
@@ -58,7 +58,7 @@ size_t BareScan(plat::IRegistry& registry) {
     using namespace plat;
     HKEY services = 0;
     if (registry.RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ,
-                               &services) != 0)
+                              &services) != 0)
         return 0;
     DWORD count = 0;
     DWORD longest = 0;
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     plat::DWORD longest = 0;
     plat::HKEY services = 0;
     if (os.registry.RegOpenKeyEx(plat::HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0,
-                                  plat::KEY_READ, &services) == 0) {
+                                 plat::KEY_READ, &services) == 0) {
         os.registry.RegQueryInfoKey(services, &keys, &longest);
         os.registry.RegCloseKey(services);
     }

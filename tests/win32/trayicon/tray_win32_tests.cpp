@@ -59,10 +59,10 @@ void WindowsAndSubclassing() {
     const plat::WNDPROC saved = User().GetWindowLong(h, plat::GWL_WNDPROC);
     int hooked = 0;
     User().SetWindowLong(h, plat::GWL_WNDPROC,
-                          [&, saved](plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
-                              if (m == plat::WM_USER + 7) ++hooked;
-                              return User().CallWindowProc(saved, w, m, wp, lp);
-                          });
+                         [&, saved](plat::HWND w, plat::UINT m, plat::WPARAM wp, plat::LPARAM lp) {
+                             if (m == plat::WM_USER + 7) ++hooked;
+                             return User().CallWindowProc(saved, w, m, wp, lp);
+                         });
     const plat::LRESULT chained = User().SendMessage(h, plat::WM_USER + 7, 0, 0);
     User().SetWindowLong(h, plat::GWL_WNDPROC, saved);
     User().SendMessage(h, plat::WM_USER + 7, 0, 0);
