@@ -13,7 +13,8 @@ class IServiceManager {
     virtual BOOL QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) = 0;
     virtual BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) = 0;
     virtual BOOL StartService(SC_HANDLE service, DWORD argc, const char** argv) = 0;
-    // Fills buffer as Windows does: ENUM_SERVICE_STATUS records first, their strings behind.
+    // Fills buffer as Windows does: ENUM_SERVICE_STATUS records first, their strings (UTF-8)
+    // behind. bytesNeeded is enough for the rest, not always exact.
     virtual BOOL EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
                                     DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
                                     DWORD* resumeHandle) = 0;

@@ -221,8 +221,9 @@ inline constexpr UINT NIF_MESSAGE = 1;
 inline constexpr UINT NIF_ICON = 2;
 inline constexpr UINT NIF_TIP = 4;
 
-// The shell's ANSI notification record in its 488-byte form, little-endian, every field at
-// its fixed offset; handles are carried in 32 bits as Windows does across bitness.
+// The shell's notification record in the 488-byte form of its ANSI version, little-endian,
+// every field at its fixed offset, the texts in UTF-8 (the Win32 backend sends the wide
+// record); handles are carried in 32 bits as Windows does across bitness.
 struct NOTIFYICONDATA {
     DWORD cbSize;
     uint32_t hWnd;
