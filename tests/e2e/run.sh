@@ -269,6 +269,7 @@ program_in_a_folder_outside_the_code_page() {
   EXPLORER_PID="$EXPLORER_PID $!"
   wait_for 60 '[ -n "$(program_pids)" ]' || { REASON="Tarnwick.exe did not start from $win"; return 1; }
   wait_lamp green 45 || return 1
+  [ -f "$folder/code.ini" ] || { REASON="no code.ini beside the program in $win"; return 1; }
   expect_eq "code.ini [Info] LastState beside the program" "$(ini_get "$folder/code.ini" Info LastState)" "on" || return 1
   [ ! -e "$launch/code.ini" ] || { REASON="code.ini written to the working directory"; return 1; }
   wine reg export 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' "$(winepath -w "$tmp/run.reg")" /y >/dev/null 2>&1 ||
