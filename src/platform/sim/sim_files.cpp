@@ -317,8 +317,5 @@ BOOL SimFiles::CreateDirectoryA(const char* path) {
     return 1;
 }
 
-bool SimFiles::CanCreateFilesIn(const std::string& folder) {
-    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"), false);
-}
 
 } // namespace sim

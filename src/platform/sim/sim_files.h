@@ -26,7 +26,6 @@ class SimFiles : public plat::IFiles {
                                           const char* fileName) override;
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectoryA(const char* path) override;
-    bool CanCreateFilesIn(const std::string& folder) override;
     plat::FolderTrust GetFolderTrust(const std::string& folder) override;
     plat::BOOL CreateProtectedFolder(const std::string& folder) override;
     bool DeleteFileNoLink(const std::string& path) override;
