@@ -34,11 +34,6 @@ class IFiles {
     virtual bool FolderExists(const std::string& path) = 0;
     // Fails with ERROR_ALREADY_EXISTS when the folder is there already.
     virtual BOOL CreateDirectory(const char* path) = 0;
-    // Whether this user, running without elevation, may create files in folder: for an
-    // elevated process the folder's rights are checked for its unelevated (linked) token;
-    // otherwise a probe file is made there and removed.
-    virtual bool CanCreateFilesIn(const std::string& folder) = 0;
-
     virtual FolderTrust GetFolderTrust(const std::string& folder) = 0;
     // Creates folder owned by Administrators with a protected DACL (SYSTEM and Administrators
     // full control, Users read), so only administrators may change what is in it. Needs

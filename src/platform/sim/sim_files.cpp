@@ -343,8 +343,5 @@ BOOL SimFiles::CreateDirectory(const char* path) {
     return 1;
 }
 
-bool SimFiles::CanCreateFilesIn(const std::string& folder) {
-    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"), false);
-}
 
 } // namespace sim

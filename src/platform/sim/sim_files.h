@@ -27,7 +27,6 @@ class SimFiles : public plat::IFiles {
                                          const char* fileName) override;
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectory(const char* path) override;
-    bool CanCreateFilesIn(const std::string& folder) override;
     plat::FolderTrust GetFolderTrust(const std::string& folder) override;
     plat::BOOL CreateProtectedFolder(const std::string& folder) override;
     bool DeleteFileNoLink(const std::string& path) override;

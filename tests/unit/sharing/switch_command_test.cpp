@@ -192,8 +192,6 @@ TEST_F(StandardUserServices, ProgramFilesIsWrittenOnlyWhenElevated) {
     EXPECT_FALSE(os.files.WritePrivateProfileString("Info", "LastState", "on", ini.c_str()));
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_FALSE(os.files.ReplaceFileAtomically("C:\\Program Files\\Tarnwick\\srvStat.txt", ""));
-    EXPECT_FALSE(os.files.CanCreateFilesIn("C:\\Program Files\\Tarnwick"));
-    EXPECT_TRUE(os.files.CanCreateFilesIn("C:\\Users\\Ann\\AppData\\Local"));
     EXPECT_EQ(os.files.GetFolderTrust("C:\\Program Files\\Tarnwick"), plat::FolderTrust::AdminOnly);
     EXPECT_EQ(os.files.GetFolderTrust("C:\\Users\\Ann\\AppData\\Local"), plat::FolderTrust::UserWritable);
     EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", "")) << "only that folder";
