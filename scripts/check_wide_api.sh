@@ -2,7 +2,7 @@
 # Checks that the Win32 backend (and WinMain) call no ANSI ("A") Windows function: every path,
 # name and text crosses to Windows as UTF-16. Reads the imports of the built libraries and the
 # names the backend looks up at run time. Usage: check_wide_api.sh BUILD_DIR
-# Prints "wide api: N passed, M failed"; exits non-zero when an A function is called.
+# Prints "wideapi: N passed, M failed"; exits non-zero when an A function is called.
 set -uo pipefail
 build=${1:?usage: check_wide_api.sh BUILD_DIR}
 cd "$(dirname "$0")/.."
@@ -34,5 +34,5 @@ bad=$(grep -ho 'GetProcAddress([^,]*, *"[A-Za-z_0-9]*"' src/platform/win32/*.cpp
   sed -nE 's/.*"(.*[a-z0-9]A)"$/\1/p' | sort -u)
 check "no A function looked up at run time" "$([ -z "$bad" ] && echo 1 || echo 0)" "$(echo $bad)"
 
-echo "wide api: $passed passed, $failed failed"
+echo "wideapi: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
