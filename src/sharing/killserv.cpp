@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "sharing/policy.h"
 
 namespace KillServ {
 using namespace plat;
@@ -49,6 +50,8 @@ std::string ReadSecondService(const std::string& iniPath) {
 } // namespace
 
 std::string SecondServiceName() {
+    // An administrator's policy comes before every settings file.
+    if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
     std::string name = ReadSecondService(DataFile("code.ini"));
     if (name.empty() && !DataFolderPath.empty()) name = ReadSecondService(ProgramFolder() + "\\code.ini");
     return name;
