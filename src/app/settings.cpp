@@ -48,7 +48,8 @@ bool UserDecidesAutoStart() {
     if (KillServ::ReadPolicy().DisableAutoStart) return false;
     auto& reg = *plat::Os().registry;
     unique_hkey key;
-    if (reg.RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, kInstalledKey, 0, plat::KEY_READ, key.put()) != plat::ERROR_SUCCESS)
+    if (reg.RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, kInstalledKey, 0, plat::KEY_READ, key.put()) !=
+        plat::ERROR_SUCCESS)
         return true;
     plat::DWORD type = 0;
     plat::DWORD size = 0;

@@ -33,8 +33,9 @@ bool ReadString(HKEY key, const char* name, std::string& out) {
     // A longer value answers ERROR_MORE_DATA: it cannot name a service and is left out.
     if (Os().registry->RegQueryValueExA(key, name, &type, data.data(), &size) != ERROR_SUCCESS) return false;
     if (type != REG_SZ) return false;
-    out.assign(reinterpret_cast<const char*>(data.data()),
-               strnlen(reinterpret_cast<const char*>(data.data()), std::min<size_t>(size, kLongestServiceName)));
+    out.assign(
+        reinterpret_cast<const char*>(data.data()),
+        strnlen(reinterpret_cast<const char*>(data.data()), std::min<size_t>(size, kLongestServiceName)));
     return true;
 }
 

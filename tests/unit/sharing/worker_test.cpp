@@ -76,7 +76,8 @@ TEST_F(WorkerTest, ASecondServiceSetByPolicyComesBeforeTheSettingsWhenItIsAServi
     for (const auto& [type, text] : std::vector<std::pair<DWORD, std::string>>{
              {REG_SZ, ""}, {REG_SZ, std::string(257, 'x')}, {REG_EXPAND_SZ, "Fax"}, {REG_DWORD, "Fax"}}) {
         os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", text, type);
-        EXPECT_EQ(KillServ::SecondServiceName(), "Second") << "type " << type << ", " << text.size() << " chars";
+        EXPECT_EQ(KillServ::SecondServiceName(), "Second")
+            << "type " << type << ", " << text.size() << " chars";
     }
     os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", std::string(256, 'x'));
     EXPECT_EQ(KillServ::SecondServiceName(), std::string(256, 'x'));
