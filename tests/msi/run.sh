@@ -211,7 +211,7 @@ autostart_is_per_machine_and_follows_the_autostart_property() {
   local comps regs
   comps=$(rows Component) regs=$(rows Registry)
   expect_eq "AUTOSTART's default" "$(property AUTOSTART)" 1 || return 1
-  expect_eq "launch condition on AUTOSTART" "$(rows LaunchCondition | awk -F'\t' '$2 == "AUTOSTART must be 1 or 0." { print $1 }')" \
+  expect_eq "launch condition on AUTOSTART" "$(rows LaunchCondition | awk -F'\t' '$2 == "AUTOSTART must be 1, 0 or empty." { print $1 }')" \
     'NOT AUTOSTART OR AUTOSTART="1" OR AUTOSTART="0"' || return 1
   expect_eq "MachineAutostart's condition" "$(col "$comps" MachineAutostart 5)" 'AUTOSTART="1"' || return 1
   expect_eq "AutostartChoice's condition" "$(col "$comps" AutostartChoice 5)" AUTOSTART || return 1
