@@ -7,7 +7,7 @@
 #   wine_service_start NAME / wine_service_stop BIN NAME   (the stop takes the active dependents
 #                                                along first, as Windows' net stop does)
 #   wine_services_demo BIN LOG                   LanmanServer and two dependents, all running
-# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop, slow or paused-blocks. Every
+# BIN and LOG are Unix paths; option is ignore-stop, refuse-stop or slow. Every
 # test service refuses its stop while a dependent of it is active, as Windows does.
 
 wine_winpath() { winepath -w "$1" 2>/dev/null; }

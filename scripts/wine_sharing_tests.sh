@@ -54,20 +54,22 @@ count() { # adds a test program's "<name>: N passed, M failed" line
 }
 count win32
 
-# The elevated copy: launched with "runas" by a test program, which reads its exit code.
+# The elevated copy: launched with "runas" by a test program, which reads its exit code. It
+# keeps its files beside itself.
 copy_data=$WINEPREFIX/drive_c/copydata
 mkdir -p "$copy_data"
-cp "$program" "$WINEPREFIX/drive_c/Tarnwick.exe"
-timeout 240 wine "$elevation" "$(wine_winpath "$log")" "$(wine_winpath "$copy_data")" 'C:\Tarnwick.exe' 2>&1 |
+cp "$program" "$copy_data/Tarnwick.exe"
+timeout 240 wine "$elevation" "$(wine_winpath "$log")" "$(wine_winpath "$copy_data")" 'C:\copydata\Tarnwick.exe' 2>&1 |
   tr -d '\r' | tee "$out"
 count elevation
 
 # The elevated copy's command line run directly, as the shell runs it: one switch, its exit code.
 direct=$WINEPREFIX/drive_c/direct
 mkdir -p "$direct"
+cp "$program" "$direct/Tarnwick.exe"
 printf '[Info]\r\nSecondService=TwSecond\r\n' >"$direct/code.ini"
 mark=$(wc -l <"$log")
-timeout 240 wine 'C:\Tarnwick.exe' --switch-sharing --data-folder 'C:\direct'
+(cd "$WINEPREFIX/drive_c" && timeout 240 wine 'C:\direct\Tarnwick.exe' --switch-sharing)
 code=$?
 stops=$(tail -n +"$((mark + 1))" "$log" | tr -d '\r' | grep -c ' stop$')
 if [ "$code" -eq 0 ] && [ "$stops" -ge 2 ] && [ -f "$direct/srvStat.txt" ] && [ ! -e "$direct/code.ini.lock" ]; then
@@ -77,7 +79,7 @@ else
   echo "[FAILED] Tarnwick.exe --switch-sharing run directly: exit code $code, $stops stops"
   failed=$((failed + 1))
 fi
-timeout 240 wine 'C:\Tarnwick.exe' --switch-sharing --data-folder relative
+timeout 240 wine 'C:\direct\Tarnwick.exe' --switch-sharing --data-folder relative
 code=$?
 if [ "$code" -eq 10 ]; then
   echo "[  OK  ] Tarnwick.exe with a bad command line ends with exit code 10"
@@ -92,7 +94,9 @@ fi
 wine_service_install "$service" TwChainA "$log" &&
   wine_service_install "$service" TwChainB "$log" slow &&
   wine_service_depends TwChainA REG_MULTI_SZ 'LanmanServer' &&
-  wine_service_depends TwChainB REG_MULTI_SZ 'TwChainA' || setup_ok=0
+  wine_service_install "$service" TwChainC "$log" refuse-stop &&
+  wine_service_depends TwChainB REG_MULTI_SZ 'TwChainA' &&
+  wine_service_depends TwChainC REG_MULTI_SZ 'TwChainA' || setup_ok=0
 chain_work=$WINEPREFIX/drive_c/chain
 mkdir -p "$chain_work"
 timeout 240 wine "$chain" "$(wine_winpath "$log")" "$(wine_winpath "$chain_work")" 2>&1 | tr -d '\r' | tee "$out"

@@ -29,6 +29,28 @@ void DeliverCompletion() {
     }
 }
 
+// What a switch that could not run at all tells the user, instead of the reboot advice; empty
+// when the verifying query tells it.
+std::string OutcomeText(KillServ::SwitchOutcome outcome) {
+    switch (outcome) {
+    case KillServ::SwitchOutcome::Busy:
+        return "Another switch of file sharing was running, so Tarnwick switched nothing. Try again when it "
+               "has ended.";
+    case KillServ::SwitchOutcome::DeniedByPolicy:
+        return "Tarnwick could not switch sharing: on this computer a policy refuses to run programs as "
+               "administrator. An administrator must allow it.";
+    case KillServ::SwitchOutcome::UnreachableProgram:
+        return "Tarnwick could not switch sharing: it was started from a network drive that a program running "
+               "as administrator cannot reach. Start Tarnwick from a local folder or by its network path.";
+    case KillServ::SwitchOutcome::UntrustedFolder:
+        return "Tarnwick could not switch sharing: the folder " + KillServ::MachineFolderPath +
+               " was not made by an administrator, so Tarnwick does not trust what is in it. An administrator "
+               "should delete that folder; Tarnwick then makes it anew.";
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 void ResetControllerState() {
@@ -71,6 +93,8 @@ bool TForm1::GetState() {
 bool TForm1::ChangeState() {
     FirstStartAutoRun();
     if (WorkerCount != 0) return false;
+    // The UAC prompt of an unelevated switch belongs to this program's window.
+    KillServ::PromptOwner = fw::Application ? fw::Application->Handle() : 0;
     WorkerCount = 1;
     if (!StartWorker(1)) return false;
     ++SwitchesAccepted;
@@ -99,13 +123,18 @@ void TForm1::ThreadDone(TObject*) {
         StopStart->SetEnabled(true);
         StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
 
-        // A declined UAC prompt switched nothing, by the user's choice: no failure box.
-        if (PrevWorkerKind == 1 && SharingState == StateBeforeSwitch &&
-            KillServ::LastSwitchOutcome != KillServ::SwitchOutcome::Declined) {
+        // A declined UAC prompt switched nothing, by the user's choice: no failure box. A
+        // switch that could not run at all says why, whatever the state is now.
+        const std::string outcomeText = PrevWorkerKind == 1 ? OutcomeText(KillServ::LastSwitchOutcome) : "";
+        if (PrevWorkerKind == 1 && (!outcomeText.empty() || (SharingState == StateBeforeSwitch &&
+                                                              KillServ::LastSwitchOutcome !=
+                                                                  KillServ::SwitchOutcome::Declined))) {
             // The box tells the measured state: a switch asked for while it is open starts
             // from that state, so its own failure can be reported in turn.
             ShownState = SharingState;
-            if (SharingState == 1)
+            if (!outcomeText.empty())
+                fw::ShowError(outcomeText);
+            else if (SharingState == 1)
                 fw::ShowError("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.");
             else if (SharingState == 0)
                 fw::ShowError(
@@ -152,12 +181,16 @@ void TForm1::Timer1Timer(TObject*) {
     if (WorkerCount == 0 && CompletionIdle && LastWorkerKind == 1) GetState();
 }
 
+// The click carries the right to come to the foreground: taken now, it lets the UAC prompt
+// of the switch open in front instead of as a flashing taskbar button.
 void TForm1::TrayIcon1DblClick(TObject*) {
+    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
     ChangeState();
     StopStart->SetEnabled(false);
 }
 
 void TForm1::StopStartClick(TObject*) {
+    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
     ChangeState();
     StopStart->SetEnabled(false);
 }

@@ -25,7 +25,9 @@ void ResetUnitState() {
     SharingState = ShownState = WorkerCount = LastWorkerKind = PrevWorkerKind = StateBeforeSwitch = 0;
     CompletionIdle = FirstCompletion = false;
     KillServ::DataFolderPath.clear();
+    KillServ::MachineFolderPath.clear();
     KillServ::LastSwitchOutcome = KillServ::SwitchOutcome::Ran;
+    KillServ::PromptOwner = 0;
     ResetControllerState();
 }
 

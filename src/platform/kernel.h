@@ -21,15 +21,27 @@ class IKernel {
     virtual std::string GetCurrentDirectoryA() = 0;
     // An empty string when the variable is not set.
     virtual std::string GetEnvironmentVariableA(const char* name) = 0;
+    // The machine's folder for data of all users (C:\\ProgramData), as the system knows it:
+    // not from the environment, which the user may change. Empty when it cannot be had.
+    virtual std::string GetProgramDataFolder() = 0;
+    // The path by which another logon session (an elevated one) reaches path: a path on a
+    // mapped network drive becomes its UNC path, any other path stays as it is. 0, or the
+    // error that says why a mapped drive's path cannot be had.
+    virtual DWORD GetUniversalPath(const std::string& path, std::string* universal) = 0;
 
     // Whether this process runs with an elevated (full administrator) token: OpenProcessToken
     // and GetTokenInformation(TokenElevation). False when it cannot be told.
     virtual bool IsProcessElevated() = 0;
 
-    // A named mutex of this session. When it existed already the handle is still returned and
-    // GetLastError gives ERROR_ALREADY_EXISTS; one another user's process made gives 0 and
+    // A named mutex, not owned ("Local\\" names are this session's, "Global\\" ones the
+    // machine's). When it existed already the handle is still returned and GetLastError gives
+    // ERROR_ALREADY_EXISTS; one another user's or an elevated process made gives 0 and
     // ERROR_ACCESS_DENIED.
     virtual HANDLE CreateMutexA(const char* name) = 0;
+    // Whether a mutex of that name exists, also one this process may not open.
+    virtual bool MutexExists(const char* name) = 0;
+    virtual BOOL ReleaseMutex(HANDLE mutex) = 0;
+    // WAIT_OBJECT_0 (or WAIT_ABANDONED for a mutex whose owner ended), WAIT_TIMEOUT, WAIT_FAILED.
     virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
     virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;

@@ -38,6 +38,8 @@ inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 inline constexpr DWORD ERROR_CANCELLED = 1223;
+inline constexpr DWORD ERROR_ACCESS_DISABLED_BY_POLICY = 1260;
+inline constexpr DWORD ERROR_NOT_CONNECTED = 2250;
 inline constexpr DWORD ERROR_DEPENDENT_SERVICES_RUNNING = 1051;
 inline constexpr DWORD ERROR_INVALID_SERVICE_CONTROL = 1052;
 inline constexpr DWORD ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
@@ -66,6 +68,8 @@ inline constexpr DWORD SERVICE_CONTROL_STOP = 1;
 inline constexpr DWORD SERVICE_CONTROL_PAUSE = 2;
 inline constexpr DWORD SERVICE_CONTROL_CONTINUE = 3;
 inline constexpr DWORD SERVICE_TYPE_ALL = 0x13F;
+inline constexpr DWORD SERVICE_ACCEPT_STOP = 0x1;
+inline constexpr DWORD SERVICE_ACCEPT_PAUSE_CONTINUE = 0x2;
 inline constexpr DWORD SERVICE_STATE_ALL = 3;
 
 // Access rights: the standard and generic ones, then the manager's and a service's own.
@@ -96,6 +100,8 @@ inline constexpr DWORD SERVICE_ALL_ACCESS = 0x000F01FF;
 // Processes and waits
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_ABANDONED = 0x80;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 inline constexpr DWORD STILL_ACTIVE = 259;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/handles.h"
 #include "platform/platform.h"
 #include "sharing/policy.h"
 
@@ -40,6 +41,8 @@ std::mutex& StatusFileLock() {
 
 namespace {
 
+const char* const kPausedFileName = "srvStat.paused";
+
 std::string ReadSecondService(const std::string& iniPath) {
     char name[1024];
     const DWORD length =
@@ -47,17 +50,84 @@ std::string ReadSecondService(const std::string& iniPath) {
     return std::string(name, std::min<size_t>(length, sizeof name - 1));
 }
 
+// The services a record may name: what the registry walk finds now below the sharing
+// services, and the two themselves. Anything else in a file was not put there by a stop.
+TServiceSet ServicesARecordMayName(const TDependencyTable& dependencies, const std::string& second) {
+    TServiceSet allowed = dependencies.AllDependentsOf(kServer);
+    allowed.insert(UpperCase(kServer));
+    if (!second.empty()) {
+        allowed.merge(dependencies.AllDependentsOf(second));
+        allowed.insert(UpperCase(second));
+    }
+    return allowed;
+}
+
+bool MayName(const TServiceSet& allowed, const std::string& name) {
+    return !name.empty() && name.size() <= kLongestServiceName && allowed.contains(UpperCase(name));
+}
+
+// Records that earlier versions kept elsewhere: beside a protected program (an elevated run
+// of an old build) and in the per-user folder. Only a protected install has them.
+std::vector<std::string> OldRecordFolders() {
+    if (MachineFolderPath.empty()) return {};
+    std::vector<std::string> folders{ProgramFolder()};
+    if (!DataFolderPath.empty()) folders.push_back(DataFolderPath);
+    return folders;
+}
+
+std::string InFolder(const std::string& folder, const char* name) {
+    return folder + (folder.back() == '\\' ? "" : "\\") + name;
+}
+
+// The machine-wide switch lock, held from the first question to the last answer of a switch.
+class SwitchLock {
+  public:
+    SwitchLock() : handle_(Os().kernel->CreateMutexA(SwitchLockName)) {
+        if (!handle_) return;
+        const DWORD waited = Os().kernel->WaitForSingleObject(handle_, SwitchLockWaitMs);
+        // An owner that ended in the middle left a half switch: the record tells what is owed.
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~SwitchLock() {
+        if (held_) Os().kernel->ReleaseMutex(handle_);
+        if (handle_) Os().kernel->CloseHandle(handle_);
+    }
+    SwitchLock(const SwitchLock&) = delete;
+    SwitchLock& operator=(const SwitchLock&) = delete;
+    bool Held() const { return held_; }
+
+  private:
+    HANDLE handle_;
+    bool held_ = false;
+};
+
 } // namespace
+
+// Waits while a switch runs in another process (an elevated copy, another user's); true when
+// none runs any more.
+bool WaitWhileSwitchRuns() {
+    auto& kernel = *Os().kernel;
+    for (uint32_t waited = 0; kernel.MutexExists(SwitchLockName); waited += 1000) {
+        if (waited >= SwitchLockWaitMs) return false;
+        kernel.Sleep(1000);
+    }
+    return true;
+}
 
 std::string SecondServiceName() {
     // An administrator's policy comes before every settings file.
     if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
-    std::string name = ReadSecondService(DataFile("code.ini"));
-    if (name.empty() && !DataFolderPath.empty()) name = ReadSecondService(ProgramFolder() + "\\code.ini");
+    if (MachineFolderPath.empty()) return ReadSecondService(MachineFile("code.ini"));
+    // A protected install: only what administrators wrote counts.
+    std::string name;
+    if (Os().files->GetFolderTrust(MachineFolderPath) == FolderTrust::AdminOnly)
+        name = ReadSecondService(MachineFile("code.ini"));
+    if (name.empty()) name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
     return name;
 }
 
 SwitchOutcome LastSwitchOutcome = SwitchOutcome::Ran;
+HWND PromptOwner = 0;
 
 TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished) {
     WorkerMode = Mode;
@@ -73,17 +143,35 @@ TKT::TKT(InPlace, int32_t Mode, int32_t* Result) {
 }
 
 void TKT::DoWork() {
-    if (WorkerMode == 1) {
-        LastSwitchOutcome = SwitchOutcome::Failed;
-        // Without elevation Windows refuses every stop and start (error 5): the switch is
-        // done by an elevated copy of the program, after the UAC prompt.
-        if (!Os().kernel->IsProcessElevated()) {
-            SwitchThroughElevatedCopy();
-            return;
-        }
+    if (WorkerMode != 1) {
+        // A switch running elsewhere (a copy a restarted tray left, another user's) ends
+        // first, so the lamp shows where it led.
+        WaitWhileSwitchRuns();
+        Perform();
+        return;
+    }
+    LastSwitchOutcome = SwitchOutcome::Failed;
+    // Without elevation Windows refuses every stop and start (error 5): the switch is done
+    // by an elevated copy of the program, after the UAC prompt.
+    if (!Os().kernel->IsProcessElevated()) {
+        SwitchThroughElevatedCopy();
+        return;
+    }
+    SwitchHoldingTheLock();
+}
+
+void TKT::SwitchHoldingTheLock() {
+    SwitchLock lock;
+    if (!lock.Held()) {
+        LastSwitchOutcome = SwitchOutcome::Busy;
+        return;
+    }
+    if (!PrepareMachineFolder()) {
+        LastSwitchOutcome = SwitchOutcome::UntrustedFolder;
+        return;
     }
     Perform();
-    if (WorkerMode == 1) LastSwitchOutcome = SwitchOutcome::Ran;
+    LastSwitchOutcome = SwitchOutcome::Ran;
 }
 
 void TKT::Perform() {
@@ -118,49 +206,113 @@ void TKT::SwitchSharing() {
 
 // Never forgetting a service: the services Tarnwick owes are those it stopped and has not
 // started since. srvStat.txt holds what the latest stop set out to stop (written before the
-// first stop); srvStat.done holds those of them that the start after it brought back
-// (written at the end of that start, emptied before the next stop writes its record). So
-// the record minus srvStat.done is what is still owed, whatever happened in between: a
-// failed or interrupted stop, a killed process, a power cut, a start that could not bring
-// everything back. A stop keeps every owed service in the new record, even though it is
-// stopped now (stopped by us); only a dependent stopped by someone else, and not owed, is
-// left out as before. An owed service the walk no longer finds stays recorded while it is
-// stopped or still stopping (a stop that outlasted its wait). When srvStat.done is missing (first start of this version) the whole record
-// counts as owed, which can only bring back too much, never too little.
+// first stop); srvStat.done holds those of them that a start (or the undo of a refused stop)
+// brought back. So the record minus srvStat.done is what is still owed, whatever happened
+// in between: a killed process, a power cut, a start that could not bring everything back.
+// A stop keeps every owed service in the new record, even though it is stopped now (stopped
+// by us); a dependent stopped by someone else, and not owed, is left out. Without
+// srvStat.done (a record of an earlier version) the whole record counts as owed.
+//
+// All or nothing: a stop either switches sharing off or leaves every service as it found
+// it. What Windows will refuse (a service that does not accept STOP) is asked before
+// anything is stopped; a stop refused anyway, or one that outlasts its wait, has what this
+// stop stopped started again, in reverse order. Paused dependents are stopped with the
+// others (Windows counts them as running when it stops what they depend on) and paused again
+// when they come back.
 void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     DependentList.clear();
-    // One read of the registry serves both walks and the order of the stops.
+    // One read of the registry serves both walks, the order of the stops and the check of
+    // every recorded name.
     const TDependencyTable dependencies = ReadDependencyTable();
-    if (secondRunning) CollectDependents(SecondServiceName(), dependencies);
+    const std::string second = SecondServiceName();
+    if (secondRunning) CollectDependents(second, dependencies);
     if (serverRunning) CollectDependents(kServer, dependencies);
-    const TStringList owed = OwedServices();
+    const TStringList owed = OwedServices(ServicesARecordMayName(dependencies, second));
     std::erase_if(DependentList,
                   [&](const std::string& name) { return !Contains(owed, name) && ServiceStopped(name); });
     for (const auto& name : owed)
         if (!Contains(DependentList, name) && ServiceStoppedOrStopping(name)) DependentList.push_back(name);
+
+    TStringList order = StopOrder(DependentList, dependencies);
+    if (secondRunning) order.push_back(second);
+    if (serverRunning) order.push_back(kServer);
+    if (!EveryActiveServiceAcceptsStop(order, dependencies)) return;
+
+    // Paused now, or paused when an earlier stop took them and not brought back since.
+    TStringList paused;
+    for (const auto& name : ReadStatusFile(kPausedFileName))
+        if (Contains(owed, name) && !Contains(paused, name)) paused.push_back(name);
+    for (const auto& name : DependentList)
+        if (!Contains(paused, name) && StateOf(name) == SERVICE_PAUSED) paused.push_back(name);
+
     // Emptied first: should the record not be written after it, the old record is owed whole.
     WriteStatusFile(kBroughtBackFileName, {});
     SaveDependents();
+    WriteStatusFile(kPausedFileName, paused);
+    RetireOldRecords();
+
     // The file keeps the breadth-first list; a service is stopped only after its dependents,
     // which Windows requires (ERROR_DEPENDENT_SERVICES_RUNNING otherwise).
-    for (const auto& name : StopOrder(DependentList, dependencies))
-        StopIfRunning(name);
-    if (secondRunning) StopIfRunning(SecondServiceName());
-    if (serverRunning) StopIfRunning(kServer);
+    TStringList stoppedHere;
+    for (const auto& name : order) {
+        const DWORD state = StateOf(name);
+        if (state != SERVICE_RUNNING && state != SERVICE_PAUSED) continue;
+        if (!DoServiceAction(name, saStop)) {
+            UndoStop(stoppedHere, paused);
+            return;
+        }
+        stoppedHere.push_back(name);
+    }
 }
 
-void TKT::StartSequence() {
-    DependentList.clear();
-    LoadDependents();
-    for (const auto& name : DependentList)
-        if (name.size() <= kLongestServiceName) StartIfStopped(name);
-    StartIfStopped(SecondServiceName());
-    StartIfStopped(kServer);
-    // What is up again is no longer owed; what is still stopped, or still stopping from our
-    // own stop, stays owed.
+// Asked of the services whose dependents in the list are all stopped already: some services
+// accept STOP only once their dependents have stopped, which is judged when they get there.
+bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies) {
+    auto active = [](const SERVICE_STATUS& status) {
+        return status.dwCurrentState == SERVICE_RUNNING || status.dwCurrentState == SERVICE_PAUSED;
+    };
+    auto status = [](const std::string& name, SERVICE_STATUS* out) {
+        unique_schandle manager(Os().services->OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        unique_schandle service(
+            manager ? Os().services->OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_STATUS) : 0);
+        return service && Os().services->QueryServiceStatus(service.get(), out);
+    };
+    for (const auto& name : names) {
+        SERVICE_STATUS own{};
+        if (!status(name, &own) || !active(own) || (own.dwControlsAccepted & SERVICE_ACCEPT_STOP)) continue;
+        const TServiceSet below = dependencies.AllDependentsOf(name);
+        const bool waitsForDependents = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+            SERVICE_STATUS theirs{};
+            return below.contains(UpperCase(other)) && status(other, &theirs) && active(theirs);
+        });
+        if (waitsForDependents) continue;
+        ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
+        return false;
+    }
+    return true;
+}
+
+void TKT::UndoStop(const TStringList& stoppedHere, const TStringList& paused) {
+    TStringList startedHere;
+    for (auto it = stoppedHere.rbegin(); it != stoppedHere.rend(); ++it)
+        if (StartIfStopped(*it)) startedHere.push_back(*it);
+    PauseAgain(startedHere, paused);
+    NoteBroughtBack();
+}
+
+TStringList TKT::PauseAgain(const TStringList& startedHere, const TStringList& paused) {
+    TStringList pausedAgain;
+    for (const auto& name : startedHere)
+        if (Contains(paused, name) && DoServiceAction(name, saPause)) pausedAgain.push_back(name);
+    return pausedAgain;
+}
+
+// What is up again is no longer owed; what is still stopped, or still stopping from our own
+// stop, stays owed.
+void TKT::NoteBroughtBack() {
     TStringList broughtBack;
     for (const auto& name : DependentList)
-        if (name.size() <= kLongestServiceName && !ServiceStoppedOrStopping(name)) broughtBack.push_back(name);
+        if (!ServiceStoppedOrStopping(name)) broughtBack.push_back(name);
     try {
         WriteStatusFile(kBroughtBackFileName, broughtBack);
     } catch (const EKillServError&) {
@@ -168,31 +320,72 @@ void TKT::StartSequence() {
     }
 }
 
+void TKT::StartSequence() {
+    const TDependencyTable dependencies = ReadDependencyTable();
+    const std::string second = SecondServiceName();
+    const TServiceSet allowed = ServicesARecordMayName(dependencies, second);
+    DependentList.clear();
+    LoadDependents();
+    // A name the walk does not find was not written by a stop: it is left alone.
+    std::erase_if(DependentList, [&](const std::string& name) { return !MayName(allowed, name); });
+    for (const auto& name : OwedServices(allowed))
+        if (!Contains(DependentList, name)) DependentList.push_back(name);
+    TStringList startedHere;
+    for (const auto& name : DependentList)
+        if (StartIfStopped(name)) startedHere.push_back(name);
+    StartIfStopped(second);
+    StartIfStopped(kServer);
+    PauseAgain(startedHere, ReadStatusFile(kPausedFileName));
+    NoteBroughtBack();
+    RetireOldRecords();
+}
+
 bool TKT::Contains(const TStringList& list, const std::string& name) {
     return std::any_of(list.begin(), list.end(), [&](const std::string& n) { return SameText(n, name); });
 }
 
-TStringList TKT::OwedServices() {
-    TStringList record = ReadStatusFile(kStatusFileName);
-    const TStringList broughtBack = ReadStatusFile(kBroughtBackFileName);
-    std::erase_if(record, [&](const std::string& name) {
-        return name.empty() || name.size() > kLongestServiceName || Contains(broughtBack, name);
-    });
+TStringList TKT::OwedServices(const TServiceSet& allowed) {
     TStringList owed;
-    for (const auto& name : record)
-        if (!Contains(owed, name)) owed.push_back(name);
+    auto addOwed = [&](const std::string& record, const std::string& done) {
+        const TStringList broughtBack = ReadStatusFileAt(done);
+        for (const auto& name : ReadStatusFileAt(record))
+            if (MayName(allowed, name) && !Contains(broughtBack, name) && !Contains(owed, name)) owed.push_back(name);
+    };
+    addOwed(MachineFile(kStatusFileName), MachineFile(kBroughtBackFileName));
+    for (const auto& folder : OldRecordFolders()) {
+        try {
+            addOwed(InFolder(folder, kStatusFileName), InFolder(folder, kBroughtBackFileName));
+        } catch (const EKillServError&) {
+            // An old record that cannot be read is left where it is, for the next switch.
+        }
+    }
     return owed;
 }
 
+// Old records are read once, then deleted: beside a protected program only administrators
+// could have put them; in the per-user folder only while it is an ordinary folder of the user
+// (never through a link, never in a folder the user could not change anyway).
+void TKT::RetireOldRecords() {
+    auto& files = *Os().files;
+    for (const auto& folder : OldRecordFolders()) {
+        if (folder != ProgramFolder() && files.GetFolderTrust(folder) != FolderTrust::UserWritable) continue;
+        for (const char* name : {kStatusFileName, kBroughtBackFileName})
+            files.DeleteFileNoLink(InFolder(folder, name));
+    }
+}
+
 void TKT::WriteStatusFile(const char* name, const TStringList& names) {
-    const std::string path = DataFile(name);
+    const std::string path = MachineFile(name);
     std::lock_guard<std::mutex> hold(StatusFileLock());
     if (!Os().files->ReplaceFileAtomically(path, FormatStatusText(names)))
         throw EKillServError("Cannot create file \"" + path + "\"");
 }
 
 TStringList TKT::ReadStatusFile(const char* name) {
-    const std::string path = DataFile(name);
+    return ReadStatusFileAt(MachineFile(name));
+}
+
+TStringList TKT::ReadStatusFileAt(const std::string& path) {
     if (!Os().files->FileExists(path)) return {};
     std::string text;
     switch (Os().files->ReadWholeFile(path, text)) {

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
 #include "platform/thread.h"
 #include "platform/types.h"
@@ -13,7 +14,14 @@
 
 namespace KillServ {
 
+using plat::DWORD;
+// Upper-cased service names.
+using TServiceSet = std::unordered_set<std::string>;
+
 enum TServiceAction : uint8_t { saStart = 0, saStop = 1, saPause = 2, saContinue = 3 };
+
+// The journal's text for a start or control request that Windows refused with code.
+std::string RequestErrorText(DWORD code);
 
 // State names by dwCurrentState, 1 to 7; entry 0 is not a state.
 extern const char* const ServiceStateNames[8];
@@ -38,32 +46,59 @@ extern TStringList& DependentList;
 // ends in the middle of a write.
 std::mutex& StatusFileLock();
 
-// Where code.ini and srvStat.txt are kept: empty for the current directory (the program's
-// folder, as in every portable install), else an absolute folder. One place decides it
-// (ChooseDataFolder) and every file path comes from DataFile.
+// Where the program keeps its files. Two homes, each empty for the current directory (the
+// program's folder): DataFolderPath for the user's own settings (code.ini's LastState and
+// SaveState) and MachineFolderPath for the machine's state (srvStat.txt, srvStat.done,
+// srvStat.paused and the machine's code.ini with SecondService). Beside a program whose folder
+// a standard user may write (a portable copy), both are the program's folder: there the
+// program itself is no better guarded than its files. Beside a protected program (Program
+// Files) the user's settings go to %LOCALAPPDATA%\\Tarnwick and the machine's state to
+// ProgramData\\Tarnwick, which only administrators may change. One place decides it
+// (ChooseDataFolder) and every path comes from DataFile or MachineFile.
 extern std::string DataFolderPath;
-// The path of one of the program's files: "./name" beside the program, else in the folder.
+extern std::string MachineFolderPath;
 std::string DataFile(const std::string& name);
-// The absolute data folder, also when it is the current directory.
+std::string MachineFile(const std::string& name);
+// The absolute per-user data folder, also when it is the current directory.
 std::string DataFolder();
 // The folder of the running program file, without a trailing separator except at a root.
 std::string ProgramFolder();
-// For the tray program: beside the program when this user may create files there without
-// elevation (so an elevated start and an unelevated one agree); otherwise
-// %LOCALAPPDATA%\\Tarnwick, created when missing. A folder that cannot be had leaves the
-// program's folder in use.
-void ChooseDataFolder();
+// Chooses both homes from the program folder's own rights. The per-user folder is created
+// when missing (createUserFolder); one that cannot be had leaves the program's folder in use.
+void ChooseDataFolder(bool createUserFolder = true);
+// For the elevated side, before it reads or writes machine state: the machine's folder is
+// trusted as it is, or made with administrators-only rights when missing. False for a
+// folder somebody else made (a standard user may create folders in ProgramData), a link,
+// or one whose rights cannot be read.
+bool PrepareMachineFolder();
 
-// The second sharing service from code.ini [Info] SecondService; empty when there is none.
-// Read afresh at each call; a per-user data folder without the key falls back to a code.ini
-// beside the program (where an administrator may have configured it).
+// The second sharing service from the machine's code.ini [Info] SecondService (the machine
+// folder when administrators made it, then code.ini beside the program); empty when there
+// is none. A user's own code.ini never names it. Read afresh at each call.
 std::string SecondServiceName();
 
-// How the most recent switch run went as far as this process can tell: Declined when the
-// elevation it needed was refused or not available, so nothing was switched; the verifying
-// query tells the rest.
-enum class SwitchOutcome { Ran, Declined, Failed };
+// The mutex held by whichever process runs a switch, in every session.
+inline constexpr const char* SwitchLockName = "Global\\Tarnwick.Switch";
+// How long a switch waits for one that runs elsewhere before it says so.
+inline constexpr uint32_t SwitchLockWaitMs = 60000;
+// Waits while a switch runs in another process (an elevated copy, another user's); true when
+// none runs any more.
+bool WaitWhileSwitchRuns();
+
+// How the most recent switch run went as far as this process can tell; the verifying query
+// tells the rest.
+enum class SwitchOutcome {
+    Ran,
+    Declined,          // the elevation it needed was refused or not available: nothing switched
+    Failed,
+    Busy,              // another switch ran all the time it waited: nothing switched
+    DeniedByPolicy,    // elevation is refused by policy on this computer
+    UnreachableProgram, // the program's mapped drive cannot be reached by an elevated process
+    UntrustedFolder    // the machine's folder was not made by an administrator
+};
 extern SwitchOutcome LastSwitchOutcome;
+// The window the UAC prompt belongs to (the tray's), so it opens in front.
+extern plat::HWND PromptOwner;
 
 class TKT : public plat::TThread {
   public:
@@ -83,10 +118,14 @@ class TKT : public plat::TThread {
     bool ServiceStopped(const std::string& Name);
     // Stopped, or on its way there (a stop that outlasted its wait).
     bool ServiceStoppedOrStopping(const std::string& Name);
-    void DoServiceAction(const std::string& Name, TServiceAction Action);
+    // The service's current state; 0 when it cannot be told.
+    DWORD StateOf(const std::string& Name);
+    // True when the service reached the action's state within its wait.
+    bool DoServiceAction(const std::string& Name, TServiceAction Action);
     void StopService(const std::string& Name);
     void StopIfRunning(const std::string& Name);
-    void StartIfStopped(const std::string& Name);
+    // True when it was stopped and is running now.
+    bool StartIfStopped(const std::string& Name);
     void ListServices();
     void ReportError(const std::string& Text);
 
@@ -103,14 +142,21 @@ class TKT : public plat::TThread {
     void Perform();
     void SwitchThroughElevatedCopy();
     void QuerySharing();
+    void SwitchHoldingTheLock();
     void StopSequence(bool secondRunning, bool serverRunning);
     void StartSequence();
+    bool EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies);
+    void UndoStop(const TStringList& stoppedHere, const TStringList& paused);
+    TStringList PauseAgain(const TStringList& startedHere, const TStringList& paused);
+    void NoteBroughtBack();
     void SaveDependents();
     void LoadDependents();
-    TStringList OwedServices();
+    TStringList OwedServices(const TServiceSet& allowed);
+    void RetireOldRecords();
     static bool Contains(const TStringList& list, const std::string& name);
     static void WriteStatusFile(const char* name, const TStringList& names);
     static TStringList ReadStatusFile(const char* name);
+    static TStringList ReadStatusFileAt(const std::string& path);
     int FindInEnumeration(const std::string& Name) const;
 };
 

@@ -8,6 +8,17 @@ namespace KillServ {
 using namespace plat;
 
 std::string DataFolderPath;
+std::string MachineFolderPath;
+
+namespace {
+
+std::string FileIn(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return "./" + name;
+    const char last = folder.back();
+    return folder + (last == '\\' || last == '/' ? "" : "\\") + name;
+}
+
+} // namespace
 
 std::string ProgramFolder() {
     std::string folder = Os().kernel->GetModuleFileNameA();
@@ -23,65 +34,133 @@ std::string DataFolder() {
 }
 
 std::string DataFile(const std::string& name) {
-    if (DataFolderPath.empty()) return "./" + name;
-    const char last = DataFolderPath.back();
-    return DataFolderPath + (last == '\\' || last == '/' ? "" : "\\") + name;
+    return FileIn(DataFolderPath, name);
 }
 
-void ChooseDataFolder() {
+std::string MachineFile(const std::string& name) {
+    return FileIn(MachineFolderPath, name);
+}
+
+// Decided by the program folder's own rights, not by this process's, so the tray, its
+// elevated copy and another user's tray all choose the same homes.
+void ChooseDataFolder(bool createUserFolder) {
     DataFolderPath.clear();
+    MachineFolderPath.clear();
     auto& files = *Os().files;
-    const std::string program = ProgramFolder();
-    if (files.CanCreateFilesIn(program)) return;
+    if (files.GetFolderTrust(ProgramFolder()) != FolderTrust::AdminOnly) return;
+    // Known to the system, not taken from the environment, which the user may change.
+    const std::string programData = WithoutTrailingSeparator(Os().kernel->GetProgramDataFolder());
+    if (programData.size() >= 3) MachineFolderPath = programData + "\\Tarnwick";
     const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariableA("LOCALAPPDATA"));
     if (local.size() < 3) return;
     const std::string folder = local + "\\Tarnwick";
-    if (!files.FolderExists(folder)) files.CreateDirectoryA(folder.c_str());
+    if (createUserFolder && !files.FolderExists(folder)) files.CreateDirectoryA(folder.c_str());
     if (files.FolderExists(folder)) DataFolderPath = folder;
 }
 
+bool PrepareMachineFolder() {
+    if (MachineFolderPath.empty()) return true; // beside the program, as trusted as the program
+    auto& files = *Os().files;
+    switch (files.GetFolderTrust(MachineFolderPath)) {
+    case FolderTrust::AdminOnly:
+        return true;
+    case FolderTrust::Missing:
+        return files.CreateProtectedFolder(MachineFolderPath) &&
+               files.GetFolderTrust(MachineFolderPath) == FolderTrust::AdminOnly;
+    default:
+        return false;
+    }
+}
+
 uint32_t RunSwitchCommand(std::string_view args) {
-    const auto request = ParseSwitchCommandLine(args);
-    if (!request) return SwitchRefusedCommandLine;
+    if (!ParseSwitchCommandLine(args)) return SwitchRefusedCommandLine;
     if (!Os().kernel->IsProcessElevated()) return SwitchNotElevated;
-    if (!Os().files->FolderExists(request->dataFolder)) return SwitchNoDataFolder;
-    DataFolderPath = request->dataFolder;
+    // Nothing of the folders comes from the tray: the copy finds them as the tray does, from
+    // its own program file. Relative paths are beside the program, as in the tray.
+    Os().kernel->SetCurrentDirectoryA(ProgramFolder().c_str());
+    ChooseDataFolder(false);
     try {
         TKT worker(TKT::InPlace{}, 1, nullptr);
         worker.RunHere();
     } catch (...) {
         return SwitchRunFailed;
     }
-    return SwitchRan;
+    switch (LastSwitchOutcome) {
+    case SwitchOutcome::Ran:
+        return SwitchRan;
+    case SwitchOutcome::Busy:
+        return SwitchBusy;
+    case SwitchOutcome::UntrustedFolder:
+        return SwitchUntrustedFolder;
+    default:
+        return SwitchRunFailed;
+    }
 }
 
+namespace {
+
+SwitchOutcome OutcomeOfExitCode(DWORD exitCode) {
+    switch (exitCode) {
+    case SwitchRan:
+        return SwitchOutcome::Ran;
+    case SwitchNotElevated: // UAC off or no administrator to ask: the copy did nothing
+        return SwitchOutcome::Declined;
+    case SwitchBusy:
+        return SwitchOutcome::Busy;
+    case SwitchUntrustedFolder:
+        return SwitchOutcome::UntrustedFolder;
+    default:
+        return SwitchOutcome::Failed;
+    }
+}
+
+SwitchOutcome OutcomeOfRefusedLaunch(DWORD error) {
+    switch (error) {
+    case ERROR_CANCELLED: // the user said no at the UAC prompt, and knows why
+        return SwitchOutcome::Declined;
+    case ERROR_ACCESS_DENIED: // elevation requests are refused for this user
+    case ERROR_ACCESS_DISABLED_BY_POLICY:
+        return SwitchOutcome::DeniedByPolicy;
+    default:
+        return SwitchOutcome::Failed;
+    }
+}
+
+} // namespace
+
 void TKT::SwitchThroughElevatedCopy() {
-    const std::string program = Os().kernel->GetModuleFileNameA();
-    // The working directory is not kept across elevation: the folder goes on the command line.
-    const std::string parameters = SwitchCommandLine(DataFolder());
+    // A copy left running by an earlier tray, or another user's switch: no second prompt.
+    if (!WaitWhileSwitchRuns()) {
+        LastSwitchOutcome = SwitchOutcome::Busy;
+        return;
+    }
+    // The elevated copy runs in a logon session of its own, which does not see this
+    // session's network drives: it is started by the drive's network path.
+    std::string program;
+    if (Os().kernel->GetUniversalPath(Os().kernel->GetModuleFileNameA(), &program) != 0) {
+        LastSwitchOutcome = SwitchOutcome::UnreachableProgram;
+        return;
+    }
+    const std::string parameters = SwitchCommandVerb;
     SHELLEXECUTEINFOA info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = PromptOwner; // the prompt belongs to the tray, which the click made foreground
     info.lpVerb = "runas";
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     if (!Os().shell->ShellExecuteExA(&info)) {
-        // The user said no at the UAC prompt: nothing was switched, and the user knows why.
-        LastSwitchOutcome = Os().kernel->GetLastError() == ERROR_CANCELLED ? SwitchOutcome::Declined
-                                                                           : SwitchOutcome::Failed;
+        LastSwitchOutcome = OutcomeOfRefusedLaunch(Os().kernel->GetLastError());
         return;
     }
     if (!info.hProcess) return; // started, but how it went cannot be told: the query tells
     DWORD exitCode = SwitchRunFailed;
+    // However long the switch takes (each service may take minutes), its end is waited for.
     if (Os().kernel->WaitForSingleObject(info.hProcess, INFINITE) != WAIT_OBJECT_0 ||
         !Os().kernel->GetExitCodeProcess(info.hProcess, &exitCode))
         exitCode = SwitchRunFailed;
     Os().kernel->CloseHandle(info.hProcess);
-    // UAC off or no administrator to ask: the copy ran without rights and did nothing.
-    if (exitCode == SwitchNotElevated)
-        LastSwitchOutcome = SwitchOutcome::Declined;
-    else
-        LastSwitchOutcome = exitCode == SwitchRan ? SwitchOutcome::Ran : SwitchOutcome::Failed;
+    LastSwitchOutcome = OutcomeOfExitCode(exitCode);
 }
 
 } // namespace KillServ

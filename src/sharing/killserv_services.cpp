@@ -115,6 +115,37 @@ std::string ServiceOpenErrorText(DWORD code) {
     }
 }
 
+// Table D: the enumeration fails.
+std::string EnumErrorText(DWORD code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED:
+        return "The specified handle was not opened with SC_MANAGER_ENUMERATE_SERVICE access";
+    case ERROR_INVALID_HANDLE:
+        return "The specified handle is invalid";
+    case ERROR_INVALID_PARAMETER:
+        return "A parameter that was specified is invalid";
+    default:
+        return "Unknown Error";
+    }
+}
+
+std::string StateName(DWORD state) {
+    return (state >= 1 && state <= 7) ? ServiceStateNames[state] : "Unknown";
+}
+
+// Appends one batch; an entry without a name keeps its place with an empty name so that the
+// two lists stay parallel.
+void AppendEntries(const std::vector<uint64_t>& buffer, DWORD bufferSize, DWORD returned) {
+    const DWORD fits = bufferSize / static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA));
+    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    for (DWORD i = 0; i < std::min(returned, fits); ++i) {
+        ServiceNameList.push_back(entries[i].lpServiceName ? entries[i].lpServiceName : "");
+        ServiceStateList.push_back(StateName(entries[i].ServiceStatus.dwCurrentState));
+    }
+}
+
+} // namespace
+
 // Table C: a start or control request is refused.
 std::string RequestErrorText(DWORD code) {
     switch (code) {
@@ -156,42 +187,16 @@ std::string RequestErrorText(DWORD code) {
     }
 }
 
-// Table D: the enumeration fails.
-std::string EnumErrorText(DWORD code) {
-    switch (code) {
-    case ERROR_ACCESS_DENIED:
-        return "The specified handle was not opened with SC_MANAGER_ENUMERATE_SERVICE access";
-    case ERROR_INVALID_HANDLE:
-        return "The specified handle is invalid";
-    case ERROR_INVALID_PARAMETER:
-        return "A parameter that was specified is invalid";
-    default:
-        return "Unknown Error";
-    }
-}
-
-std::string StateName(DWORD state) {
-    return (state >= 1 && state <= 7) ? ServiceStateNames[state] : "Unknown";
-}
-
-// Appends one batch; an entry without a name keeps its place with an empty name so that the
-// two lists stay parallel.
-void AppendEntries(const std::vector<uint64_t>& buffer, DWORD bufferSize, DWORD returned) {
-    const DWORD fits = bufferSize / static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA));
-    const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-    for (DWORD i = 0; i < std::min(returned, fits); ++i) {
-        ServiceNameList.push_back(entries[i].lpServiceName ? entries[i].lpServiceName : "");
-        ServiceStateList.push_back(StateName(entries[i].ServiceStatus.dwCurrentState));
-    }
-}
-
-} // namespace
 
 const char* const ServiceStateNames[8] = {"",        "Stopped",    "Starting", "Stopping",
                                           "Started", "Restarting", "Pausing",  "Paused"};
 
 bool TKT::ServiceStopped(const std::string& Name) {
     return IsInState(Name, SERVICE_STOPPED);
+}
+
+DWORD TKT::StateOf(const std::string& Name) {
+    return KillServ::StateOf(Name);
 }
 
 bool TKT::ServiceStoppedOrStopping(const std::string& Name) {
@@ -234,18 +239,18 @@ int TKT::FindInEnumeration(const std::string& Name) const {
     return -1;
 }
 
-void TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
-    if (Name.empty() || Action > saContinue) return;
+bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
+    if (Name.empty() || Action > saContinue) return false;
     const ActionInfo& action = kActions[Action];
     unique_schandle manager(OpenManager(Purpose::Act));
     if (!manager) {
         ReportError(ManagerOpenErrorText(LastError()));
-        return;
+        return false;
     }
     unique_schandle service(OpenService(manager, Name, Purpose::Act));
     if (!service) {
         ReportError(ServiceOpenErrorText(LastError()));
-        return;
+        return false;
     }
     BOOL accepted = 0;
     if (Action == saStart) {
@@ -258,14 +263,15 @@ void TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     }
     if (!accepted) {
         ReportError(RequestErrorText(LastError()));
-        return;
+        return false;
     }
     // A failed query is a poll without the target state; running out is not reported.
     for (int poll = 0; poll < kPollLimit; ++poll) {
         Os().kernel->Sleep(kPollInterval);
         DWORD state = 0;
-        if (QueryState(service, &state) && state == action.target) break;
+        if (QueryState(service, &state) && state == action.target) return true;
     }
+    return false;
 }
 
 void TKT::StopService(const std::string& Name) {
@@ -276,8 +282,8 @@ void TKT::StopIfRunning(const std::string& Name) {
     if (ServiceRunning(Name)) StopService(Name);
 }
 
-void TKT::StartIfStopped(const std::string& Name) {
-    if (ServiceStopped(Name)) DoServiceAction(Name, saStart);
+bool TKT::StartIfStopped(const std::string& Name) {
+    return ServiceStopped(Name) && DoServiceAction(Name, saStart);
 }
 
 void TKT::ListServices() {

@@ -9,33 +9,29 @@
 namespace KillServ {
 
 inline constexpr const char* SwitchCommandVerb = "--switch-sharing";
-inline constexpr const char* DataFolderOption = "--data-folder";
 
 // What the elevated copy's exit code says.
 enum SwitchExitCode : uint32_t {
     SwitchRan = 0,                // the switch sequence ran to its end
     SwitchRefusedCommandLine = 10, // nothing done: the command line is not one of ours
     SwitchNotElevated = 11,        // nothing done: the copy got no administrator rights
-    SwitchNoDataFolder = 12,       // nothing done: the data folder does not exist
+    SwitchUntrustedFolder = 12,    // nothing done: the machine's folder was made by somebody else
     SwitchRunFailed = 13,          // the run ended early (srvStat.txt could not be written or read)
+    SwitchBusy = 14,               // nothing done: another switch ran all the time it waited
 };
 
-struct SwitchRequest {
-    std::string dataFolder; // absolute, without a trailing separator except at a drive root
-};
+// The copy takes nothing from the tray but the request itself: it works out its folders
+// from its own program file, as an administrator's process must.
+struct SwitchRequest {};
 
 // True when the command line asks for the elevated copy at all (its first word is the verb);
 // any other command line starts the tray program, which ignores its arguments.
 bool IsSwitchCommandLine(std::string_view args);
-// The request, or nothing for anything but exactly: --switch-sharing --data-folder "<folder>"
-// (the quotes may be left out when the folder has no blank), blanks or tabs between the
-// words, the folder an absolute path (drive or UNC) without wildcards, control characters,
-// "." or ".." parts, at most 259 characters.
+// The request, or nothing for anything but exactly --switch-sharing, with blanks or tabs
+// around it.
 std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args);
 // The folder without its trailing separators, a drive's root excepted ("C:\\").
 std::string WithoutTrailingSeparator(std::string folder);
-// The parameters that ask for one switch run with this data folder.
-std::string SwitchCommandLine(const std::string& dataFolder);
 
 // The elevated copy's whole run: checks, the switch through the worker's own code, the exit
 // code. Nothing of the tray program starts in it.

@@ -68,11 +68,12 @@ double_click_stops_dependents_breadth_first_then_server() {
   save_docs_resting lamp-red
   # Recorded breadth first: TwChain depends on TwDirect, so it comes after every direct
   # dependent although it sorts first; it is stopped before TwDirect, which Windows would
-  # refuse to stop while TwChain runs. TwPaused is recorded but not stopped, TwIdle was
-  # already stopped, and TwExpand's REG_EXPAND_SZ dependency does not count.
-  expect_eq "service log" "$(log_since "$mark")" "TwComma stop, TwChain stop, TwDirect stop, LanmanServer stop" || return 1
+  # refuse to stop while TwChain runs. TwPaused is stopped too (Windows counts a paused
+  # dependent as running), TwIdle was already stopped, and TwExpand's REG_EXPAND_SZ
+  # dependency does not count.
+  expect_eq "service log" "$(log_since "$mark")" "TwComma stop, TwPaused stop, TwChain stop, TwDirect stop, LanmanServer stop" || return 1
   expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
-  expect_states "LanmanServer=STOPPED TwComma=STOPPED TwDirect=STOPPED TwChain=STOPPED TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
+  expect_states "LanmanServer=STOPPED TwComma=STOPPED TwDirect=STOPPED TwChain=STOPPED TwPaused=STOPPED TwIdle=STOPPED TwExpand=RUNNING" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
   # The verifying query writes the state the switch aimed at.
   expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "off" || return 1
@@ -88,8 +89,8 @@ second_double_click_starts_recorded_services_again() {
   wait_lamp_colour yellow 10 || return 1
   expect_eq "tool tip while switching" "$(read_tip)" 'Tarnwick\r\nEnableing sharing\r\nPlease wait...' || return 1
   wait_lamp green 150 || return 1
-  # TwPaused is paused, not stopped, so it is not started.
-  expect_eq "service log" "$(log_since "$mark")" "TwComma start, TwDirect start, TwChain start, LanmanServer start" || return 1
+  # TwPaused comes back paused, as it was found.
+  expect_eq "service log" "$(log_since "$mark")" "TwComma start, TwDirect start, TwPaused start, TwChain start, LanmanServer start, TwPaused pause" || return 1
   expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
   expect_eq "srvStat.txt size and time" "$(stat -c '%s %Y' "$install/srvStat.txt")" "$before" || return 1
   expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
@@ -140,14 +141,14 @@ second_service_is_switched_with_its_dependents() {
   # The second service's dependents come first, TwChain before TwDirect (on which it
   # depends), the second service before LanmanServer.
   expect_eq "service log on stop" "$(log_since "$mark")" \
-    "TwDepSecond stop, TwComma stop, TwChain stop, TwDirect stop, TwSecond stop, LanmanServer stop" || return 1
+    "TwDepSecond stop, TwComma stop, TwPaused stop, TwChain stop, TwDirect stop, TwSecond stop, LanmanServer stop" || return 1
   expect_bytes "srvStat.txt" "$install/srvStat.txt" 'TwDepSecond\r\nTwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
   expect_states "TwSecond=STOPPED TwDepSecond=STOPPED LanmanServer=STOPPED" || return 1
   mark=$(log_mark)
   double_click_lamp
   wait_lamp green 60 || return 1
   expect_eq "service log on start" "$(log_since "$mark")" \
-    "TwDepSecond start, TwComma start, TwDirect start, TwChain start, TwSecond start, LanmanServer start" || return 1
+    "TwDepSecond start, TwComma start, TwDirect start, TwPaused start, TwChain start, TwSecond start, LanmanServer start, TwPaused pause" || return 1
   expect_states "TwSecond=RUNNING TwDepSecond=RUNNING LanmanServer=RUNNING TwPaused=PAUSED" || return 1
 }
 
@@ -183,7 +184,7 @@ killed_in_a_stop() {
   kill_program || { REASON="Tarnwick.exe did not end on kill -9"; return 1; }
   wait_for 15 '[ "$(service_state TwDirect)" = STOPPED ]' || { REASON="TwDirect did not finish its stop"; return 1; }
   expect_eq "services stopped before the kill" "$(log_since "$mark")" \
-    "TwDepSecond stop, TwComma stop, TwChain stop, TwDirect stop" || return 1
+    "TwDepSecond stop, TwComma stop, TwPaused stop, TwChain stop, TwDirect stop" || return 1
   # The killed run's list, written whole before its first stop.
   expect_bytes "srvStat.txt after the kill" "$install/srvStat.txt" 'TwDepSecond\r\nTwComma\r\nTwDirect\r\nTwPaused\r\nTwChain\r\n' || return 1
 
@@ -203,7 +204,8 @@ killed_in_a_stop() {
 }
 
 refused_stop_shows_error_and_lamp_stays_green() {
-  # TwSecond is made a service that does not accept the stop request, so sharing stays on.
+  # TwSecond is made a service that does not accept the stop request, so sharing stays on,
+  # and every dependent stopped before it is started again.
   wine_service_stop "$service" TwSecond
   wine_service_repoint "$service" TwSecond "$services_log" refuse-stop >/dev/null 2>&1 &&
     wine_service_start TwSecond || { REASON="cannot restart TwSecond as a service that refuses to stop"; return 1; }
@@ -222,7 +224,7 @@ refused_stop_shows_error_and_lamp_stays_green() {
   xdotool mousemove $ok click 1
   wait_for 5 "! probe box Error >/dev/null" || { REASON="the error box did not close on OK"; return 1; }
   wait_lamp green 30 || return 1
-  expect_states "TwSecond=RUNNING LanmanServer=STOPPED" || return 1
+  expect_states "TwSecond=RUNNING LanmanServer=RUNNING TwDepSecond=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
   open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
   close_menu

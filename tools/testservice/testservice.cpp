@@ -1,6 +1,6 @@
 // A stand-in service for the tests: it logs "<name> start" and "<name> stop" lines to a log
 // file and runs until it is stopped. Run by the service manager as
-//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow | paused-blocks]
+//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow]
 // LOG "-" means the file named by the TARNWICK_SERVICE_LOG environment variable.
 // ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it;
 // slow stays start-pending and stop-pending for 3 s each.
@@ -11,9 +11,7 @@
 // service does not accept the stop while a dependent (REG_MULTI_SZ, or a REG_SZ comma list;
 // REG_EXPAND_SZ does not count) runs or is in a pending state. It has to keep that in the
 // controls it reports: Wine answers a stop that the handler refuses with success and kills
-// the service at the next stop. Windows counts a paused dependent too, but only
-// paused-blocks does: the suites keep a paused dependent beside a stopped LanmanServer,
-// which only Wine allows.
+// the service at the next stop. A paused dependent counts too, as Windows counts it.
 // A test service tells the services it depends on when its state changes, so they never
 // report a stale answer; a poll every two seconds covers other services. One gap is left:
 // Wine reports a service start-pending before its process runs, so a stop sent right after
@@ -42,7 +40,6 @@ std::string logPath;
 bool ignoreStop = false;
 bool refuseStop = false;
 bool slow = false;
-bool pausedBlocks = false;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 
@@ -147,7 +144,7 @@ bool Blocks(const SERVICE_STATUS& status) {
     case SERVICE_PAUSE_PENDING:
         return true;
     case SERVICE_PAUSED:
-        return pausedBlocks;
+        return true;
     default:
         return false;
     }
@@ -406,7 +403,7 @@ int Configure(const std::string& command, int argc, char** argv) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow|paused-blocks]\n"
+                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow]\n"
                  "       tarnwick-testservice (remove|pause|stop) NAME\n");
     return 2;
 }
@@ -433,7 +430,6 @@ int main(int argc, char** argv) {
         ignoreStop = ignoreStop || std::strcmp(argv[i], "ignore-stop") == 0;
         refuseStop = refuseStop || std::strcmp(argv[i], "refuse-stop") == 0;
         slow = slow || std::strcmp(argv[i], "slow") == 0;
-        pausedBlocks = pausedBlocks || std::strcmp(argv[i], "paused-blocks") == 0;
     }
     // An own-process service: the table's name is not looked at.
     char anyName[] = "";

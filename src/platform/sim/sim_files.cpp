@@ -100,16 +100,13 @@ DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD buffer
 
 } // namespace
 
-std::string SimFiles::Key(const std::string& path) const {
-    return Upper(kernel_.FullPath(path));
-}
-
 bool SimFiles::Writable(const std::string& key, bool elevated) const {
     if (callerGone_ || readOnly_.count(key)) return false;
-    if (!elevated)
-        for (const auto& folder : protected_)
-            if (key.size() > folder.size() && key.compare(0, folder.size(), folder) == 0 && key[folder.size()] == '\\')
-                return false;
+    if (!elevated) {
+        const auto slash = key.rfind('\\');
+        const FolderSecurity* security = slash == std::string::npos ? nullptr : SecurityOf(key.substr(0, slash));
+        if (security ? !security->usersMayWrite : UnderProtected(key)) return false;
+    }
     for (auto folder = key.rfind('\\'); folder != std::string::npos && folder > 2;
          folder = key.rfind('\\', folder - 1))
         if (readOnly_.count(key.substr(0, folder))) return false;
@@ -305,20 +302,20 @@ BOOL SimFiles::CreateDirectoryA(const char* path) {
         kernel_.SetLastError(ERROR_ALREADY_EXISTS);
         return 0;
     }
-    if (!Writable(Key(path))) {
+    const std::string key = Key(path);
+    const std::string parent = key.substr(0, key.rfind('\\'));
+    const bool elevated = kernel_.IsProcessElevated();
+    const bool mayCreateFolder = !elevated && foldersUsersMayCreateIn_.count(parent);
+    if (!mayCreateFolder && !Writable(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
     kernel_.RemoveMissingFolder(path);
+    // A folder made where users may create folders inherits that right for its creator.
+    if (foldersUsersMayCreateIn_.count(parent))
+        security_[key] = {elevated ? "Administrators" : userName_, true};
     return 1;
 }
 
-bool SimFiles::CanCreateFilesIn(const std::string& folder) {
-    return FolderExists(folder) && Writable(Key(folder + "\\~probe.tmp"), false);
-}
-
-void SimFiles::ProtectFolder(const std::string& path) {
-    protected_.insert(Key(path));
-}
 
 } // namespace sim

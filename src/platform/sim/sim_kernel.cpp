@@ -92,19 +92,33 @@ void SimKernel::RemoveMissingFolder(const std::string& path) {
     std::erase_if(missingFolders_, [&](const std::string& m) { return SameText(m, full); });
 }
 
+// "C:" or "\\server\share": the part of a full path that ".." never leaves.
+static size_t RootLength(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return 2;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        size_t end = 2;
+        for (int parts = 0; parts < 2 && end <= path.size(); ++parts) {
+            while (end < path.size() && !IsSeparator(path[end]))
+                ++end;
+            if (parts == 0) ++end;
+        }
+        return std::min(end, path.size());
+    }
+    return 0;
+}
+
 std::string SimKernel::FullPath(const std::string& path) const {
-    const bool hasDrive = path.size() >= 2 && path[1] == ':';
     std::string start;
-    std::string rest = path;
-    if (hasDrive) {
-        start = path.substr(0, 2);
-        rest = path.substr(2);
-        if (rest.empty() || !IsSeparator(rest[0])) rest = "\\" + rest;
-    } else if (!path.empty() && IsSeparator(path[0])) {
-        start = currentDirectory_.substr(0, 2);
+    std::string rest;
+    if (const size_t root = RootLength(path)) {
+        start = path.substr(0, root);
+        for (char& c : start)
+            if (c == '/') c = '\\';
+        rest = path.substr(root);
     } else {
-        start = currentDirectory_.substr(0, 2);
-        rest = currentDirectory_.substr(2) + "\\" + path;
+        const size_t currentRoot = std::max<size_t>(RootLength(currentDirectory_), 2);
+        start = currentDirectory_.substr(0, currentRoot);
+        rest = !path.empty() && IsSeparator(path[0]) ? path : currentDirectory_.substr(currentRoot) + "\\" + path;
     }
     std::vector<std::string> kept;
     for (const auto& part : SplitPath(rest)) {
@@ -136,37 +150,164 @@ void SimKernel::SetEnvironmentVariable(const std::string& name, const std::strin
     environment_[Upper(name)] = value;
 }
 
+std::string SimKernel::MutexKey(const std::string& name, Session session) {
+    const std::string upper = Upper(name);
+    if (upper.rfind("GLOBAL\\", 0) == 0) return upper;
+    const std::string local = upper.rfind("LOCAL\\", 0) == 0 ? upper.substr(6) : upper;
+    return (session == Session::This ? "SESSION1\\" : "SESSION2\\") + local;
+}
+
+bool SimKernel::Exists(const Mutex& m) const {
+    const bool otherOwnerAlive = m.ownedElsewhere && (!m.elsewhereUntil || *m.elsewhereUntil > now_);
+    return m.handles > 0 || m.heldElsewhere > 0 || otherOwnerAlive;
+}
+
 plat::HANDLE SimKernel::CreateMutexA(const char* name) {
-    const std::string key = name ? Upper(name) : std::string();
-    const bool existed = !key.empty() && mutexes_[key] > 0;
-    if (!key.empty()) ++mutexes_[key];
     const plat::HANDLE h = nextHandle_;
-    nextHandle_ += 4;
     // An unnamed mutex is never shared: it gets a name nobody else can ask for.
-    handles_[h] = KernelObject{key.empty() ? "<unnamed " + std::to_string(h) + ">" : key, 0};
-    if (key.empty()) ++mutexes_[handles_[h].mutexName];
+    const std::string key = name && *name ? MutexKey(name, Session::This) : "<unnamed " + std::to_string(h) + ">";
+    Mutex& m = mutexes_[key];
+    const bool existed = Exists(m);
+    if (existed && m.deniesUnelevated && !elevated_) {
+        lastError_ = plat::ERROR_ACCESS_DENIED;
+        return 0;
+    }
+    nextHandle_ += 4;
+    ++m.handles;
+    handles_[h] = KernelObject{key, 0, {}, {}};
     lastError_ = existed ? plat::ERROR_ALREADY_EXISTS : plat::ERROR_SUCCESS;
     return h;
 }
 
-void SimKernel::HoldMutexElsewhere(const std::string& name, bool held) {
-    int& holders = mutexes_[Upper(name)];
-    holders = held ? holders + 1 : std::max(0, holders - 1);
+bool SimKernel::MutexExists(const char* name) {
+    if (!name) return false;
+    auto it = mutexes_.find(MutexKey(name, Session::This));
+    return it != mutexes_.end() && Exists(it->second);
+}
+
+plat::BOOL SimKernel::ReleaseMutex(plat::HANDLE mutex) {
+    auto it = handles_.find(mutex);
+    if (it == handles_.end() || it->second.mutexName.empty()) {
+        lastError_ = plat::ERROR_INVALID_HANDLE;
+        return 0;
+    }
+    Mutex& m = mutexes_[it->second.mutexName];
+    if (!m.ownedHere) {
+        lastError_ = 288; // ERROR_NOT_OWNER
+        return 0;
+    }
+    m.ownedHere = false;
+    return 1;
+}
+
+void SimKernel::HoldMutexElsewhere(const std::string& name, bool held, bool deniesUnelevated) {
+    Mutex& m = mutexes_[MutexKey(name, Session::This)];
+    m.heldElsewhere = held ? m.heldElsewhere + 1 : std::max(0, m.heldElsewhere - 1);
+    if (held) m.deniesUnelevated = m.deniesUnelevated || deniesUnelevated;
+}
+
+void SimKernel::OwnMutexElsewhere(const std::string& name, std::optional<uint64_t> forMs, Session session,
+                                  bool deniesUnelevated) {
+    Mutex& m = mutexes_[MutexKey(name, session)];
+    m.ownedElsewhere = true;
+    m.elsewhereUntil = forMs ? std::optional<uint64_t>(now_ + *forMs) : std::nullopt;
+    m.deniesUnelevated = deniesUnelevated;
+}
+
+void SimKernel::MapDrive(const std::string& drive, const std::string& unc) {
+    mappedDrives_[Upper(drive.substr(0, 2))] = unc;
+}
+
+bool SimKernel::OnMappedDrive(const std::string& path) const {
+    return path.size() >= 2 && path[1] == ':' && mappedDrives_.count(Upper(path.substr(0, 2)));
+}
+
+std::string SimKernel::WithoutMappedDrive(const std::string& path) const {
+    if (!OnMappedDrive(path)) return path;
+    const std::string& unc = mappedDrives_.at(Upper(path.substr(0, 2)));
+    return unc.empty() ? path : unc + path.substr(2);
+}
+
+plat::DWORD SimKernel::GetUniversalPath(const std::string& path, std::string* universal) {
+    if (OnMappedDrive(path) && mappedDrives_.at(Upper(path.substr(0, 2))).empty()) return plat::ERROR_NOT_CONNECTED;
+    if (universal) *universal = WithoutMappedDrive(path);
+    return 0;
 }
 
 plat::HANDLE SimKernel::AddEndedProcess(plat::DWORD exitCode) {
     const plat::HANDLE h = nextHandle_;
     nextHandle_ += 4;
-    handles_[h] = KernelObject{{}, exitCode};
+    handles_[h] = KernelObject{{}, exitCode, {}, {}};
     return h;
 }
 
-plat::DWORD SimKernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD) {
-    // Every simulated process has ended by the time its handle is handed out.
-    if (!handles_.count(handle)) {
+plat::HANDLE SimKernel::StartProcess(uint64_t runsForMs, std::function<plat::DWORD()> entry) {
+    const plat::HANDLE h = nextHandle_;
+    nextHandle_ += 4;
+    handles_[h] = KernelObject{{}, plat::STILL_ACTIVE, now_ + runsForMs, std::move(entry)};
+    return h;
+}
+
+void SimKernel::EndProcess(KernelObject& process) {
+    auto entry = std::move(process.entry);
+    process.endsAt.reset();
+    process.entry = nullptr;
+    process.exitCode = entry ? entry() : 0;
+}
+
+void SimKernel::RunDueProcesses() {
+    for (bool ran = true; ran;) {
+        ran = false;
+        for (auto& [h, object] : handles_) {
+            if (object.endsAt && *object.endsAt <= now_) {
+                EndProcess(object); // may start or end others: look again from the start
+                ran = true;
+                break;
+            }
+        }
+        for (auto it = detached_.begin(); !ran && it != detached_.end(); ++it) {
+            if (*it->endsAt <= now_) {
+                KernelObject process = std::move(*it);
+                detached_.erase(it);
+                EndProcess(process);
+                ran = true;
+            }
+        }
+    }
+}
+
+plat::DWORD SimKernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) {
+    auto it = handles_.find(handle);
+    if (it == handles_.end()) {
         lastError_ = plat::ERROR_INVALID_HANDLE;
         return plat::WAIT_FAILED;
     }
+    const bool forEver = milliseconds == plat::INFINITE;
+    const uint64_t deadline = forEver ? UINT64_MAX : now_ + milliseconds;
+    if (it->second.mutexName.empty()) {
+        if (!it->second.endsAt) return plat::WAIT_OBJECT_0;
+        if (*it->second.endsAt > deadline) {
+            now_ = deadline;
+            return plat::WAIT_TIMEOUT;
+        }
+        now_ = std::max(now_, *it->second.endsAt);
+        EndProcess(it->second);
+        return plat::WAIT_OBJECT_0;
+    }
+    Mutex& m = mutexes_[it->second.mutexName];
+    if (m.ownedElsewhere && (!m.elsewhereUntil || *m.elsewhereUntil > now_)) {
+        if (!m.elsewhereUntil && forEver) {
+            lastError_ = plat::ERROR_INVALID_HANDLE; // would never return: a fault of the test
+            return plat::WAIT_FAILED;
+        }
+        if (!m.elsewhereUntil || *m.elsewhereUntil > deadline) {
+            now_ = deadline;
+            return plat::WAIT_TIMEOUT;
+        }
+        now_ = *m.elsewhereUntil;
+    }
+    m.ownedElsewhere = false;
+    m.ownedHere = true;
     return plat::WAIT_OBJECT_0;
 }
 
@@ -176,7 +317,7 @@ plat::BOOL SimKernel::GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exit
         lastError_ = plat::ERROR_INVALID_HANDLE;
         return 0;
     }
-    if (exitCode) *exitCode = it->second.exitCode;
+    if (exitCode) *exitCode = it->second.endsAt ? plat::STILL_ACTIVE : it->second.exitCode;
     return 1;
 }
 
@@ -188,8 +329,14 @@ plat::BOOL SimKernel::CloseHandle(plat::HANDLE handle) {
     }
     if (!it->second.mutexName.empty()) {
         auto m = mutexes_.find(it->second.mutexName);
-        if (m != mutexes_.end() && --m->second <= 0) mutexes_.erase(m);
+        if (m != mutexes_.end()) {
+            // The last handle of this process goes: a mutex it owned is released with it.
+            if (--m->second.handles <= 0) m->second.ownedHere = false;
+            if (!Exists(m->second)) mutexes_.erase(m);
+        }
     }
+    // A process goes on running when its last handle is closed.
+    if (it->second.endsAt) detached_.push_back(std::move(it->second));
     handles_.erase(it);
     return 1;
 }

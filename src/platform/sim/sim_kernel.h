@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,8 +14,12 @@ namespace sim {
 enum class UacAnswer {
     Accept,     // the user confirms: the program runs elevated
     Decline,    // the user says no: the launch fails with ERROR_CANCELLED
-    Unavailable // UAC is off or the user has no administrator: the program runs unelevated
+    Unavailable, // UAC is off or the user has no administrator: the program runs unelevated
+    DeniedByPolicy // elevation requests are refused by policy: the launch fails with error 5
 };
+
+// Which session another process runs in: "Local\\" names are per session.
+enum class Session { This, Other };
 
 // Process state shared by every simulated interface: one virtual clock, one last error,
 // one current directory and the program's path. Sleep only moves the clock.
@@ -28,7 +34,11 @@ class SimKernel : public plat::IKernel {
     std::string GetCurrentDirectoryA() override { return currentDirectory_; }
     std::string GetEnvironmentVariableA(const char* name) override;
     bool IsProcessElevated() override { return elevated_; }
+    std::string GetProgramDataFolder() override { return programData_; }
+    plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     plat::HANDLE CreateMutexA(const char* name) override;
+    bool MutexExists(const char* name) override;
+    plat::BOOL ReleaseMutex(plat::HANDLE mutex) override;
     plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
     plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
     plat::BOOL CloseHandle(plat::HANDLE handle) override;
@@ -39,14 +49,35 @@ class SimKernel : public plat::IKernel {
     void SetUacAnswer(UacAnswer answer) { uac_ = answer; }
     UacAnswer Uac() const { return uac_; }
     void SetEnvironmentVariable(const std::string& name, const std::string& value);
-    // Another process of the session holds a mutex of this name (0 ends it).
-    void HoldMutexElsewhere(const std::string& name, bool held = true);
+    void SetProgramDataFolder(std::string path) { programData_ = std::move(path); }
+    // A network drive of this logon session ("Z:"), reached by unc; an empty unc is a drive
+    // whose network path cannot be had. Other logon sessions (an elevated one) do not see it.
+    void MapDrive(const std::string& drive, const std::string& unc);
+    // The path with a mapped drive replaced by its network path; as it is otherwise.
+    std::string WithoutMappedDrive(const std::string& path) const;
+    bool OnMappedDrive(const std::string& path) const;
+    // Another process of the session holds a mutex of this name (false lets it go). One made
+    // by an elevated process cannot be opened by an unelevated one (error 5).
+    void HoldMutexElsewhere(const std::string& name, bool held = true, bool deniesUnelevated = false);
+    // Another process, in this session or another, owns the mutex for forMs from now (for
+    // good without it); it cannot be opened unelevated when that process is elevated.
+    void OwnMutexElsewhere(const std::string& name, std::optional<uint64_t> forMs, Session session,
+                           bool deniesUnelevated);
     // A process that has run to its end with exitCode; the handle is the caller's to close.
     plat::HANDLE AddEndedProcess(plat::DWORD exitCode);
+    // A process that runs alongside for runsForMs of virtual time; entry is its whole run and
+    // takes place when that time has passed (waited for, or passed by the clock), returning
+    // its exit code. The handle is the caller's to close.
+    plat::HANDLE StartProcess(uint64_t runsForMs, std::function<plat::DWORD()> entry);
+    // Ends every process whose time has come; the message loop calls it as time passes.
+    void RunDueProcesses();
     int OpenKernelHandles() const { return static_cast<int>(handles_.size()); }
 
-    // Test controls.
-    void Advance(uint64_t milliseconds) { now_ += milliseconds; }
+    // Test controls. Time passing ends the processes whose time has come.
+    void Advance(uint64_t milliseconds) {
+        now_ += milliseconds;
+        RunDueProcesses();
+    }
     void SetModuleFileName(std::string path) { modulePath_ = std::move(path); }
     // Folders that SetCurrentDirectoryA refuses with ERROR_PATH_NOT_FOUND.
     void AddMissingFolder(const std::string& path);
@@ -63,14 +94,32 @@ class SimKernel : public plat::IKernel {
     struct KernelObject {
         std::string mutexName; // empty for a process
         plat::DWORD exitCode = 0;
+        // A process still running: when it ends, and its run.
+        std::optional<uint64_t> endsAt;
+        std::function<plat::DWORD()> entry;
     };
+    struct Mutex {
+        int handles = 0;            // open handles of this process
+        int heldElsewhere = 0;      // handles of other processes
+        bool ownedHere = false;
+        bool ownedElsewhere = false;
+        std::optional<uint64_t> elsewhereUntil; // the other owner ends then
+        bool deniesUnelevated = false;
+    };
+    // The key of a mutex name in a session's view of the namespaces.
+    static std::string MutexKey(const std::string& name, Session session);
+    bool Exists(const Mutex& m) const;
+    void EndProcess(KernelObject& process);
 
     uint64_t now_ = 0;
     bool elevated_ = true;
     UacAnswer uac_ = UacAnswer::Accept;
     std::map<std::string, std::string> environment_; // upper-cased name -> value
-    std::map<std::string, int> mutexes_;             // upper-cased name -> holders
+    std::map<std::string, Mutex> mutexes_; // by MutexKey
+    std::map<std::string, std::string> mappedDrives_; // "Z:" -> unc
+    std::string programData_ = "C:\\ProgramData";
     std::map<plat::HANDLE, KernelObject> handles_;
+    std::vector<KernelObject> detached_; // running processes nobody holds a handle of
     plat::HANDLE nextHandle_ = 0x9000;
     plat::DWORD lastError_ = 0;
     std::string currentDirectory_ = "C:\\Tarnwick";

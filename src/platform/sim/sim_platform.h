@@ -3,6 +3,7 @@
 // installs itself for the modules to use and uninstalls itself when it goes.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,7 +23,13 @@ struct Machine {
     bool elevated = true;
     UacAnswer uac = UacAnswer::Accept;
     std::vector<std::string> protectedFolders;
+    // Protected folders in which a standard user may create folders of their own.
+    std::vector<std::string> foldersUsersMayCreateIn;
+    std::string userName = "Ann";
     std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
+    std::string programData = "C:\\ProgramData";
+    // Network drives of the user's logon session: drive ("Z:") and network path.
+    std::vector<std::pair<std::string, std::string>> mappedDrives;
     // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
@@ -31,7 +38,8 @@ struct Machine {
     static Machine StandardUser() {
         Machine m;
         m.elevated = false;
-        m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows"};
+        m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows", "C:\\ProgramData"};
+        m.foldersUsersMayCreateIn = {"C:\\ProgramData"};
         return m;
     }
 };
@@ -53,6 +61,7 @@ class SimPlatform {
         kernel.SetEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
         kernel.SetEnvironmentVariable("windir", "C:\\Windows");
         kernel.SetEnvironmentVariable("LOCALAPPDATA", Machine{}.localAppData);
+        kernel.SetEnvironmentVariable("ProgramData", Machine{}.programData);
     }
     explicit SimPlatform(const Machine& machine) : SimPlatform() { Become(machine); }
     ~SimPlatform() { plat::Install(nullptr); }
@@ -65,7 +74,14 @@ class SimPlatform {
         kernel.SetUacAnswer(machine.uac);
         for (const auto& folder : machine.protectedFolders)
             files.ProtectFolder(folder);
+        for (const auto& folder : machine.foldersUsersMayCreateIn)
+            files.LetUsersCreateFoldersIn(folder);
+        files.SetUserName(machine.userName);
         kernel.SetEnvironmentVariable("LOCALAPPDATA", machine.localAppData);
+        kernel.SetEnvironmentVariable("ProgramData", machine.programData);
+        kernel.SetProgramDataFolder(machine.programData);
+        for (const auto& [drive, unc] : machine.mappedDrives)
+            kernel.MapDrive(drive, unc);
         if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
             shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
     }

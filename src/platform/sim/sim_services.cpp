@@ -98,6 +98,11 @@ SimServices::ServiceBuilder& SimServices::ServiceBuilder::RefusesControl(DWORD c
     return *this;
 }
 
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::DoesNotAcceptStop() {
+    Get().acceptsStop = false;
+    return *this;
+}
+
 SimServices::ServiceBuilder& SimServices::ServiceBuilder::RefusesStart(DWORD code) {
     Get().refuseStart = code;
     return *this;
@@ -212,7 +217,9 @@ void SimServices::Fill(const Service& s, SERVICE_STATUS* status) const {
     *status = SERVICE_STATUS{};
     status->dwServiceType = 0x10; // SERVICE_WIN32_OWN_PROCESS
     status->dwCurrentState = s.state;
-    status->dwControlsAccepted = s.state == SERVICE_RUNNING ? 0x3u : 0u;
+    const bool active = s.state == SERVICE_RUNNING || s.state == SERVICE_PAUSED;
+    status->dwControlsAccepted =
+        active ? SERVICE_ACCEPT_PAUSE_CONTINUE | (s.acceptsStop ? SERVICE_ACCEPT_STOP : 0u) : 0u;
 }
 
 bool SimServices::HasRunningDependents(const Service& s) const {
@@ -357,6 +364,7 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
     switch (control) {
     case SERVICE_CONTROL_STOP:
         if (s->state == SERVICE_STOPPED) return Fail(ERROR_SERVICE_NOT_ACTIVE);
+        if (!s->acceptsStop && !pending) return Fail(ERROR_INVALID_SERVICE_CONTROL);
         if (pending) return Fail(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
         if (refuseStopWithDependents_ && HasRunningDependents(*s))
             return Fail(ERROR_DEPENDENT_SERVICES_RUNNING);

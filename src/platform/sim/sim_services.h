@@ -32,6 +32,7 @@ class SimServices : public plat::IServiceManager {
         int settlePolls = 1;       // status queries until a request's target state is reached
         bool neverSettles = false; // stays in the pending state for good
         plat::DWORD refuseControl = 0;
+        bool acceptsStop = true; // else a stop is refused with 1052 and the status says so
         plat::DWORD refuseStart = 0;
         plat::DWORD openError = 0;
         int failingQueries = 0;
@@ -57,6 +58,7 @@ class SimServices : public plat::IServiceManager {
         ServiceBuilder& SettlesAfter(int polls);
         ServiceBuilder& NeverSettles();
         ServiceBuilder& RefusesControl(plat::DWORD code);
+        ServiceBuilder& DoesNotAcceptStop();
         ServiceBuilder& RefusesStart(plat::DWORD code);
         ServiceBuilder& CannotBeOpened(plat::DWORD code);
         ServiceBuilder& FailsQueries(int count);

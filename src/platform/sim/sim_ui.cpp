@@ -832,10 +832,12 @@ void SimShell::StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> t
         });
 }
 
-void SimShell::InstallProgram(const std::string& path, std::function<DWORD(const std::string&)> entry) {
-    const std::string key = Lower(user_.Kernel().FullPath(path));
+void SimShell::InstallProgram(const std::string& path, std::function<DWORD(const std::string&)> entry,
+                              uint64_t runsForMs) {
+    SimKernel& kernel = user_.Kernel();
+    const std::string key = Lower(kernel.WithoutMappedDrive(kernel.FullPath(path)));
     if (entry)
-        programs_[key] = std::move(entry);
+        programs_[key] = {std::move(entry), runsForMs};
     else
         programs_.erase(key);
 }
@@ -849,32 +851,45 @@ BOOL SimShell::ShellExecuteExA(SHELLEXECUTEINFOA* info) {
     auto s = [](const char* p) { return p ? std::string(p) : std::string(); };
     const std::string verb = s(info->lpVerb);
     executed_.push_back({info->hwnd, verb, s(info->lpFile), s(info->lpParameters), s(info->lpDirectory),
-                         info->nShow});
+                         info->nShow, user_.ForegroundWindow()});
     info->hProcess = 0;
     const bool runas = Lower(verb) == "runas";
     if (runas && kernel.Uac() == UacAnswer::Decline) {
         kernel.SetLastError(ERROR_CANCELLED);
         return 0;
     }
-    auto program = programs_.find(Lower(kernel.FullPath(info->lpFile)));
+    if (runas && kernel.Uac() == UacAnswer::DeniedByPolicy && !kernel.IsProcessElevated()) {
+        kernel.SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    // The elevated process runs in a logon session of its own, which has none of this
+    // session's drive mappings.
+    const std::string file = kernel.FullPath(info->lpFile);
+    if (runas && kernel.OnMappedDrive(file)) {
+        kernel.SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    auto program = programs_.find(Lower(kernel.WithoutMappedDrive(file)));
     if (program == programs_.end()) {
         kernel.SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;
     }
-    // The new process: its own token and, when elevated, the system folder as its current
-    // directory; this process gets both back when it has ended.
-    const bool wasElevated = kernel.IsProcessElevated();
-    const std::string wasIn = kernel.GetCurrentDirectoryA();
-    if (runas) {
-        kernel.SetElevated(kernel.Uac() == UacAnswer::Accept || wasElevated);
-        kernel.SetCurrentDirectoryA("C:\\Windows\\System32");
-    } else if (info->lpDirectory) {
-        kernel.SetCurrentDirectoryA(info->lpDirectory);
-    }
-    const DWORD exitCode = program->second(s(info->lpParameters));
-    kernel.SetElevated(wasElevated);
-    kernel.SetCurrentDirectoryA(wasIn.c_str());
-    const HANDLE process = kernel.AddEndedProcess(exitCode);
+    // The new process runs alongside: its own token and, when elevated, the system folder as
+    // its current directory while it runs; this process gets both back when it has ended.
+    const bool elevated = runas ? (kernel.Uac() == UacAnswer::Accept || kernel.IsProcessElevated())
+                                : kernel.IsProcessElevated();
+    const std::string directory = runas ? "C:\\Windows\\System32" : s(info->lpDirectory);
+    auto run = [&kernel, entry = program->second.entry, parameters = s(info->lpParameters), elevated, directory] {
+        const bool wasElevated = kernel.IsProcessElevated();
+        const std::string wasIn = kernel.GetCurrentDirectoryA();
+        kernel.SetElevated(elevated);
+        if (!directory.empty()) kernel.SetCurrentDirectoryA(directory.c_str());
+        const DWORD exitCode = entry(parameters);
+        kernel.SetElevated(wasElevated);
+        kernel.SetCurrentDirectoryA(wasIn.c_str());
+        return exitCode;
+    };
+    const HANDLE process = kernel.StartProcess(program->second.runsForMs, std::move(run));
     if (info->fMask & SEE_MASK_NOCLOSEPROCESS)
         info->hProcess = process;
     else

@@ -323,6 +323,7 @@ struct SimShellExecute {
     plat::HWND Window = 0;
     std::string Operation, File, Parameters, Directory;
     int32_t ShowCmd = 0;
+    plat::HWND Foreground = 0; // the foreground window when the launch was asked for
 };
 
 class SimShell : public plat::IShell {
@@ -332,8 +333,9 @@ class SimShell : public plat::IShell {
     plat::BOOL Shell_NotifyIconA(plat::DWORD dwMessage, const plat::NOTIFYICONDATAA* lpData) override;
     intptr_t ShellExecuteA(plat::HWND hwnd, const char* lpOperation, const char* lpFile,
                            const char* lpParameters, const char* lpDirectory, int32_t nShowCmd) override;
-    // Runs the program installed under lpFile to its end, in this process, with the token and
-    // current directory the new process would get; "runas" goes through the kernel's UAC answer.
+    // Starts the program installed under lpFile as a process that runs alongside, with the
+    // token and current directory the new process would get; "runas" goes through the
+    // kernel's UAC answer and cannot reach a mapped drive.
     plat::BOOL ShellExecuteExA(plat::SHELLEXECUTEINFOA* info) override;
     plat::DWORD GetFileVersionInfoSizeA(const char* lptstrFilename, plat::DWORD* lpdwHandle) override;
     plat::BOOL GetFileVersionInfoA(const char* lptstrFilename, plat::DWORD dwHandle, plat::DWORD dwLen,
@@ -365,8 +367,10 @@ class SimShell : public plat::IShell {
     // ---- Other shell services ----
     const std::vector<SimShellExecute>& Executed() const { return executed_; }
     void SetShellExecuteResult(intptr_t result) { executeResult_ = result; }
-    // A program file ShellExecuteExA can start: entry gets the parameters, returns the exit code.
-    void InstallProgram(const std::string& path, std::function<plat::DWORD(const std::string&)> entry);
+    // A program file ShellExecuteExA can start: entry gets the parameters, returns the exit
+    // code, and takes place when the process has run for runsForMs.
+    void InstallProgram(const std::string& path, std::function<plat::DWORD(const std::string&)> entry,
+                        uint64_t runsForMs = 0);
     // Version resource of a file (by name, case-insensitive); comctl32.dll is 6.0 initially.
     void SetFileVersion(const std::string& file, plat::DWORD ms, plat::DWORD ls);
     void RemoveFileVersion(const std::string& file);
@@ -380,7 +384,11 @@ class SimShell : public plat::IShell {
     std::vector<SimAreaIcon> area_;
     bool taskbarRunning_ = true;
     uint64_t explorerReadyAt_ = 0;
-    std::map<std::string, std::function<plat::DWORD(const std::string&)>> programs_;
+    struct Program {
+        std::function<plat::DWORD(const std::string&)> entry;
+        uint64_t runsForMs = 0;
+    };
+    std::map<std::string, Program> programs_;
     std::vector<SimShellExecute> executed_;
     intptr_t executeResult_ = 42;
     std::map<std::string, std::pair<plat::DWORD, plat::DWORD>> versions_;

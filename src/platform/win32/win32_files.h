@@ -14,7 +14,9 @@ class Win32Files : public plat::IFiles {
                                           const char* fileName) override;
     bool FolderExists(const std::string& path) override;
     plat::BOOL CreateDirectoryA(const char* path) override;
-    bool CanCreateFilesIn(const std::string& folder) override;
+    plat::FolderTrust GetFolderTrust(const std::string& folder) override;
+    plat::BOOL CreateProtectedFolder(const std::string& folder) override;
+    bool DeleteFileNoLink(const std::string& path) override;
 };
 
 } // namespace win32

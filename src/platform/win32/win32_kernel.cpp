@@ -1,6 +1,9 @@
 #include "platform/win32/win32_kernel.h"
 
 #include <windows.h>
+// After windows.h, which they need.
+#include <shlobj.h>
+#include <winnetwk.h>
 
 #include <vector>
 
@@ -67,6 +70,66 @@ bool Win32Kernel::IsProcessElevated() {
 
 plat::HANDLE Win32Kernel::CreateMutexA(const char* name) {
     return reinterpret_cast<plat::HANDLE>(::CreateMutexA(nullptr, FALSE, name));
+}
+
+bool Win32Kernel::MutexExists(const char* name) {
+    const DWORD saved = ::GetLastError();
+    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, name);
+    // One this process may not open (an elevated process's) exists all the same.
+    const bool exists = mutex != nullptr || ::GetLastError() == ERROR_ACCESS_DENIED;
+    if (mutex) ::CloseHandle(mutex);
+    ::SetLastError(saved);
+    return exists;
+}
+
+plat::BOOL Win32Kernel::ReleaseMutex(plat::HANDLE mutex) {
+    return ::ReleaseMutex(reinterpret_cast<HANDLE>(mutex));
+}
+
+std::string Win32Kernel::GetProgramDataFolder() {
+    // From the system's own record, not from %ProgramData%, which the user may set.
+    char path[MAX_PATH] = {};
+    if (::SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return {};
+    return path;
+}
+
+namespace {
+
+using GetUniversalNameFn = DWORD(WINAPI*)(LPCSTR, DWORD, LPVOID, LPDWORD);
+
+// mpr.dll, loaded when first needed, from the system folder only.
+GetUniversalNameFn UniversalNameApi() {
+    static const GetUniversalNameFn api = [] {
+        HMODULE module = ::LoadLibraryExA("mpr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return module ? reinterpret_cast<GetUniversalNameFn>(
+                            reinterpret_cast<void (*)()>(::GetProcAddress(module, "WNetGetUniversalNameA")))
+                      : nullptr;
+    }();
+    return api;
+}
+
+} // namespace
+
+plat::DWORD Win32Kernel::GetUniversalPath(const std::string& path, std::string* universal) {
+    const bool onDrive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    if (!onDrive || ::GetDriveTypeA(path.substr(0, 3).c_str()) != DRIVE_REMOTE) {
+        if (universal) *universal = path;
+        return 0;
+    }
+    const GetUniversalNameFn getName = UniversalNameApi();
+    if (!getName) return ERROR_NOT_SUPPORTED;
+    std::vector<char> buffer(4096);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD error = getName(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    if (error == ERROR_MORE_DATA) {
+        buffer.resize(size);
+        error = getName(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    }
+    if (error != NO_ERROR) return error;
+    const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buffer.data());
+    if (!info->lpUniversalName || !*info->lpUniversalName) return ERROR_NOT_CONNECTED;
+    if (universal) *universal = info->lpUniversalName;
+    return 0;
 }
 
 plat::DWORD Win32Kernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) {

@@ -13,8 +13,12 @@ class Win32Kernel : public plat::IKernel {
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
     std::string GetCurrentDirectoryA() override;
     std::string GetEnvironmentVariableA(const char* name) override;
+    std::string GetProgramDataFolder() override;
+    plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     bool IsProcessElevated() override;
     plat::HANDLE CreateMutexA(const char* name) override;
+    bool MutexExists(const char* name) override;
+    plat::BOOL ReleaseMutex(plat::HANDLE mutex) override;
     plat::DWORD WaitForSingleObject(plat::HANDLE handle, plat::DWORD milliseconds) override;
     plat::BOOL GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) override;
     plat::BOOL CloseHandle(plat::HANDLE handle) override;

@@ -285,6 +285,12 @@ class Model : public TarnwickTest {
             for (const auto& line : KillServ::ParseStatusText(*record))
                 EXPECT_TRUE(os.services.Exists(line)) << "srvStat.txt line '" << line << "'";
         }
+        // With nobody refusing, a stop switches sharing off: a refused one that merely left it
+        // on would have passed every check above.
+        DoubleClickIfThere();
+        Run(600000);
+        EXPECT_FALSE(SharingOn()) << "a stop nobody refused left sharing on";
+        EXPECT_EQ(Shown(), "DeTre[0]");
         EndProcess();
         EXPECT_EQ(os.user.LiveIconCount(), baselineIcons) << "icons created are icons destroyed";
     }

@@ -71,6 +71,16 @@ TEST_F(Reentrancy, AWorkerThatCannotStartAtTheVerifyingTickIsReportedOnceNotOnce
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_EQ(Tip(), DisabledTip);
     EXPECT_EQ(Boxes().size(), 1u);
+
+    // Once a worker could be had again, the next such failure is reported anew.
+    os.threads.Hold(true);
+    DoubleClick();
+    os.threads.FailStarts(true);
+    os.threads.Hold(false);
+    os.user.RunFor(12000);
+    EXPECT_EQ(Boxes().size(), 2u);
+    os.threads.FailStarts(false);
+    os.user.RunFor(5000);
 }
 
 TEST_F(Reentrancy, QuitWhileTheStartupErrorBoxIsOpenEndsTheProgram) {

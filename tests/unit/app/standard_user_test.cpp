@@ -14,12 +14,14 @@ const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble
 const char* const UnableToStop =
     "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
 const char* const UserFolder = "C:\\Users\\Ann\\AppData\\Local\\Tarnwick";
+const char* const MachineFolder = "C:\\ProgramData\\Tarnwick";
 
 class StandardUser : public TarnwickTest {
   protected:
     StandardUser() {
         os.Become(sim::Machine::StandardUser());
-        os.kernel.AddMissingFolder(UserFolder); // created at the first start
+        os.kernel.AddMissingFolder(UserFolder);    // created at the first start
+        os.kernel.AddMissingFolder(MachineFolder); // created by the first elevated switch
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
         os.services.Add("Fax").Stopped().DependsOn({"LanmanServer"});
@@ -28,17 +30,26 @@ class StandardUser : public TarnwickTest {
 
     // The program file as the shell starts it: its own process, so the tray program's
     // choice of folder is its own again afterwards.
-    void InstallElevatedCopy(const std::string& path) {
-        os.shell.InstallProgram(path, [this](const std::string& parameters) {
-            const std::string trayFolder = KillServ::DataFolderPath;
-            copyRanElevated.push_back(os.kernel.IsProcessElevated());
-            const uint32_t code = KillServ::RunSwitchCommand(parameters);
-            KillServ::DataFolderPath = trayFolder;
-            return code;
-        });
+    void InstallElevatedCopy(const std::string& path, uint64_t runsForMs = 0) {
+        os.shell.InstallProgram(
+            path,
+            [this](const std::string& parameters) {
+                const std::string trayFolder = KillServ::DataFolderPath;
+                const std::string trayMachineFolder = KillServ::MachineFolderPath;
+                copyRanElevated.push_back(os.kernel.IsProcessElevated());
+                const uint32_t code = KillServ::RunSwitchCommand(parameters);
+                KillServ::DataFolderPath = trayFolder;
+                KillServ::MachineFolderPath = trayMachineFolder;
+                return code;
+            },
+            runsForMs);
     }
     std::string UserFile(const std::string& name) const {
         auto contents = os.files.Get(std::string(UserFolder) + "\\" + name);
+        return contents ? *contents : "<missing>";
+    }
+    std::string MachineFile(const std::string& name) const {
+        auto contents = os.files.Get(std::string(MachineFolder) + "\\" + name);
         return contents ? *contents : "<missing>";
     }
     void SwitchAndVerify() {
@@ -70,13 +81,16 @@ TEST_F(StandardUser, ARunKeyStartFromProgramFilesComesUpGreenWithoutABoxAndKeeps
 TEST_F(StandardUser, ADoubleClickWithTheUacPromptAcceptedSwitchesThroughTheElevatedCopyBothWays) {
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing "
-                                                                             "--data-folder \"" +
-                                                         UserFolder + "\""});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing"});
+    // The prompt belongs to the tray's window, which the double click brought to the front.
+    ASSERT_FALSE(os.shell.Executed().empty());
+    EXPECT_NE(os.shell.Executed().back().Window, 0u);
+    EXPECT_EQ(os.shell.Executed().back().Foreground, os.shell.Executed().back().Window);
     EXPECT_EQ(copyRanElevated, std::vector<bool>{true});
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_STOPPED);
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
-    EXPECT_EQ(UserFile("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(MachineFile("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(UserFile("srvStat.txt"), "<missing>");
     EXPECT_EQ(File("srvStat.txt"), "<missing>");
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_EQ(Tip(), DisabledTip);
@@ -105,7 +119,7 @@ TEST_F(StandardUser, DecliningOrLackingElevationSwitchesNothingAndRaisesNoBox) {
         EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
         EXPECT_TRUE(form->StopStart->Enabled());
         EXPECT_TRUE(Boxes().empty());
-        EXPECT_EQ(UserFile("srvStat.txt"), "<missing>");
+        EXPECT_EQ(MachineFile("srvStat.txt"), "<missing>");
     }
     // Without UAC the copy did start, without rights, and touched nothing.
     EXPECT_EQ(copyRanElevated, std::vector<bool>{false});
@@ -113,7 +127,7 @@ TEST_F(StandardUser, DecliningOrLackingElevationSwitchesNothingAndRaisesNoBox) {
 
 TEST_F(StandardUser, ACopyWhoseRunFailsStopsNothingAndTheFailureBoxTellsSo) {
     StartAndSettle();
-    os.files.FailReplaces(std::string(UserFolder) + "\\srvStat.txt");
+    os.files.FailReplaces(std::string(MachineFolder) + "\\srvStat.txt");
     SwitchAndVerify();
     EXPECT_EQ(copyRanElevated, std::vector<bool>{true});
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
@@ -137,7 +151,7 @@ TEST_F(StandardUser, ASecondServiceConfiguredBesideTheProgramIsStillSwitched) {
     SwitchAndVerify();
     EXPECT_EQ(os.services.StateOf("Spooler"), plat::SERVICE_STOPPED);
     EXPECT_EQ(os.services.StateOf("PrintShare"), plat::SERVICE_STOPPED);
-    EXPECT_EQ(UserFile("srvStat.txt"), "PrintShare\r\nBrowser\r\n");
+    EXPECT_EQ(MachineFile("srvStat.txt"), "PrintShare\r\nBrowser\r\n");
     // The administrator's file stays as it was.
     EXPECT_EQ(File("code.ini"), "[Info]\r\nSecondService=Spooler\r\n");
 }
@@ -149,19 +163,120 @@ TEST_F(StandardUser, APortableFolderTheUserMayWriteKeepsTheFilesBesideTheProgram
     SwitchAndVerify();
     EXPECT_EQ(os.files.Get("D:\\Tools\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
     EXPECT_EQ(os.files.Get("D:\\Tools\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=off\r\n");
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{"D:\\Tools\\Tarnwick.exe --switch-sharing --data-folder "
-                                                        "\"D:\\Tools\""});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{"D:\\Tools\\Tarnwick.exe --switch-sharing"});
     EXPECT_EQ(UserFile("code.ini"), "<missing>");
 }
 
-TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameUserFolder) {
+TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameFolders) {
     os.kernel.SetElevated(true);
     StartAndSettle();
     SwitchAndVerify();
     EXPECT_TRUE(RunasLaunches().empty());
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
-    EXPECT_EQ(UserFile("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(MachineFile("srvStat.txt"), "Browser\r\n");
+    EXPECT_EQ(UserFile("code.ini"), "[Info]\r\nLastState=off\r\n");
     EXPECT_EQ(File("srvStat.txt"), "<missing>");
+}
+
+TEST_F(StandardUser, ASecondUserSwitchesSharingBackOnAndEveryDependentTheFirstStoppedRunsAgain) {
+    StartAndSettle();
+    SwitchAndVerify();
+    // Ann logs off; Bob logs on with a profile of his own.
+    app.reset();
+    TrayIcon::UnitFinalization();
+    SimpleTimer::UnitFinalization();
+    os.user.ForgetQuit();
+    Main::ResetUnitState();
+    os.kernel.SetEnvironmentVariable("LOCALAPPDATA", "C:\\Users\\Bob\\AppData\\Local");
+    StartAndSettle();
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(StandardUser, ASlowElevatedSwitchIsWaitedForToItsEndAndEndsRedWithoutABox) {
+    InstallElevatedCopy(std::string(Folder) + "\\Tarnwick.exe", 10 * 60 * 1000);
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(StandardUser, AProgramOnAMappedDriveLaunchesItsCopyByTheNetworkPath) {
+    os.kernel.MapDrive("Z:", "\\\\files\\tools");
+    os.kernel.SetModuleFileName("Z:\\Tarnwick\\Tarnwick.exe");
+    InstallElevatedCopy("\\\\files\\tools\\Tarnwick\\Tarnwick.exe");
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{"\\\\files\\tools\\Tarnwick\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(os.files.Get("Z:\\Tarnwick\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(StandardUser, ElevationThatCannotBeHadSaysWhyInsteadOfAdvisingAReboot) {
+    os.kernel.SetUacAnswer(sim::UacAnswer::DeniedByPolicy);
+    StartAndSettle();
+    SwitchAndVerify();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("An administrator must allow it."), std::string::npos) << Boxes()[0];
+    // A mapped drive whose network path cannot be had is not launched at all.
+    os.kernel.SetUacAnswer(sim::UacAnswer::Accept);
+    os.kernel.MapDrive("Y:", "");
+    os.kernel.SetModuleFileName("Y:\\Tarnwick.exe");
+    SwitchAndVerify();
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_NE(Boxes()[1].find("network drive"), std::string::npos) << Boxes()[1];
+    EXPECT_EQ(RunasLaunches().size(), 1u);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(StandardUser, SwitchesInTwoSessionsRunOneAfterTheOther) {
+    os.kernel.SetElevated(true);
+    StartAndSettle();
+    uint64_t firstStop = 0;
+    os.services.OnCall = [&](const sim::SimServices::Call& call) {
+        if (call.op == "ControlService" && !firstStop) firstStop = os.kernel.GetTickCount64();
+    };
+    // Another user's switch, in another session, holds the machine's switch for 5 s.
+    const uint64_t until = os.kernel.GetTickCount64() + 5000;
+    os.kernel.OwnMutexElsewhere(KillServ::SwitchLockName, 5000, sim::Session::Other, true);
+    SwitchAndVerify();
+    EXPECT_GE(firstStop, until) << "ours began when theirs had ended";
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_TRUE(Boxes().empty());
+    // One that runs longer than we wait: nothing switched, and the box says so plainly.
+    os.kernel.OwnMutexElsewhere(KillServ::SwitchLockName, 10 * 60 * 1000, sim::Session::Other, true);
+    SwitchAndVerify();
+    os.user.RunFor(KillServ::SwitchLockWaitMs);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("Another switch of file sharing was running", 0), 0u) << Boxes()[0];
+}
+
+TEST_F(StandardUser, ARestartedTrayWaitsForTheCopyItsPredecessorLeftRunning) {
+    // The elevated copy of the tray that was quit holds the switch for 20 s more.
+    os.kernel.OwnMutexElsewhere(KillServ::SwitchLockName, 20000, sim::Session::This, true);
+    StartAndSettle();
+    os.user.RunFor(20000);
+    const uint64_t copyEnded = 20000;
+    DoubleClick();
+    os.user.RunFor(4000);
+    EXPECT_EQ(RunasLaunches().size(), 1u);
+    EXPECT_GE(os.kernel.GetTickCount64(), copyEnded);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(StandardUser, APerUserFolderThatCannotBeCreatedIsNotUsed) {
+    os.files.SetReadOnly("C:\\Users\\Ann\\AppData\\Local");
+    StartAndSettle();
+    EXPECT_EQ(KillServ::DataFolderPath, "");
+    EXPECT_FALSE(os.files.FolderExists(UserFolder));
 }
 
 TEST_F(StandardUser, AnExplorerThatIsNotReadyAtLogonGetsTheIconWithTheCurrentLampLater) {
@@ -200,9 +315,11 @@ TEST_F(StandardUser, ASecondStartInTheSessionEndsQuietlyAndLeavesOneLamp) {
     EXPECT_EQ(iconsAfterSecond, 1u);
     EXPECT_EQ(os.threads.StartedCount(), 1) << "only the first start queried";
     EXPECT_EQ(os.kernel.OpenKernelHandles(), 0) << "the first start let its mutex go when it ended";
-    // A lamp started by another process of the session keeps this start out as well.
-    os.kernel.HoldMutexElsewhere(Main::InstanceMutexName);
+    // A lamp started by another process of the session keeps this start out as well, an
+    // elevated one too, whose mutex this process may not open (error 5).
+    os.kernel.HoldMutexElsewhere(Main::InstanceMutexName, true, true);
     EXPECT_EQ(Main::RunProgram(), 0);
+    EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_EQ(os.threads.StartedCount(), 1);
 }
 

@@ -8,57 +8,14 @@ namespace {
 
 using KillServ::ParseSwitchCommandLine;
 
-TEST(SwitchCommandLine, OurOwnCommandLineIsReadBackWithItsFolder) {
-    for (const std::string folder : {"C:\\Users\\Ann\\AppData\\Local\\Tarnwick", "C:\\Program Files\\Tarnwick", "D:\\",
-                                     "\\\\server\\share\\Tarnwick"}) {
-        const auto request = ParseSwitchCommandLine(KillServ::SwitchCommandLine(folder));
-        ASSERT_TRUE(request) << folder;
-        EXPECT_EQ(request->dataFolder, folder);
-    }
-    // A trailing separator is not sent; blanks and tabs between the words are allowed.
-    EXPECT_EQ(KillServ::SwitchCommandLine("C:\\Tools\\"), "--switch-sharing --data-folder \"C:\\Tools\"");
-    EXPECT_EQ(ParseSwitchCommandLine(" \t--switch-sharing\t --data-folder  \"C:\\Tools\" \t")->dataFolder, "C:\\Tools");
-    EXPECT_EQ(ParseSwitchCommandLine("--switch-sharing --data-folder C:\\Tools ")->dataFolder, "C:\\Tools");
-}
-
-TEST(SwitchCommandLine, AnythingElseIsRefused) {
-    const char* const refused[] = {
-        "",
-        "--switch-sharing",
-        "--switch-sharing --data-folder",
-        "--switch-sharing --data-folder \"\"",
-        "--switch-sharing --data-folder C:\\My Tools",
-        "--switch-sharing --data-folder C:\\Tools\"",
-        "--switch-sharing --data-folder \"C:\\Tools",
-        "--switch-sharing --data-folder \"C:\\Tools\" --again",
-        "--switch-sharing --data-folder \"C:\\Tools\"\"\"",
-        "--switch-sharing --data-folder=\"C:\\Tools\"",
-        "--switch-sharingx --data-folder \"C:\\Tools\"",
-        "--SWITCH-SHARING --data-folder \"C:\\Tools\"",
-        "--data-folder \"C:\\Tools\" --switch-sharing",
-        "--switch-sharing --data-folder \"Tools\"",
-        "--switch-sharing --data-folder \"C:Tools\"",
-        "--switch-sharing --data-folder \"\\Tools\"",
-        "--switch-sharing --data-folder \"C:\\Tools\\\"",
-        "--switch-sharing --data-folder \"C:\\Tools\\..\\Windows\"",
-        "--switch-sharing --data-folder \"C:\\.\\Tools\"",
-        "--switch-sharing --data-folder \"C:\\Tools\\\\x\"",
-        "--switch-sharing --data-folder \"C:\\To*ls\"",
-        "--switch-sharing --data-folder \"C:\\To?ls\"",
-        "--switch-sharing --data-folder \"C:\\Tools|x\"",
-        "--switch-sharing --data-folder \"C:\\Tools:stream\"",
-        "--switch-sharing --data-folder \"C:/Tools\"",
-        "--switch-sharing --data-folder \"C:\\To\tols\"",
-        "--switch-sharing --data-folder \"\\\\server\"",
-        "--switch-sharing --data-folder \"\\\\\\server\\share\"",
-        "--switch-sharing --data-folder \"\\\\?\\C:\\Tools\"",
-        "--switch-sharing --data-folder \"\\\\.\\pipe\\x\"",
-    };
-    for (const char* line : refused)
+TEST(SwitchCommandLine, OnlyTheVerbItselfIsARequest) {
+    EXPECT_TRUE(ParseSwitchCommandLine("--switch-sharing"));
+    EXPECT_TRUE(ParseSwitchCommandLine(" \t--switch-sharing \t"));
+    // The copy takes no folder, nor anything else, from the unelevated side.
+    for (const char* line : {"", "--switch-sharing --data-folder \"C:\\Users\\Ann\\AppData\\Local\\Tarnwick\"",
+                             "--switch-sharing x", "--switch-sharingx", "--SWITCH-SHARING", "x --switch-sharing"})
         EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
-    EXPECT_FALSE(ParseSwitchCommandLine("--switch-sharing --data-folder \"C:\\" + std::string(257, 'a') + "\""));
-    EXPECT_TRUE(ParseSwitchCommandLine("--switch-sharing --data-folder \"C:\\" + std::string(256, 'a') + "\""));
-    EXPECT_FALSE(ParseSwitchCommandLine(std::string("--switch-sharing --data-folder \"C:\\T\0ols\"", 40)));
+    EXPECT_FALSE(ParseSwitchCommandLine(std::string("--switch-sharing\0", 17)));
 }
 
 TEST(SwitchCommandLine, OnlyTheVerbAsFirstWordAsksForTheCopy) {
@@ -70,53 +27,118 @@ TEST(SwitchCommandLine, OnlyTheVerbAsFirstWordAsksForTheCopy) {
     EXPECT_FALSE(KillServ::IsSwitchCommandLine("anything --switch-sharing"));
 }
 
+// The copy as Windows starts it after the UAC prompt: elevated, in the system folder, for a
+// program in Program Files on the strict machine.
 class ElevatedCopy : public SharingTest {
   protected:
     ElevatedCopy() {
+        os.Become(sim::Machine::StandardUser());
+        os.kernel.SetElevated(true);
+        os.kernel.AddMissingFolder(machine);
         os.kernel.SetModuleFileName("C:\\Program Files\\Tarnwick\\Tarnwick.exe");
         os.kernel.SetCurrentDirectoryA("C:\\Windows\\System32"); // where elevation leaves it
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
+        os.services.Add("RemoteRegistry").Stopped();
+        os.services.Add("BFE").Running();
     }
     void TearDown() override {
         KillServ::DataFolderPath.clear();
+        KillServ::MachineFolderPath.clear();
         SharingTest::TearDown();
     }
     bool NothingTouched() {
         return os.services.Actions().empty() && os.files.ReplaceCount() == 0 &&
                os.registry.OpenHandleCount() == 0;
     }
-    const std::string folder = "C:\\Users\\Ann\\AppData\\Local\\Tarnwick";
+    std::string MachineRecord() { return os.files.Get(machine + "\\srvStat.txt").value_or("<none>"); }
+    const std::string machine = "C:\\ProgramData\\Tarnwick";
+    const std::string user = "C:\\Users\\Ann\\AppData\\Local\\Tarnwick";
 };
 
-TEST_F(ElevatedCopy, RunsOneSwitchIntoTheGivenFolderAndSaysSo) {
-    EXPECT_EQ(KillServ::RunSwitchCommand(KillServ::SwitchCommandLine(folder)), KillServ::SwitchRan);
+TEST_F(ElevatedCopy, RunsOneSwitchIntoTheMachineFolderItMadeForAdministratorsAndSaysSo) {
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.Actions(), (std::vector<std::string>{"stop Browser", "stop lanmanserver"}));
-    EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<none>"), "Browser\r\n");
+    EXPECT_EQ(MachineRecord(), "Browser\r\n");
+    EXPECT_EQ(os.files.GetFolderTrust(machine), plat::FolderTrust::AdminOnly);
     EXPECT_FALSE(os.files.FileExists("C:\\Windows\\System32\\srvStat.txt"));
     EXPECT_EQ(os.threads.StartedCount(), 0) << "no thread, no window";
     EXPECT_TRUE(os.shell.Calls().empty()) << "no icon";
 
-    EXPECT_EQ(KillServ::RunSwitchCommand(KillServ::SwitchCommandLine(folder)), KillServ::SwitchRan);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
 }
 
-TEST_F(ElevatedCopy, ABadCommandLineOrAMissingRightOrFolderDoesNothing) {
-    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRefusedCommandLine);
-    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing --data-folder \"C:\\x\\..\\y\""),
+TEST_F(ElevatedCopy, ABadCommandLineOrAMissingRightDoesNothing) {
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing --data-folder \"C:\\Users\\Ann\""),
               KillServ::SwitchRefusedCommandLine);
-    os.kernel.AddMissingFolder("D:\\Gone");
-    EXPECT_EQ(KillServ::RunSwitchCommand(KillServ::SwitchCommandLine("D:\\Gone")), KillServ::SwitchNoDataFolder);
+    EXPECT_EQ(KillServ::RunSwitchCommand(""), KillServ::SwitchRefusedCommandLine);
     os.kernel.SetElevated(false);
-    EXPECT_EQ(KillServ::RunSwitchCommand(KillServ::SwitchCommandLine(folder)), KillServ::SwitchNotElevated);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchNotElevated);
     EXPECT_TRUE(NothingTouched());
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
 }
 
 TEST_F(ElevatedCopy, ARunThatCannotWriteTheRecordStopsNothingAndSaysSo) {
-    os.files.FailReplaces(folder + "\\srvStat.txt");
-    EXPECT_EQ(KillServ::RunSwitchCommand(KillServ::SwitchCommandLine(folder)), KillServ::SwitchRunFailed);
+    os.files.FailReplaces(machine + "\\srvStat.txt");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRunFailed);
     EXPECT_TRUE(os.services.Actions().empty());
+}
+
+TEST_F(ElevatedCopy, WhatTheUserCanWriteDoesNotSteerIt) {
+    // The user's own files name a second service and a service to start; the environment
+    // points ProgramData at the user's profile.
+    os.files.Put(user + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
+    os.files.Put(user + "\\srvStat.txt", "RemoteRegistry\r\nBrowser\r\n");
+    os.kernel.SetEnvironmentVariable("ProgramData", "C:\\Users\\Ann");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.Actions(), (std::vector<std::string>{"stop Browser", "stop lanmanserver"}));
+    EXPECT_EQ(MachineRecord(), "Browser\r\n") << "the old record's other name is copied nowhere";
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("RemoteRegistry"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(os.services.StateOf("BFE"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.files.Get(machine + "\\srvStat.done").value_or("<none>"), "Browser\r\n");
+    EXPECT_FALSE(os.files.FileExists(user + "\\srvStat.txt")) << "the old record is read once";
+    EXPECT_FALSE(os.files.FileExists("C:\\Users\\Ann\\Tarnwick\\srvStat.txt"));
+}
+
+TEST_F(ElevatedCopy, AMachineFolderAStandardUserMadeFirstOrALinkIsNotTrusted) {
+    os.kernel.SetElevated(false);
+    ASSERT_TRUE(os.files.CreateDirectoryA(machine.c_str())) << "ProgramData lets users create folders";
+    os.files.Put(machine + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
+    os.kernel.SetElevated(true);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchUntrustedFolder);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(os.files.Get(machine + "\\srvStat.txt"), std::nullopt);
+
+    // A junction planted in its place, to a folder only administrators may write.
+    os.files.Remove(machine + "\\code.ini");
+    os.files.PlantLink(machine, "C:\\Windows\\System32");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchUntrustedFolder);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_FALSE(os.files.FileExists("C:\\Windows\\System32\\srvStat.txt"));
+}
+
+TEST_F(ElevatedCopy, OldRecordsBesideTheProgramAndInTheUserFolderAreHonouredOnce) {
+    os.services.Add("Fax").Stopped().DependsOn({"lanmanserver"});
+    os.services.SetState("Browser", plat::SERVICE_STOPPED);
+    os.services.SetState("lanmanserver", plat::SERVICE_STOPPED);
+    os.files.Put("C:\\Program Files\\Tarnwick\\srvStat.txt", "Browser\r\n"); // an elevated run of an old build
+    os.files.Put(user + "\\srvStat.txt", "Fax\r\nBrowser\r\n");
+    os.files.Put(user + "\\srvStat.done", "Browser\r\n");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Fax"), plat::SERVICE_RUNNING);
+    for (const std::string& old : {std::string("C:\\Program Files\\Tarnwick\\srvStat.txt"), user + "\\srvStat.txt", user + "\\srvStat.done"})
+        EXPECT_FALSE(os.files.FileExists(old)) << old;
+}
+
+TEST_F(ElevatedCopy, AnOldRecordIsNotDeletedThroughALink) {
+    os.files.Put("C:\\Windows\\Tarnwick\\srvStat.txt", "Browser\r\n");
+    os.files.PlantLink(user, "C:\\Windows\\Tarnwick");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(MachineRecord(), "Browser\r\n");
+    EXPECT_TRUE(os.files.FileExists("C:\\Windows\\Tarnwick\\srvStat.txt"));
 }
 
 // ---- the service manager's default security, as a standard user meets it ----
@@ -170,8 +192,8 @@ TEST_F(StandardUserServices, ProgramFilesIsWrittenOnlyWhenElevated) {
     EXPECT_FALSE(os.files.WritePrivateProfileStringA("Info", "LastState", "on", ini.c_str()));
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_FALSE(os.files.ReplaceFileAtomically("C:\\Program Files\\Tarnwick\\srvStat.txt", ""));
-    EXPECT_FALSE(os.files.CanCreateFilesIn("C:\\Program Files\\Tarnwick"));
-    EXPECT_TRUE(os.files.CanCreateFilesIn("C:\\Users\\Ann\\AppData\\Local"));
+    EXPECT_EQ(os.files.GetFolderTrust("C:\\Program Files\\Tarnwick"), plat::FolderTrust::AdminOnly);
+    EXPECT_EQ(os.files.GetFolderTrust("C:\\Users\\Ann\\AppData\\Local"), plat::FolderTrust::UserWritable);
     EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", "")) << "only that folder";
     os.kernel.SetElevated(true);
     EXPECT_TRUE(os.files.WritePrivateProfileStringA("Info", "LastState", "on", ini.c_str()));

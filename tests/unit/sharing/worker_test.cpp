@@ -98,16 +98,27 @@ TEST_F(WorkerTest, SwitchOffStopsDependentsOfTheSecondServiceFirstThenLanmanserv
     EXPECT_EQ(os.services.StateOf("Unrelated"), SERVICE_RUNNING);
 }
 
-TEST_F(WorkerTest, DependentWithARunningDependentOfItsOwnIsRefusedAndTheSequenceGoesOn) {
-    // Deep refuses its own stop, so Browser is asked while Deep still runs.
+TEST_F(WorkerTest, AStopRefusedMidwayStartsAgainWhatItStoppedInReverseAndOwesNothing) {
+    // Deep refuses its own stop after Both and Fax were stopped.
     os.services.Add("Deep").Running().DependsOn({"Browser"}).RefusesControl(ERROR_ACCESS_DENIED);
     ASSERT_TRUE(Run(1));
     EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
-    EXPECT_EQ(os.services.Actions(), (List{"stop Both", "stop Fax", "stop Netlogon", "stop Second"}));
-    EXPECT_EQ(os.services.StateOf("Browser"), SERVICE_RUNNING);
-    EXPECT_EQ(os.services.StateOf("LanmanServer"), SERVICE_RUNNING); // refused: Browser still runs
+    EXPECT_EQ(os.services.Actions(),
+              (List{"stop Both", "stop Fax", "stop Netlogon", "start Netlogon", "start Fax", "start Both"}));
+    for (const char* name : {"LanmanServer", "Second", "Both", "Fax", "Browser", "Netlogon", "Deep"})
+        EXPECT_EQ(os.services.StateOf(name), SERVICE_RUNNING) << name;
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
     ASSERT_TRUE(Run(0));
     EXPECT_EQ(result, 1); // the controller learns of the failure from this query
+}
+
+TEST_F(WorkerTest, ADependentThatDoesNotAcceptStopLeavesEveryServiceUntouched) {
+    os.services.Add("Deep").Running().DependsOn({"Browser"}).DoesNotAcceptStop();
+    os.files.Put("./srvStat.txt", "Old\r\n");
+    ASSERT_TRUE(Run(1));
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(StatusFile(), "Old\r\n");
+    EXPECT_EQ(os.files.ReplaceCount(), 0);
 }
 
 TEST_F(WorkerTest, SwitchWhileOnlyLanmanserverRunsLeavesTheSecondServiceAlone) {
@@ -119,14 +130,26 @@ TEST_F(WorkerTest, SwitchWhileOnlyLanmanserverRunsLeavesTheSecondServiceAlone) {
     EXPECT_EQ(os.services.Actions().back(), "stop LanmanServer");
 }
 
-TEST_F(WorkerTest, OnlyDependentsThatAreNotStoppedAreRecordedAndOnlyRunningOnesStopped) {
+TEST_F(WorkerTest, OnlyDependentsThatAreNotStoppedAreRecordedAndAPausedOneComesBackPaused) {
     Stop({"Netlogon"});
     os.services.SetState("Fax", SERVICE_PAUSED);
     os.services.Add("Both").CannotBeOpened(ERROR_ACCESS_DENIED);
     ASSERT_TRUE(Run(1));
     EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\n");
+    EXPECT_EQ(os.files.Get("./srvStat.paused").value_or("<none>"), "Fax\r\n");
+    // Windows counts a paused dependent as running, so it is stopped with the others; Both,
+    // which cannot be touched, keeps Second from stopping, and all is put back as it was.
+    EXPECT_EQ(os.services.Actions(), (List{"stop Fax", "stop Browser", "start Browser", "start Fax", "pause Fax"}));
     EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_PAUSED);
-    EXPECT_EQ(os.services.Actions().front(), "stop Browser");
+
+    os.services.Add("Both").CannotBeOpened(0);
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_STOPPED);
+    os.services.ClearLog();
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_PAUSED);
+    EXPECT_EQ(os.services.StateOf("Netlogon"), SERVICE_STOPPED);
+    EXPECT_EQ(os.services.Actions().back(), "pause Fax");
 }
 
 TEST_F(WorkerTest, StopWithoutRunningDependentsRewritesTheFileEmpty) {

@@ -2,7 +2,8 @@
 // enforces under Wine: a service is not stopped while a service that depends on it is active.
 // Arguments: the service log and an empty working folder (Windows paths). Besides the services
 // of the sharing tests the prefix holds, made by scripts/wine_sharing_tests.sh:
-//   TwChainA -> LanmanServer, TwChainB -> TwChainA (slow: 3 s start- and stop-pending).
+//   TwChainA -> LanmanServer, TwChainB -> TwChainA (slow: 3 s start- and stop-pending),
+//   TwChainC -> TwChainA (does not accept STOP; started only by the last case).
 // No second sharing service is configured here.
 #include <cstdio>
 #include <deque>
@@ -120,6 +121,36 @@ void TheChainIsSwitchedOffDependentFirstAndOnAgain(win32::Win32Platform& os) {
     Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
 }
 
+void APausedDependentIsStoppedWithTheChainAndComesBackPaused(win32::Win32Platform& os) {
+    StartChain();
+    Check(native::Pause("TwChainB"), "TwChainB paused");
+    int32_t result = 7;
+    Check(RunWorker(os, 1, &result), "switch off ran to its end");
+    for (const char* n : kChain)
+        Check(native::StateOf(n) == 1, std::string(n) + " stopped: the paused dependent held nothing back");
+    Check(RunWorker(os, 1, &result), "switch on ran to its end");
+    Check(native::StateOf("TwChainB") == 7, "TwChainB is paused again: " + std::to_string(native::StateOf("TwChainB")));
+    Check(native::IsRunning("TwChainA") && native::IsRunning("LanmanServer"), "the rest runs");
+}
+
+// Last: TwChainC cannot be stopped once it runs.
+void ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning(win32::Win32Platform& os) {
+    StartChain();
+    native::EnsureRunning("TwChainC");
+    const char* const chain[] = {"LanmanServer", "TwChainA", "TwChainB", "TwChainC"};
+    std::vector<uint32_t> before;
+    for (const char* n : chain)
+        before.push_back(native::StateOf(n));
+    const size_t mark = LogMark();
+    int32_t result = 7;
+    Check(RunWorker(os, 1, &result), "switch ran to its end");
+    CheckEqual(LogSince(mark), List{}, "nothing was stopped");
+    for (size_t i = 0; i < before.size(); ++i)
+        Check(native::StateOf(chain[i]) == before[i], std::string(chain[i]) + " as it was");
+    Check(native::IsRunning("TwChainC"), "TwChainC runs");
+    Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -135,5 +166,9 @@ int main(int argc, char** argv) {
         {"StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem",
          StopsAreRefusedWhileADependentIsActiveAsWindowsRefusesThem},
         {"TheChainIsSwitchedOffDependentFirstAndOnAgain", TheChainIsSwitchedOffDependentFirstAndOnAgain},
+        {"APausedDependentIsStoppedWithTheChainAndComesBackPaused",
+         APausedDependentIsStoppedWithTheChainAndComesBackPaused},
+        {"ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning",
+         ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning},
     });
 }

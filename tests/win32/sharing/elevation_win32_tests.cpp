@@ -2,8 +2,8 @@
 // code read by the waiting side, and the switch it performs against real services. Wine runs
 // every process as a full administrator and shows no UAC prompt, so the prompt itself and its
 // refusal are left to the simulated machine.
-// Arguments: the service log, an empty data folder (Windows paths) and Tarnwick.exe. The
-// prefix holds the services of scripts/wine_sharing_tests.sh.
+// Arguments: the service log, a folder (Windows paths) and a copy of Tarnwick.exe in that
+// folder. The prefix holds the services of scripts/wine_sharing_tests.sh.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -41,11 +41,12 @@ long LaunchElevated(win32::Win32Platform& os, const std::string& parameters) {
 void TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode(win32::Win32Platform& os) {
     for (const char* n : {"LanmanServer", "TwSecond", "TwDepMulti", "TwDepSz", "TwDepSecond"})
         native::EnsureRunning(n);
-    const std::string parameters = KillServ::SwitchCommandLine(dataFolder);
+    const std::string parameters = KillServ::SwitchCommandVerb;
     Check(LaunchElevated(os, parameters) == KillServ::SwitchRan, "switch off: exit code 0");
     Check(!native::IsRunning("LanmanServer") && !native::IsRunning("TwDepMulti"), "sharing is off");
+    // Under Wine every folder is the user's, so the copy keeps its files beside itself.
     Check(ReadFile(dataFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
-          "srvStat.txt in the folder given on the command line: " + ReadFile(dataFolder + "\\srvStat.txt"));
+          "srvStat.txt beside the program: " + ReadFile(dataFolder + "\\srvStat.txt"));
     Check(LaunchElevated(os, parameters) == KillServ::SwitchRan, "switch on: exit code 0");
     Check(native::IsRunning("LanmanServer") && native::IsRunning("TwDepMulti") && native::IsRunning("TwDepSecond"),
           "sharing and its dependents are back");
@@ -53,12 +54,9 @@ void TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode(win32::Win
 
 void TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing(win32::Win32Platform& os) {
     const auto before = ReadFile(dataFolder + "\\srvStat.txt");
-    Check(LaunchElevated(os, "--switch-sharing") == KillServ::SwitchRefusedCommandLine, "no folder");
-    Check(LaunchElevated(os, "--switch-sharing --data-folder \"C:\\x\\..\\Windows\"") ==
-              KillServ::SwitchRefusedCommandLine,
-          "a folder with ..");
-    Check(LaunchElevated(os, KillServ::SwitchCommandLine("C:\\no\\such\\folder")) == KillServ::SwitchNoDataFolder,
-          "a folder that does not exist");
+    Check(LaunchElevated(os, "--switch-sharing --data-folder \"C:\\Windows\"") == KillServ::SwitchRefusedCommandLine,
+          "a folder from the caller");
+    Check(LaunchElevated(os, "--switch-sharing x") == KillServ::SwitchRefusedCommandLine, "a word more");
     Check(native::IsRunning("LanmanServer"), "nothing switched");
     Check(ReadFile(dataFolder + "\\srvStat.txt") == before, "srvStat.txt untouched");
 }
@@ -76,7 +74,6 @@ void AMissingProgramFileFailsTheLaunchWithItsError(win32::Win32Platform& os) {
 
 void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& os) {
     Check(os.kernel.IsProcessElevated(), "every Wine process is elevated");
-    Check(os.files.CanCreateFilesIn(dataFolder), "the data folder can be written");
     Check(os.files.FolderExists(dataFolder) && !os.files.FolderExists(dataFolder + "\\srvStat.txt"),
           "folders are told from files");
     const plat::HANDLE first = os.kernel.CreateMutexA("Local\\Tarnwick.Test");
@@ -85,6 +82,14 @@ void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& 
     Check(second != 0 && os.kernel.GetLastError() == plat::ERROR_ALREADY_EXISTS, "second finds the first");
     os.kernel.CloseHandle(second);
     os.kernel.CloseHandle(first);
+    Check(!os.kernel.MutexExists(KillServ::SwitchLockName), "no switch runs");
+    const plat::HANDLE lock = os.kernel.CreateMutexA(KillServ::SwitchLockName);
+    Check(lock != 0 && os.kernel.MutexExists(KillServ::SwitchLockName), "the machine's switch lock is seen");
+    os.kernel.CloseHandle(lock);
+    Check(os.files.GetFolderTrust(dataFolder) == plat::FolderTrust::UserWritable,
+          "Wine makes the user the owner of every folder");
+    std::string universal;
+    Check(os.kernel.GetUniversalPath(program, &universal) == 0 && universal == program, "a local path stays");
     const std::string local = os.kernel.GetEnvironmentVariableA("LOCALAPPDATA");
     Check(local.size() > 3, "LOCALAPPDATA is set: " + local);
 }

@@ -140,6 +140,15 @@ void StartNoWait(const char* name) {
     if (s.service) ::StartServiceA(s.service, 0, nullptr);
 }
 
+bool Pause(const char* name) {
+    OpenedService s(name, SERVICE_PAUSE_CONTINUE | SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status{};
+    if (!s.service || !::ControlService(s.service, SERVICE_CONTROL_PAUSE, &status)) return false;
+    for (int i = 0; i < 100 && StateOf(s.service) != SERVICE_PAUSED; ++i)
+        ::Sleep(100);
+    return StateOf(s.service) == SERVICE_PAUSED;
+}
+
 uint32_t StateOf(const char* name) {
     OpenedService s(name, SERVICE_QUERY_STATUS);
     return s.service ? StateOf(s.service) : 0;

@@ -23,6 +23,8 @@ uint32_t StopRequestError(const char* service);
 void StartNoWait(const char* service);
 // The service's state (SERVICE_STOPPED = 1 ... SERVICE_PAUSED = 7), 0 when it cannot be asked.
 uint32_t StateOf(const char* service);
+// Pauses a running service and waits until it is paused.
+bool Pause(const char* service);
 // Whether the service reports that it accepts a stop request.
 bool AcceptsStop(const char* service);
 void CreateFolder(const std::string& path);
