@@ -5,6 +5,7 @@
 
 #include "platform/handles.h"
 #include "platform/platform.h"
+#include "sharing/policy.h"
 
 namespace KillServ {
 using namespace plat;
@@ -114,6 +115,8 @@ bool WaitWhileSwitchRuns() {
 }
 
 std::string SecondServiceName() {
+    // An administrator's policy comes before every settings file.
+    if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
     if (MachineFolderPath.empty()) return ReadSecondService(MachineFile("code.ini"));
     // A protected install: only what administrators wrote counts.
     std::string name;
