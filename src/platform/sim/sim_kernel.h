@@ -25,10 +25,17 @@ enum class Session { This, Other };
 // one current directory and the program's path. Sleep only moves the clock.
 class SimKernel : public plat::IKernel {
   public:
+    SimKernel();
+    // Local time at virtual time 0: 9 December 2026, 08:00:00.000.
+    static constexpr int64_t StartOfTimeDays = 20796; // days since 1 January 1970
+    static constexpr uint64_t StartOfTimeMs = 8ull * 3600 * 1000;
     plat::DWORD GetLastError() override { return lastError_; }
     void SetLastError(plat::DWORD code) override { lastError_ = code; }
     void Sleep(plat::DWORD milliseconds) override;
     uint64_t GetTickCount64() override { return now_; }
+    // The machine's clock: StartOfTime plus the virtual time.
+    void GetLocalTime(plat::SYSTEMTIME* time) override;
+    std::string FormatMessage(plat::DWORD code) override;
     std::string GetModuleFileNameA() override { return modulePath_; }
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
     std::string GetCurrentDirectoryA() override { return currentDirectory_; }
@@ -73,6 +80,10 @@ class SimKernel : public plat::IKernel {
     void RunDueProcesses();
     int OpenKernelHandles() const { return static_cast<int>(handles_.size()); }
 
+    // Windows' message for code as this machine's language gives it; an empty text removes it.
+    // A new kernel knows the English texts of the errors a switch meets.
+    void SetSystemMessage(plat::DWORD code, const std::string& text);
+
     // Test controls. Time passing ends the processes whose time has come.
     void Advance(uint64_t milliseconds) {
         now_ += milliseconds;
@@ -112,6 +123,7 @@ class SimKernel : public plat::IKernel {
     void EndProcess(KernelObject& process);
 
     uint64_t now_ = 0;
+    std::map<plat::DWORD, std::string> messages_;
     bool elevated_ = true;
     UacAnswer uac_ = UacAnswer::Accept;
     std::map<std::string, std::string> environment_; // upper-cased name -> value

@@ -9,6 +9,8 @@ class Win32Kernel : public plat::IKernel {
     void SetLastError(plat::DWORD code) override;
     void Sleep(plat::DWORD milliseconds) override;
     uint64_t GetTickCount64() override;
+    void GetLocalTime(plat::SYSTEMTIME* time) override;
+    std::string FormatMessage(plat::DWORD code) override;
     std::string GetModuleFileNameA() override;
     plat::BOOL SetCurrentDirectoryA(const char* path) override;
     std::string GetCurrentDirectoryA() override;

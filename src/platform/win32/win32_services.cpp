@@ -3,6 +3,12 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
+
+#include "platform/win32/win32_text.h"
+
+// The platform's operation of this name is our own, not windows.h's A/W switch.
+#undef GetServiceDisplayName
 
 namespace win32 {
 namespace {
@@ -59,6 +65,28 @@ plat::BOOL Win32Services::EnumServicesStatusA(plat::SC_HANDLE manager, plat::DWO
         Native(manager), serviceType, serviceState, static_cast<::LPENUM_SERVICE_STATUSA>(buffer), bufferSize,
         reinterpret_cast<LPDWORD>(bytesNeeded), reinterpret_cast<LPDWORD>(servicesReturned),
         reinterpret_cast<LPDWORD>(resumeHandle));
+}
+
+plat::BOOL Win32Services::GetServiceDisplayName(plat::SC_HANDLE manager, const char* serviceName,
+                                                std::string* displayName) {
+    if (!serviceName || !displayName) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::wstring name = Wide(serviceName);
+    // Asked with a small buffer first; the size it needs (in characters, without the end) comes back.
+    DWORD length = 128;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<wchar_t> buffer(length + 1);
+        DWORD size = length + 1;
+        if (::GetServiceDisplayNameW(Native(manager), name.c_str(), buffer.data(), &size)) {
+            *displayName = Utf8(buffer.data());
+            return 1;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
+        length = size + 1;
+    }
+    return 0;
 }
 
 plat::BOOL Win32Services::CloseServiceHandle(plat::SC_HANDLE handle) {

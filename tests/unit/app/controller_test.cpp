@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 
 #include "app_fixture.h"
 
@@ -168,10 +169,10 @@ TEST_F(Controller, SwitchOnStartsTheRecordedDependentsAndTheServerAndKeepsTheRec
 }
 
 TEST_F(Controller, ASwitchThatDidNotTakeEffectSaysSoAndTheLightStaysTruthful) {
-    os.services.Add("lanmanserver").Running().RefusesControl(plat::ERROR_ACCESS_DENIED);
+    os.services.Add("lanmanserver").DisplayName("Server").RefusesControl(plat::ERROR_ACCESS_DENIED);
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
+    EXPECT_EQ(FirstLines(), std::vector<std::string>{UnableToStop});
     EXPECT_EQ(os.user.MessageBoxes().back().Caption, "Error");
     EXPECT_EQ(os.user.MessageBoxes().back().Type & 0xF0u, plat::MB_ICONERROR);
     EXPECT_EQ(Shown(), "DeTre[1]");
@@ -179,12 +180,94 @@ TEST_F(Controller, ASwitchThatDidNotTakeEffectSaysSoAndTheLightStaysTruthful) {
     EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
 }
 
-TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStart) {
-    os.services.Add("lanmanserver").Stopped().RefusesStart(plat::ERROR_SERVICE_DISABLED);
+// Each cause of a failed stop, the words Windows has for it and the advice that fits.
+struct Cause {
+    const char* name;
+    std::function<void(sim::SimPlatform&)> arrange;
+    std::string whatFailed; // the line below the first sentence
+    std::string advice;     // the line after it; empty when the cause is not known
+};
+
+class FailureReasons : public Controller, public ::testing::WithParamInterface<Cause> {};
+
+TEST_P(FailureReasons, TheBoxKeepsItsFirstSentenceAndTellsWhatFailedAndWhatToDo) {
+    os.services.Add("lanmanserver").DisplayName("Server");
+    os.services.Add("Browser").DisplayName("Computer Browser");
+    GetParam().arrange(os);
+    StartAndSettle();
+    SwitchAndVerify();
+    std::string expected = std::string(UnableToStop) + "\r\n\r\n" + GetParam().whatFailed;
+    if (!GetParam().advice.empty()) expected += "\r\n" + GetParam().advice;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{expected});
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCause, FailureReasons,
+    ::testing::Values(
+        Cause{"AccessDenied",
+              [](sim::SimPlatform& os) { os.services.Add("lanmanserver").RefusesControl(plat::ERROR_ACCESS_DENIED); },
+              "Stopping \"Server\" (lanmanserver) failed: Access is denied. (error 5)",
+              "Windows did not let Tarnwick change \"Server\". An administrator must allow it."},
+        Cause{"ADependentDoesNotAcceptStop", [](sim::SimPlatform& os) { os.services.Add("Browser").DoesNotAcceptStop(); },
+              "Stopping \"Computer Browser\" (Browser) failed: The requested control is not valid for this service. "
+              "(error 1052)",
+              "\"Computer Browser\" does not accept a stop request, so Tarnwick left every service as it was. Stop "
+              "\"Computer Browser\" yourself in Services (services.msc), or end the program it belongs to, and try "
+              "again."},
+        Cause{"ServiceBusy",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The service cannot accept control messages at this time. "
+              "(error 1061)",
+              "\"Server\" is busy starting or stopping and cannot take the request now. Try again in a minute."},
+        Cause{"ADependentStartedMeanwhile",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("Fax").Stopped().DependsOn({"LanmanServer"});
+                  os.services.OnCall = [&os](const sim::SimServices::Call& call) {
+                      if (call.op == "ControlService" && call.service == "Browser") os.services.SetState("Fax", 4);
+                  };
+              },
+              "Stopping \"Server\" (lanmanserver) failed: A stop control has been sent to a service that other running "
+              "services are dependent on. (error 1051)",
+              "\"Fax\" depends on it and is still running. Stop \"Fax\" first, or try again once it has stopped."},
+        Cause{"TheWaitRanOut", [](sim::SimPlatform& os) { os.services.Add("Browser").NeverSettles(); },
+              "Stopping \"Computer Browser\" (Browser) did not finish within 4 minutes.",
+              "The service may still be stopping. Try again in a minute."},
+        Cause{"WindowsTimedOut",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_REQUEST_TIMEOUT);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The service did not respond to the start or control request "
+              "in a timely fashion. (error 1053)",
+              "The service may still be stopping. Try again in a minute."},
+        Cause{"UnknownToTarnwick",
+              [](sim::SimPlatform& os) {
+                  os.kernel.SetSystemMessage(1079, "The account specified for this service is different.\r\n");
+                  os.services.Add("lanmanserver").RefusesControl(1079);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The account specified for this service is different. (error "
+              "1079)",
+              ""},
+        Cause{"UnknownToWindowsToo",
+              [](sim::SimPlatform& os) { os.services.Add("lanmanserver").RefusesControl(0x2BAD); },
+              "Stopping \"Server\" (lanmanserver) failed: Windows gives no text for this error. (error 11181)", ""}),
+    [](const ::testing::TestParamInfo<Cause>& info) { return std::string(info.param.name); });
+
+TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStartAndHowToEnableTheService) {
+    os.services.Add("lanmanserver").Stopped().DisplayName("Server").RefusesStart(plat::ERROR_SERVICE_DISABLED);
     os.services.SetState("Browser", plat::SERVICE_STOPPED);
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           std::string(UnableToStart) +
+                           "\r\n\r\nStarting \"Server\" (lanmanserver) failed: The service cannot be started, either "
+                           "because it is disabled or because it has no enabled devices associated with it. (error "
+                           "1058)\r\nThe service is disabled. To use it again, open Services (services.msc), "
+                           "double-click \"Server\", set its Startup type to Manual or Automatic, click OK and try "
+                           "again."});
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
 }
@@ -256,7 +339,7 @@ TEST_F(Controller, AWorkerRefusedEverythingStillEndsAndTheControllerNeverStaysBu
     EXPECT_EQ(Shown(), "DeTre[0]");
     SwitchAndVerify();
     EXPECT_EQ(Main::WorkerCount, 0);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_EQ(FirstLines(), std::vector<std::string>{UnableToStart});
     EXPECT_TRUE(form->StopStart->Enabled());
 }
 
