@@ -158,7 +158,6 @@ void ClearSwitchReport() {
     SwitchSteps.clear();
     FirstFailure.reset();
     SwitchDirection.clear();
-    ConnectedAtSwitch.clear();
 }
 
 void NoteServiceStep(TServiceStep step) {

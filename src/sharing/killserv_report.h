@@ -27,6 +27,7 @@ extern std::vector<TServiceStep>& SwitchSteps;
 extern std::optional<TServiceStep> FirstFailure;
 extern std::string SwitchDirection; // "off", "on", or empty before the run decided
 extern std::string ConnectedAtSwitch; // ConnectedSummary of whoever looked last, empty if nobody looked
+// Empties what a run fills; ConnectedAtSwitch is the asker's, who sets it before the run.
 void ClearSwitchReport();
 // Called by the worker for each action it performs; the first failure is kept.
 void NoteServiceStep(TServiceStep step);

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "app_fixture.h"
+#include "sharing/killserv_report.h"
 
 namespace {
 
@@ -349,6 +350,149 @@ TEST_F(Controller, AnUnwritableIniIsReportedAtStartupAndTheIconStillComesToLife)
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to write to ./code.ini"});
     EXPECT_EQ(Shown(), "DeTre[1]");
     EXPECT_TRUE(form->TrayIcon1->Enabled());
+}
+
+} // namespace
+
+namespace {
+
+// Before a stop the user asked for: who would be cut off.
+class WhoIsConnected : public Controller {
+  protected:
+    void AnswerQuestion(int32_t button) {
+        os.user.OnMessageBox = [this, button](const sim::SimMessageBox& box) -> int32_t {
+            questions.push_back(box);
+            return box.Caption == "Tarnwick" ? button : plat::IDOK;
+        };
+    }
+    std::vector<sim::SimMessageBox> questions;
+};
+
+TEST_F(WhoIsConnected, NobodyConnectedMeansNoQuestionAndNoDelay) {
+    StartAndSettle();
+    // A stop the user asks for takes exactly as long as one a rule makes, which asks nobody.
+    auto stopTakes = [this](const std::function<void()>& ask) {
+        os.threads.Hold(true);
+        const uint64_t before = os.kernel.GetTickCount64();
+        ask();
+        const uint64_t took = os.kernel.GetTickCount64() - before;
+        EXPECT_EQ(Main::WorkerCount, 1);
+        os.threads.Hold(false);
+        os.user.RunFor(3000);
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+        SwitchAndVerify();
+        return took;
+    };
+    const uint64_t byRule = stopTakes([this] { form->ChangeState(false); });
+    EXPECT_EQ(os.shares.Enumerations(), 0);
+    EXPECT_EQ(stopTakes([this] { DoubleClick(); }), byRule);
+    EXPECT_GT(os.shares.Enumerations(), 0);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(WhoIsConnected, TwoComputersWithOpenFilesAreNamedAndNoKeepsEverythingRunning) {
+    os.shares.Connect("\\\\ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx", "D:\\Shares\\notes.txt", "D:\\Shares\\x.doc"});
+    os.shares.Connect("\\\\192.168.1.20", "guest");
+    os.shares.Connect("\\\\ANNA-PC", "anna-ipc"); // with an open pipe only
+    os.shares.Connect("", "nobody", {"\\PIPE\\srvsvc"});
+    os.shares.DisconnectAll();
+    os.shares.Connect("\\\\ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx", "D:\\Shares\\notes.txt", "D:\\Shares\\x.doc"});
+    os.shares.Connect("\\\\192.168.1.20", "guest", {"\\PIPE\\srvsvc"});
+    StartAndSettle();
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    os.user.RunFor(3000);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text,
+              "2 computers are connected to your shared folders: ANNA-PC (anna, 3 open files: Q3 report.xlsx, "
+              "notes.txt and 1 more), 192.168.1.20 (guest). Stop sharing anyway?");
+    EXPECT_EQ(questions[0].Type & 0xFu, plat::MB_YESNO);
+    EXPECT_EQ(questions[0].Type & plat::MB_DEFBUTTON2, plat::MB_DEFBUTTON2) << "No is the default";
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_TRUE(form->StopStart->Enabled());
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_NE(Log().find("kept sharing on"), std::string::npos) << Log();
+
+    AnswerQuestion(plat::IDYES);
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(os.user.MessageBoxes().size(), 2u) << "the two questions and no other box";
+    // Switching on cuts nobody off: no question.
+    SwitchAndVerify();
+    EXPECT_EQ(os.user.MessageBoxes().size(), 2u);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+}
+
+TEST_F(WhoIsConnected, AnEnumerationThatFailsNeverHoldsTheSwitchUp) {
+    os.shares.Connect("ANNA-PC", "anna");
+    StartAndSettle();
+    for (plat::DWORD error : {plat::ERROR_NOT_SUPPORTED, plat::NERR_ServerNotStarted, plat::ERROR_ACCESS_DENIED}) {
+        SCOPED_TRACE(error);
+        os.shares.FailSessionEnum(error);
+        SwitchAndVerify();
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+        SwitchAndVerify();
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    }
+    EXPECT_TRUE(Boxes().empty());
+    // Sessions without their files (Wine answers NetFileEnum with 50): asked about by name.
+    os.shares.FailSessionEnum(0);
+    os.shares.FailFileEnum(plat::ERROR_NOT_SUPPORTED);
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text,
+              "1 computer is connected to your shared folders: ANNA-PC (anna). Stop sharing anyway?");
+}
+
+TEST_F(WhoIsConnected, ALongListIsCutShort) {
+    os.shares.Connect("PC1", "a", {"C:\\s\\1.txt", "C:\\s\\2.txt", "C:\\s\\3.txt", "C:\\s\\4.txt"});
+    os.shares.Connect("PC2", "b");
+    os.shares.Connect(std::string(100, 'N'), "c");
+    os.shares.Connect("PC4", "d");
+    os.shares.Connect("PC5", "e");
+    StartAndSettle();
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text, "5 computers are connected to your shared folders: PC1 (a, 4 open files: 1.txt, "
+                                 "2.txt and 2 more), PC2 (b), " +
+                                     std::string(60, 'N') + "... (c) and 2 more. Stop sharing anyway?");
+}
+
+TEST_F(Controller, TheLogHoldsEachSwitchAndStaysWithinItsSize) {
+    os.shares.Connect("ANNA-PC", "anna");
+    StartAndSettle();
+    SwitchAndVerify();
+    SwitchAndVerify();
+    const std::string log = Log();
+    EXPECT_EQ(log.rfind("2026-12-09 08:00:", 0), 0u) << log;
+    const std::string off = "switch off\r\n  connected: ANNA-PC (anna)\r\n  stop Browser: done\r\n  stop "
+                            "lanmanserver: done\r\n  outcome: the switch ran; sharing is off\r\n";
+    // The server came up as Browser's dependency: its own start found it running.
+    const std::string on = "switch on\r\n  connected: not asked\r\n  start Browser: done\r\n  outcome: the "
+                           "switch ran; sharing is on\r\n";
+    EXPECT_NE(log.find(off), std::string::npos) << log;
+    EXPECT_NE(log.find(on), std::string::npos) << log;
+    EXPECT_LT(log.find(off), log.find(on));
+
+    // A full log moves to tarnwick.log.1 whole and a new one begins.
+    const std::string full(KillServ::LogLimitBytes - 10, 'x');
+    os.files.Put(std::string(Folder) + "\\tarnwick.log", full);
+    SwitchAndVerify();
+    EXPECT_EQ(File("tarnwick.log.1"), full);
+    EXPECT_NE(Log().find(off), std::string::npos);
+    EXPECT_LT(Log().size(), 1000u);
+    // One that cannot be written is no reason to stop switching.
+    os.files.SetReadOnly(std::string(Folder) + "\\tarnwick.log");
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    for (const auto& box : os.user.MessageBoxes()) EXPECT_EQ(box.Caption, "Tarnwick") << box.Text;
 }
 
 } // namespace
