@@ -52,7 +52,8 @@ std::string Describe(const TConnection& c, bool withFiles) {
             files += ":";
             for (size_t i = 0; i < c.Files.size() && i < kFilesShown; ++i)
                 files += (i ? ", " : " ") + Short(c.Files[i]);
-            if (c.Files.size() > kFilesShown) files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
+            if (c.Files.size() > kFilesShown)
+                files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
         }
         inner += (inner.empty() ? "" : ", ") + files;
     }
@@ -64,7 +65,8 @@ std::string List(const TConnections& connections, bool withFiles) {
     const auto& sessions = connections.Sessions;
     for (size_t i = 0; i < sessions.size() && i < kComputersShown; ++i)
         text += (i ? ", " : "") + Describe(sessions[i], withFiles);
-    if (sessions.size() > kComputersShown) text += " and " + std::to_string(sessions.size() - kComputersShown) + " more";
+    if (sessions.size() > kComputersShown)
+        text += " and " + std::to_string(sessions.size() - kComputersShown) + " more";
     return text;
 }
 
@@ -112,8 +114,8 @@ TConnections WhoIsConnected() {
 
 std::string CutOffQuestion(const TConnections& connections) {
     const size_t n = connections.Sessions.size();
-    return Plural(n, "computer is", "computers are") + " connected to your shared folders: " +
-           List(connections, true) + ". Stop sharing anyway?";
+    return Plural(n, "computer is", "computers are") +
+           " connected to your shared folders: " + List(connections, true) + ". Stop sharing anyway?";
 }
 
 std::string ConnectedSummary(const TConnections& connections) {

@@ -64,8 +64,8 @@ bool ParseNumber(const std::string& text, uint64_t* value) {
 std::optional<TServiceStep> ParseStep(const std::string& text) {
     const auto parts = SplitTabs(text);
     uint64_t error = 0;
-    if (parts.size() != 5 || parts[1].empty() || parts[1].size() > kLongestField || !ParseNumber(parts[2], &error) ||
-        error > 0xFFFFFFFFu || (parts[3] != "0" && parts[3] != "1"))
+    if (parts.size() != 5 || parts[1].empty() || parts[1].size() > kLongestField ||
+        !ParseNumber(parts[2], &error) || error > 0xFFFFFFFFu || (parts[3] != "0" && parts[3] != "1"))
         return std::nullopt;
     static const char* const actions[] = {"stop", "start", "pause", "continue"};
     bool known = false;
@@ -102,11 +102,12 @@ std::string Gerund(const std::string& action) {
 }
 
 std::string WhatFailed(const TServiceStep& f) {
-    if (f.TimedOut) return Gerund(f.Action) + " " + Named(f.Service) + " did not finish within " + kWaitText + ".";
+    if (f.TimedOut)
+        return Gerund(f.Action) + " " + Named(f.Service) + " did not finish within " + kWaitText + ".";
     std::string words = Os().kernel->FormatMessage(f.Error);
     if (words.empty()) words = "Windows gives no text for this error.";
-    return Gerund(f.Action) + " " + Named(f.Service) + " failed: " + words + " (error " + std::to_string(f.Error) +
-           ")";
+    return Gerund(f.Action) + " " + Named(f.Service) + " failed: " + words + " (error " +
+           std::to_string(f.Error) + ")";
 }
 
 std::string Advice(const TServiceStep& f) {
@@ -116,15 +117,17 @@ std::string Advice(const TServiceStep& f) {
                ". Try again in a minute.";
     switch (f.Error) {
     case ERROR_SERVICE_DISABLED:
-        return "The service is disabled. To use it again, open Services (services.msc), double-click " + service +
-               ", set its Startup type to Manual or Automatic, click OK and try again.";
+        return "The service is disabled. To use it again, open Services (services.msc), double-click " +
+               service + ", set its Startup type to Manual or Automatic, click OK and try again.";
     case ERROR_ACCESS_DENIED:
         return "Windows did not let Tarnwick change " + service + ". An administrator must allow it.";
     case ERROR_INVALID_SERVICE_CONTROL:
-        return service + " does not accept a stop request, so Tarnwick left every service as it was. Stop " + service +
+        return service + " does not accept a stop request, so Tarnwick left every service as it was. Stop " +
+               service +
                " yourself in Services (services.msc), or end the program it belongs to, and try again.";
     case ERROR_SERVICE_CANNOT_ACCEPT_CTRL:
-        return service + " is busy starting or stopping and cannot take the request now. Try again in a minute.";
+        return service +
+               " is busy starting or stopping and cannot take the request now. Try again in a minute.";
     case ERROR_DEPENDENT_SERVICES_RUNNING:
         if (!f.Dependent.empty())
             return Shown(f.Dependent) + " depends on it and is still running. Stop " + Shown(f.Dependent) +
@@ -139,8 +142,8 @@ std::string Timestamp() {
     SYSTEMTIME t{};
     Os().kernel->GetLocalTime(&t);
     char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                  t.wSecond);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond);
     return text;
 }
 
@@ -215,7 +218,8 @@ void WriteSwitchRecord(uint64_t started) {
 bool ReadSwitchRecord(uint64_t startedAfter) {
     const std::string path = MachineFile(SwitchRecordFileName);
     std::string text;
-    if (!Os().files->FileExists(path) || Os().files->ReadWholeFile(path, text) != ReadResult::Ok) return false;
+    if (!Os().files->FileExists(path) || Os().files->ReadWholeFile(path, text) != ReadResult::Ok)
+        return false;
     return ParseSwitchRecord(text, startedAfter);
 }
 
@@ -229,8 +233,11 @@ std::string FailureReasonText() {
 
 void LogSwitch(const std::string& direction, const std::string& outcome) {
     try {
-        std::string entry = Timestamp() + " switch " + (direction.empty() ? "(direction unknown)" : direction) + "\r\n";
-        entry += "  connected: " + (ConnectedAtSwitch.empty() ? std::string("not asked") : ConnectedAtSwitch) + "\r\n";
+        std::string entry =
+            Timestamp() + " switch " + (direction.empty() ? "(direction unknown)" : direction) + "\r\n";
+        entry +=
+            "  connected: " + (ConnectedAtSwitch.empty() ? std::string("not asked") : ConnectedAtSwitch) +
+            "\r\n";
         for (const auto& s : SwitchSteps)
             entry += "  " + s.Action + " " + s.Service + ": " + StepResult(s) + "\r\n";
         entry += "  outcome: " + outcome + "\r\n";

@@ -25,7 +25,7 @@ struct TServiceStep {
 // Set by the worker thread, read on the main thread after its completion.
 extern std::vector<TServiceStep>& SwitchSteps;
 extern std::optional<TServiceStep> FirstFailure;
-extern std::string SwitchDirection; // "off", "on", or empty before the run decided
+extern std::string SwitchDirection;   // "off", "on", or empty before the run decided
 extern std::string ConnectedAtSwitch; // ConnectedSummary of whoever looked last, empty if nobody looked
 // Empties what a run fills; ConnectedAtSwitch is the asker's, who sets it before the run.
 void ClearSwitchReport();

@@ -28,7 +28,8 @@ NET_API_STATUS SimShares::NetFileEnum(std::vector<FILE_INFO_3>* files) {
     return NERR_Success;
 }
 
-void SimShares::Connect(const std::string& client, const std::string& user, const std::vector<std::string>& files) {
+void SimShares::Connect(const std::string& client, const std::string& user,
+                        const std::vector<std::string>& files) {
     sessions_.push_back({client, user});
     for (const auto& path : files)
         files_.push_back({path, user});

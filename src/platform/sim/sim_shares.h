@@ -17,7 +17,8 @@ class SimShares : public plat::IShares {
     plat::NET_API_STATUS NetFileEnum(std::vector<plat::FILE_INFO_3>* files) override;
 
     // A client computer connected as user, holding the given files (local paths) open.
-    void Connect(const std::string& client, const std::string& user, const std::vector<std::string>& files = {});
+    void Connect(const std::string& client, const std::string& user,
+                 const std::vector<std::string>& files = {});
     void DisconnectAll() {
         sessions_.clear();
         files_.clear();

@@ -42,7 +42,9 @@ struct NetApi {
             }
         }
         if (!module) return api;
-        auto proc = [module](const char* name) { return reinterpret_cast<void (*)()>(::GetProcAddress(module, name)); };
+        auto proc = [module](const char* name) {
+            return reinterpret_cast<void (*)()>(::GetProcAddress(module, name));
+        };
         api.sessions = reinterpret_cast<SessionEnumFn>(proc("NetSessionEnum"));
         api.files = reinterpret_cast<FileEnumFn>(proc("NetFileEnum"));
         api.free = reinterpret_cast<BufferFreeFn>(proc("NetApiBufferFree"));
@@ -77,7 +79,8 @@ plat::NET_API_STATUS Win32Shares::NetSessionEnum(std::vector<plat::SESSION_INFO_
     const NET_API_STATUS status = EnumerateAll(
         api,
         [&](LPBYTE* buffer, DWORD* read, DWORD* total) {
-            return api.sessions(nullptr, nullptr, nullptr, 10, buffer, MAX_PREFERRED_LENGTH, read, total, &resume);
+            return api.sessions(nullptr, nullptr, nullptr, 10, buffer, MAX_PREFERRED_LENGTH, read, total,
+                                &resume);
         },
         [&](LPBYTE buffer, DWORD read) {
             const auto* entries = reinterpret_cast<const SESSION_INFO_10*>(buffer);
@@ -97,7 +100,8 @@ plat::NET_API_STATUS Win32Shares::NetFileEnum(std::vector<plat::FILE_INFO_3>* fi
     const NET_API_STATUS status = EnumerateAll(
         api,
         [&](LPBYTE* buffer, DWORD* read, DWORD* total) {
-            return api.files(nullptr, nullptr, nullptr, 3, buffer, MAX_PREFERRED_LENGTH, read, total, &resume);
+            return api.files(nullptr, nullptr, nullptr, 3, buffer, MAX_PREFERRED_LENGTH, read, total,
+                             &resume);
         },
         [&](LPBYTE buffer, DWORD read) {
             const auto* entries = reinterpret_cast<const FILE_INFO_3*>(buffer);
