@@ -43,28 +43,26 @@ std::string Plural(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string Describe(const TConnection& c, bool withFiles) {
+std::string Describe(const TConnection& c) {
+    // A file whose session has gone is listed under its user alone.
     std::string text = Short(c.Client.empty() ? c.User : c.Client);
-    std::string inner = Short(c.User);
+    std::string inner = c.Client.empty() ? std::string() : Short(c.User);
     if (!c.Files.empty()) {
-        std::string files = Plural(c.Files.size(), "open file", "open files");
-        if (withFiles) {
-            files += ":";
-            for (size_t i = 0; i < c.Files.size() && i < kFilesShown; ++i)
-                files += (i ? ", " : " ") + Short(c.Files[i]);
-            if (c.Files.size() > kFilesShown)
-                files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
-        }
+        std::string files = Plural(c.Files.size(), "open file", "open files") + ":";
+        for (size_t i = 0; i < c.Files.size() && i < kFilesShown; ++i)
+            files += (i ? ", " : " ") + Short(c.Files[i]);
+        if (c.Files.size() > kFilesShown)
+            files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
         inner += (inner.empty() ? "" : ", ") + files;
     }
     return inner.empty() ? text : text + " (" + inner + ")";
 }
 
-std::string List(const TConnections& connections, bool withFiles) {
+std::string List(const TConnections& connections) {
     std::string text;
     const auto& sessions = connections.Sessions;
     for (size_t i = 0; i < sessions.size() && i < kComputersShown; ++i)
-        text += (i ? ", " : "") + Describe(sessions[i], withFiles);
+        text += (i ? ", " : "") + Describe(sessions[i]);
     if (sessions.size() > kComputersShown)
         text += " and " + std::to_string(sessions.size() - kComputersShown) + " more";
     return text;
@@ -115,13 +113,13 @@ TConnections WhoIsConnected() {
 std::string CutOffQuestion(const TConnections& connections) {
     const size_t n = connections.Sessions.size();
     return Plural(n, "computer is", "computers are") +
-           " connected to your shared folders: " + List(connections, true) + ". Stop sharing anyway?";
+           " connected to your shared folders: " + List(connections) + ". Stop sharing anyway?";
 }
 
 std::string ConnectedSummary(const TConnections& connections) {
     if (!connections.Known()) return "not known (error " + std::to_string(connections.Error) + ")";
     if (connections.Sessions.empty()) return "nobody";
-    return List(connections, true);
+    return List(connections);
 }
 
 TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* connected) {
