@@ -32,24 +32,53 @@ cp "$here/../src/app/res/tarnwick.ico" "$here/Tarnwick.wxs" "$work/"
   -D Icon=tarnwick.ico -o Tarnwick.msi Tarnwick.wxs) 2>"$work/wixl.log" ||
   { cat "$work/wixl.log" >&2; exit 1; }
 
-# wixl drops IncludeMaximum (and MigrateFeatures) from the upgrade row, which would leave a
-# rebuild of the same version installed beside the old one; the row is written again with
-# its attributes: 1 migrate features + 256 minimum inclusive + 512 maximum inclusive.
-msiinfo export "$work/Tarnwick.msi" Upgrade >"$work/Upgrade.idt"
-python3 - "$work/Upgrade.idt" <<'PY'
-import sys
-path = sys.argv[1]
-rows = open(path, "rb").read().decode("ascii").split("\r\n")
-fixed = 0
-for i, row in enumerate(rows[3:], 3):
-    cols = row.split("\t")
-    if len(cols) == 7 and cols[6] == "WIX_UPGRADE_DETECTED":
-        cols[4] = str(1 | 256 | 512)
-        rows[i] = "\t".join(cols)
-        fixed += 1
-if fixed != 1:
-    sys.exit("build_msi: expected one WIX_UPGRADE_DETECTED row in the Upgrade table, found %d" % fixed)
-open(path, "wb").write("\r\n".join(rows).encode("ascii"))
+# What wixl cannot write is set in the finished package, each table exported, changed and
+# imported again:
+# - the upgrade row's attributes: wixl drops IncludeMaximum (and MigrateFeatures), which would
+#   leave a rebuild of the same version installed beside the old one; 1 migrate features +
+#   256 minimum inclusive + 512 maximum inclusive;
+# - File.Version of Tarnwick.exe, the version its resource carries (MAJOR.MINOR.PATCH.0), so
+#   that inventory tools and the file-versioning rules see a versioned file;
+# - the conditions of the two autostart components, which follow AUTOSTART;
+# - AUTOSTART among the secure properties, so that a managed install passes it on to the
+#   part of the installation that runs as SYSTEM.
+for table in Upgrade File Component Property; do
+  (cd "$work" && msiinfo export Tarnwick.msi "$table" >"$table.idt")
+done
+python3 - "$work" "$version" <<'PY'
+import os, sys
+work, version = sys.argv[1], sys.argv[2]
+parts = (version.split(".") + ["0", "0"])[:3] + ["0"]
+file_version = ".".join(str(int(p)) for p in parts)
+
+def edit(table, key_column, changes):
+    """changes: {row key: {column name: value}}; every key must be found exactly once."""
+    path = os.path.join(work, table + ".idt")
+    rows = open(path, "rb").read().decode("utf-8").split("\r\n")
+    names = rows[0].split("\t")
+    seen = set()
+    for i, row in enumerate(rows[3:], 3):
+        cols = row.split("\t")
+        key = cols[names.index(key_column)] if len(cols) == len(names) else None
+        if key in changes:
+            for name, value in changes[key].items():
+                cols[names.index(name)] = value
+            rows[i] = "\t".join(cols)
+            seen.add(key)
+    missing = set(changes) - seen
+    if missing:
+        sys.exit("build_msi: no %s row %s" % (table, ", ".join(sorted(missing))))
+    open(path, "wb").write("\r\n".join(rows).encode("utf-8"))
+
+edit("Upgrade", "ActionProperty", {"WIX_UPGRADE_DETECTED": {"Attributes": str(1 | 256 | 512)}})
+edit("File", "File", {"TarnwickExe": {"Version": file_version}})
+edit("Component", "Component", {"MachineAutostart": {"Condition": 'AUTOSTART="1"'},
+                                "AutostartChoice": {"Condition": "AUTOSTART"}})
+props = open(os.path.join(work, "Property.idt"), "rb").read().decode("utf-8")
+secure = [l.split("\t")[1] for l in props.split("\r\n") if l.startswith("SecureCustomProperties\t")]
+edit("Property", "Property", {"SecureCustomProperties": {"Value": ";".join(secure + ["AUTOSTART"])}})
 PY
-msibuild "$work/Tarnwick.msi" -i "$work/Upgrade.idt"
+for table in Upgrade File Component Property; do
+  msibuild "$work/Tarnwick.msi" -i "$work/$table.idt"
+done
 mv -f "$work/Tarnwick.msi" "$out"

@@ -8,6 +8,7 @@
 #include "platform/handles.h"
 #include "platform/platform.h"
 #include "sharing/killserv.h"
+#include "sharing/policy.h"
 
 namespace Main {
 
@@ -38,6 +39,37 @@ bool ReadStringValue(plat::HKEY key, const char* name, std::string& out) {
     return false;
 }
 
+// Where the installer records its AUTOSTART choice for every user of the machine.
+constexpr const char* kInstalledKey = "Software\\Tarnwick";
+
+// Whether the user decides when Tarnwick starts at logon. An administrator does instead by
+// policy, or by installing it per machine with the installer's AUTOSTART choice.
+bool UserDecidesAutoStart() {
+    if (KillServ::ReadPolicy().DisableAutoStart) return false;
+    auto& reg = *plat::Os().registry;
+    unique_hkey key;
+    if (reg.RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, kInstalledKey, 0, plat::KEY_READ, key.put()) !=
+        plat::ERROR_SUCCESS)
+        return true;
+    plat::DWORD type = 0;
+    plat::DWORD size = 0;
+    return reg.RegQueryValueExA(key.get(), "AutoStart", &type, nullptr, &size) != plat::ERROR_SUCCESS;
+}
+
+// The per-machine Run value the installer writes with AUTOSTART=1.
+bool MachineStartsIt(const std::string& Name) {
+    unique_hkey key;
+    if (plat::Os().registry->RegOpenKeyExA(plat::HKEY_LOCAL_MACHINE, RunKey, 0, plat::KEY_READ, key.put()) !=
+        plat::ERROR_SUCCESS)
+        return false;
+    std::string value;
+    try {
+        return ReadStringValue(key.get(), Name.c_str(), value) && !value.empty();
+    } catch (const fw::Exception&) {
+        return false; // not a value the installer wrote
+    }
+}
+
 } // namespace
 
 std::string IniFile() {
@@ -58,6 +90,7 @@ void TForm1::WriteIni(const char* Section, const char* Key, const std::string& V
 }
 
 int32_t TForm1::GetAutoRun(const std::string& Name) {
+    if (MachineStartsIt(Name)) return 1;
     unique_hkey key;
     if (plat::Os().registry->RegOpenKeyExA(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
         plat::ERROR_SUCCESS)
@@ -96,6 +129,16 @@ std::string TForm1::AutoRunPath() {
 void TForm1::FirstStartAutoRun() {
     // Best effort: a registry that refuses us must not keep the icon from coming up.
     try {
+        // Decided by an administrator: the item is greyed and no per-user value is written. One
+        // left from before goes, so that a policy is not undone by it and the user's hive holds
+        // nothing that an uninstall run as SYSTEM would leave pointing at a missing file.
+        const bool userDecides = UserDecidesAutoStart();
+        RunAtStartup->SetEnabled(userDecides);
+        if (!userDecides) {
+            SetAutoRun(AutoRunName, {}, 2);
+            RunAtStartup->SetChecked(GetAutoRun(AutoRunName) == 1);
+            return;
+        }
         auto& reg = *plat::Os().registry;
         unique_hkey key;
         plat::DWORD disposition = 0;
@@ -120,6 +163,11 @@ void TForm1::FirstStartAutoRun() {
 }
 
 void TForm1::RunAtStartupClick(TObject*) {
+    // A policy or an installer choice that came while the item was still enabled.
+    if (!UserDecidesAutoStart()) {
+        RunAtStartup->SetEnabled(false);
+        return;
+    }
     if (RunAtStartup->Checked()) {
         if (GetAutoRun(AutoRunName) == 1) {
             SetAutoRun(AutoRunName, {}, 2);

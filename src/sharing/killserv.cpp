@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "sharing/connections.h"
 #include "sharing/killserv_report.h"
+#include "sharing/policy.h"
 
 namespace KillServ {
 using namespace plat;
@@ -116,6 +117,8 @@ bool WaitWhileSwitchRuns() {
 }
 
 std::string SecondServiceName() {
+    // An administrator's policy comes before every settings file.
+    if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
     if (MachineFolderPath.empty()) return ReadSecondService(MachineFile("code.ini"));
     // A protected install: only what administrators wrote counts.
     std::string name;

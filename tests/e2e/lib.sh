@@ -67,7 +67,9 @@ setup_world() {
 }
 
 # Installs the program the way an administrator does, silently from the package, and takes
-# the path to start it from the Start-menu shortcut.
+# the path to start it from the Start-menu shortcut. AUTOSTART empty leaves autostart to the user,
+# whose "Run at startup" and first start the scenarios drive (the per-machine choices are the
+# installer suite's). Wine's msiexec reads AUTOSTART="" as a backslash: the value is given bare.
 install_program() {
   local package=$msi link
   if [ -n "${TARNWICK_EXE:-}" ]; then # another build of the program, packaged the same way
@@ -75,7 +77,7 @@ install_program() {
     bash "$root/packaging/build_msi.sh" "$(tr -d '\r\n' <"$build/src/app/version.txt")" "$exe" "$help_page" "$package" \
       >"$art/package.log" 2>&1 || { REASON="cannot package $exe (see package.log)"; return 1; }
   fi
-  wine msiexec /i "$(winepath -w "$package")" /qn /l*v "$(winepath -w "$art/install.log")" >/dev/null 2>&1 ||
+  wine msiexec /i "$(winepath -w "$package")" AUTOSTART= /qn /l*v "$(winepath -w "$art/install.log")" >/dev/null 2>&1 ||
     { REASON="msiexec /i $(basename "$package") /qn exited $?"; return 1; }
   cmp -s "$install/Tarnwick.exe" "$exe" && cmp -s "$install/main.html" "$help_page" ||
     { REASON="the package did not install Tarnwick.exe and main.html into $install"; return 1; }

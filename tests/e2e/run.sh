@@ -204,8 +204,8 @@ killed_in_a_stop() {
 }
 
 refused_stop_shows_error_and_lamp_stays_green() {
-  # TwSecond is made a service that does not accept the stop request, so sharing stays on,
-  # and every dependent stopped before it is started again.
+  # TwSecond is made a service that does not accept the stop request (its restart leaves
+  # TwDepSecond stopped), so nothing is stopped at all and sharing stays on.
   wine_service_stop "$service" TwSecond
   wine_service_repoint "$service" TwSecond "$services_log" refuse-stop >/dev/null 2>&1 &&
     wine_service_start TwSecond || { REASON="cannot restart TwSecond as a service that refuses to stop"; return 1; }
@@ -230,7 +230,7 @@ refused_stop_shows_error_and_lamp_stays_green() {
   xdotool mousemove $ok click 1
   wait_for 5 "! probe box Error >/dev/null" || { REASON="the error box did not close on OK"; return 1; }
   wait_lamp green 30 || return 1
-  expect_states "TwSecond=RUNNING LanmanServer=RUNNING TwDepSecond=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED" || return 1
+  expect_states "TwSecond=RUNNING LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
   open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
   close_menu

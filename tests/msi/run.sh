@@ -15,6 +15,7 @@ msi=$root/dist/Tarnwick.msi
 version_file=$build/src/app/version.txt
 UPGRADE_CODE="{25E760C3-6A74-49E6-B5F1-4C9155D3C7BC}"
 RUN_KEY='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+MACHINE_RUN_KEY='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 source "$root/scripts/wine_env.sh"
@@ -145,9 +146,9 @@ major_upgrade_replaces_every_older_and_refuses_a_newer() {
     "$UPGRADE_CODE 0.0.0 $version 769" || return 1
   expect_eq "downgrade rule" "$(awk -F'\t' '$7 == "WIX_DOWNGRADE_DETECTED" { print $1, $2, "[" $3 "]", $5 }' <<<"$up")" \
     "$UPGRADE_CODE $version [] 2" || return 1
-  expect_eq "launch condition" "$(rows LaunchCondition | cut -f1)" "NOT WIX_DOWNGRADE_DETECTED" || return 1
+  expect_eq "launch condition" "$(rows LaunchCondition | awk -F'\t' '$2 ~ /^A newer version/ { print $1 }')" "NOT WIX_DOWNGRADE_DETECTED" || return 1
   expect_eq "SecureCustomProperties" "$(property SecureCustomProperties | tr ';' '\n' | sort | tr '\n' ';')" \
-    "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;" || return 1
+    "AUTOSTART;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;" || return 1
   seq=$(rows InstallExecuteSequence)
   local validate remove initialize
   validate=$(col "$seq" InstallValidate 3) remove=$(col "$seq" RemoveExistingProducts 3) initialize=$(col "$seq" InstallInitialize 3)
@@ -181,6 +182,45 @@ uninstall_removes_only_the_users_autostart_values() {
   if grep -qi 'code\.ini\|srvStat' <<<"$ca"; then REASON="a custom action touches code.ini or srvStat.txt"; return 1; fi
 }
 
+exe_is_versioned_and_the_links_open_the_help_page() {
+  local fixed ca seq link action at
+  # The exe's fixed file version (VS_FIXEDFILEINFO), the one Windows Installer compares.
+  fixed=$(python3 - "$root/dist/Tarnwick.exe" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.index(struct.pack("<I", 0xFEEF04BD))
+ms, ls = struct.unpack_from("<II", data, at + 8)
+print("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))
+EOF
+  )
+  expect_eq "the exe's file version" "$fixed" "$version.0.0" || return 1
+  expect_eq "File.Version of Tarnwick.exe" "$(col "$(rows File)" TarnwickExe 5)" "$fixed" || return 1
+  ca=$(rows CustomAction) seq=$(rows InstallExecuteSequence)
+  for link in ARPHELPLINK:SetHelpLink ARPURLINFOABOUT:SetAboutLink; do
+    action=${link#*:}
+    expect_eq "$action's property" "$(col "$ca" "$action" 3)" "${link%%:*}" || return 1
+    expect_eq "${link%%:*}" "$(col "$ca" "$action" 4)" "[INSTALLDIR]main.html" || return 1
+    # Once the folders are resolved, before the product is registered.
+    at=$(col "$seq" "$action" 3)
+    [ -n "$at" ] && [ "$at" -gt "$(col "$seq" CostFinalize 3)" ] && [ "$at" -lt "$(col "$seq" InstallValidate 3)" ] ||
+      { REASON="$action at '$at', not between CostFinalize and InstallValidate"; return 1; }
+  done
+}
+
+autostart_is_per_machine_and_follows_the_autostart_property() {
+  local comps regs
+  comps=$(rows Component) regs=$(rows Registry)
+  expect_eq "AUTOSTART's default" "$(property AUTOSTART)" 1 || return 1
+  expect_eq "launch condition on AUTOSTART" "$(rows LaunchCondition | awk -F'\t' '$2 == "AUTOSTART must be 1, 0 or empty." { print $1 }')" \
+    'NOT AUTOSTART OR AUTOSTART="1" OR AUTOSTART="0"' || return 1
+  expect_eq "MachineAutostart's condition" "$(col "$comps" MachineAutostart 5)" 'AUTOSTART="1"' || return 1
+  expect_eq "AutostartChoice's condition" "$(col "$comps" AutostartChoice 5)" AUTOSTART || return 1
+  expect_eq "the machine's Run value" "$(awk -F'\t' '$6 == "MachineAutostart" { print $2, $3, $4, $5 }' <<<"$regs")" \
+    '2 SOFTWARE\Microsoft\Windows\CurrentVersion\Run Tarnwick "[INSTALLDIR]Tarnwick.exe"' || return 1
+  expect_eq "the recorded choice" "$(awk -F'\t' '$6 == "AutostartChoice" { print $2, $3, $4, $5 }' <<<"$regs")" \
+    '2 Software\Tarnwick AutoStart #[AUTOSTART]'
+}
+
 package_build_refuses_versions_windows_installer_cannot_compare() {
   local v out
   for v in 1.256 256.1 1.2.65536 1.2.3.4 1 1.x ""; do
@@ -202,6 +242,8 @@ check package-holds-the-exe-and-the-help-page package_holds_exactly_the_exe_and_
 check start-menu-shortcut-points-at-the-installed-exe start_menu_shortcut_points_at_the_installed_exe
 check major-upgrade-replaces-older-refuses-newer major_upgrade_replaces_every_older_and_refuses_a_newer
 check uninstall-removes-only-the-users-autostart-values uninstall_removes_only_the_users_autostart_values
+check exe-versioned-and-links-open-the-help-page exe_is_versioned_and_the_links_open_the_help_page
+check autostart-per-machine-follows-autostart autostart_is_per_machine_and_follows_the_autostart_property
 check package-build-refuses-bad-versions package_build_refuses_versions_windows_installer_cannot_compare
 
 # --- under Wine -------------------------------------------------------------------------
@@ -220,8 +262,10 @@ bash "$root/packaging/build_msi.sh" 1.9 "$root/dist/Tarnwick.exe" "$tmp/old.html
 bash "$root/packaging/build_msi.sh" "$version" "$root/dist/Tarnwick.exe" "$root/dist/main.html" "$tmp/rebuild.msi" ||
   { echo "cannot rebuild the package"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
 
-msiexec() { # ACTION MSI LOGNAME: a silent msiexec, its log kept; returns its exit code
-  wine msiexec "$1" "$(winepath -w "$2")" /qn /l*v "$(winepath -w "$art/$3.log")" >/dev/null 2>&1
+msiexec() { # ACTION MSI LOGNAME [PROPERTY=VALUE...]: a silent msiexec, its log kept; returns its exit code
+  local action=$1 package=$2 log=$3
+  shift 3
+  wine msiexec "$action" "$(winepath -w "$package")" "$@" /qn /l*v "$(winepath -w "$art/$log.log")" >/dev/null 2>&1
 }
 reg_value() { # KEY NAME -> "TYPE DATA", nothing when the value is missing
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2    \(REG_[A-Z_]*\)    \(.*\)\$/\1 \2/p"
@@ -235,6 +279,17 @@ installed_products() {
     name && ver != "" { print key, ver; name = "" }' | sort
 }
 arp_value() { reg_value "$UNINSTALL_KEY\\$1" "$2" | cut -d' ' -f2-; } # PRODUCT NAME
+# "KEY NAME DATA" of every Run value, the user's and the machine's, whose program is missing.
+run_values_naming_missing_files() {
+  local key name data path
+  for key in "$RUN_KEY" "$MACHINE_RUN_KEY"; do
+    while IFS=$'\t' read -r name data; do
+      path=$data
+      [[ $data == \"* ]] && { path=${data#\"}; path=${path%%\"*}; }
+      [ -e "$(winepath -u "$path" 2>/dev/null)" ] || echo "$key $name $data"
+    done < <(wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^    \([^ ].*\)    REG_[A-Z_]*    \(.*\)$/\1\t\2/p')
+  done
+}
 # Wine keeps the Start menu of a per-machine install in the user's profile; Windows puts
 # it under ProgramData. Either one counts, but only one.
 shortcut_files() {
@@ -270,6 +325,11 @@ silent_install_puts_both_files_into_program_files() {
   code=${products%% *}
   expect_eq "Publisher" "$(arp_value "$code" Publisher)" Tarnwick || return 1
   expect_eq "InstallLocation" "$(arp_value "$code" InstallLocation)" 'C:\Program Files\Tarnwick\' || return 1
+  expect_eq "HelpLink" "$(arp_value "$code" HelpLink)" 'C:\Program Files\Tarnwick\main.html' || return 1
+  expect_eq "URLInfoAbout" "$(arp_value "$code" URLInfoAbout)" 'C:\Program Files\Tarnwick\main.html' || return 1
+  # AUTOSTART=1 by default: one Run value for every user, and the choice recorded for the program.
+  expect_eq "the machine's Run value" "$(reg_value "$MACHINE_RUN_KEY" Tarnwick)" 'REG_SZ "C:\Program Files\Tarnwick\Tarnwick.exe"' || return 1
+  expect_eq "HKLM\\Software\\Tarnwick AutoStart" "$(reg_value 'HKLM\Software\Tarnwick' AutoStart)" "REG_DWORD 0x1" || return 1
   # The icon of the "Installed apps" entry is cached by the installer under its product code.
   local packed icon
   packed=$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' |
@@ -280,17 +340,12 @@ silent_install_puts_both_files_into_program_files() {
   expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
 }
 
-installed_exe_starts_from_the_shortcut_and_shows_its_lamp() {
-  local link target workdir colour rest
-  link=$(shortcut_files | head -n 1)
-  [ -n "$link" ] || { REASON="no Start-menu shortcut"; return 1; }
-  target=$(python3 "$here/lnk.py" "$link" | sed -n 's/^target //p')
-  workdir=$(python3 "$here/lnk.py" "$link" | sed -n 's/^workdir //p')
-  expect_eq "shortcut target" "$target" 'C:\Program Files\Tarnwick\Tarnwick.exe' || return 1
-  expect_eq "shortcut working folder" "$workdir" 'C:\Program Files\Tarnwick\' || return 1
-  xvfb_start 150
-  (cd "$tmp" && exec wine explorer /desktop=msi,640x480 "$target" >"$art/explorer.log" 2>&1) &
-  DESKTOP_PID=$!
+# TARGET [PICTURE]: starts it in the Wine desktop "msi" (made at the first call), waits for its lamp.
+start_and_wait_for_the_lamp() {
+  local target=$1 colour rest
+  [ -n "${XVFB_PID:-}" ] || xvfb_start 150
+  (cd "$tmp" && exec wine explorer /desktop=msi,640x480 "$target" >>"$art/explorer.log" 2>&1) &
+  [ -n "$DESKTOP_PID" ] || DESKTOP_PID=$!
   wait_for 60 '[ -n "$(tarnwick_pids)" ]' || { REASON="Tarnwick.exe did not start from $target"; return 1; }
   local window desk="" X Y WIDTH HEIGHT
   wait_for 30 "xdotool search --name '^msi - Wine desktop\$' >/dev/null" || { REASON="no Wine desktop"; return 1; }
@@ -302,12 +357,28 @@ installed_exe_starts_from_the_shortcut_and_shows_its_lamp() {
   # shellcheck disable=SC2086
   wait_for 45 'import -window root "$tmp/lamp.png" 2>/dev/null; read -r colour rest <<<"$(python3 "$root/tests/e2e/lamp.py" "$tmp/lamp.png" $desk)"; [ "$colour" = red ] || [ "$colour" = green ]' ||
     { cp "$tmp/lamp.png" "$art/no-lamp.png" 2>/dev/null; REASON="no lamp in the notification area (last look: ${colour:-nothing})"; return 1; }
-  cp "$tmp/lamp.png" "$art/lamp.png"
-  # The program's first start registered autostart from its own folder.
-  [ -n "$(reg_value "$RUN_KEY" Tarnwick)" ] || { REASON="the started program wrote no Run value"; return 1; }
+  cp "$tmp/lamp.png" "$art/${2:-lamp}.png"
+}
+end_the_program() {
   local pid
   for pid in $(tarnwick_pids); do kill "$pid"; done
   wait_for 10 '[ -z "$(tarnwick_pids)" ]' || { REASON="Tarnwick.exe did not end"; return 1; }
+}
+
+installed_exe_starts_from_the_shortcut_and_shows_its_lamp() {
+  local link target workdir
+  link=$(shortcut_files | head -n 1)
+  [ -n "$link" ] || { REASON="no Start-menu shortcut"; return 1; }
+  target=$(python3 "$here/lnk.py" "$link" | sed -n 's/^target //p')
+  workdir=$(python3 "$here/lnk.py" "$link" | sed -n 's/^workdir //p')
+  expect_eq "shortcut target" "$target" 'C:\Program Files\Tarnwick\Tarnwick.exe' || return 1
+  expect_eq "shortcut working folder" "$workdir" 'C:\Program Files\Tarnwick\' || return 1
+  start_and_wait_for_the_lamp "$target" || return 1
+  # The machine's Run value starts it: its first start writes no value of the user's, which an
+  # uninstall run as SYSTEM would leave behind.
+  expect_eq "the user's Run value" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "first-start marker" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "" || return 1
+  end_the_program
 }
 
 silent_uninstall_removes_files_shortcut_and_autostart_only() {
@@ -327,7 +398,11 @@ silent_uninstall_removes_files_shortcut_and_autostart_only() {
   expect_eq "srvStat.txt" "$(cat "$install/srvStat.txt" 2>/dev/null)" $'TwKeep\r' || return 1
   expect_eq "Run value Tarnwick" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
   expect_eq "first-start marker" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "" || return 1
-  expect_eq "another program's Run value" "$(reg_value "$RUN_KEY" SomethingElse)" 'REG_SZ C:\other.exe'
+  expect_eq "another program's Run value" "$(reg_value "$RUN_KEY" SomethingElse)" 'REG_SZ C:\other.exe' || return 1
+  wine reg delete "$RUN_KEY" /v SomethingElse /f >/dev/null 2>&1
+  expect_eq "the machine's Run value" "$(reg_value "$MACHINE_RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "HKLM\\Software\\Tarnwick AutoStart" "$(reg_value 'HKLM\Software\Tarnwick' AutoStart)" "" || return 1
+  expect_eq "Run values naming a missing file" "$(run_values_naming_missing_files)" ""
 }
 
 upgrade_from_a_lower_version_keeps_the_users_files() {
@@ -390,6 +465,43 @@ check silent-uninstall-removes-files-shortcut-autostart silent_uninstall_removes
 check upgrade-from-1.9-keeps-code-ini-and-srvstat upgrade_from_a_lower_version_keeps_the_users_files
 check rebuild-replaces-same-version-older-refused rebuild_of_the_same_version_replaces_it_and_an_older_is_refused
 check final-uninstall-leaves-users-data-files final_uninstall_leaves_the_users_data_files
+
+autostart_0_writes_no_run_value_and_other_values_are_refused() {
+  msiexec /i "$msi" autostart-2 AUTOSTART=2
+  expect_eq "msiexec's exit code for AUTOSTART=2" "$(($? & 255))" $((1603 & 255)) || return 1
+  expect_eq "installed after AUTOSTART=2" "$(installed_products)" "" || return 1
+  msiexec /i "$msi" autostart-0 AUTOSTART=0 || { REASON="msiexec /i AUTOSTART=0 exited $?"; return 1; }
+  expect_eq "the machine's Run value" "$(reg_value "$MACHINE_RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "the user's Run value" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "HKLM\\Software\\Tarnwick AutoStart" "$(reg_value 'HKLM\Software\Tarnwick' AutoStart)" "REG_DWORD 0x0" || return 1
+  msiexec /x "$msi" autostart-0-uninstall || { REASON="msiexec /x exited $?"; return 1; }
+  expect_eq "HKLM\\Software\\Tarnwick AutoStart" "$(reg_value 'HKLM\Software\Tarnwick' AutoStart)" ""
+}
+
+policy_disable_autostart_keeps_the_first_start_from_writing_the_run_value() {
+  # AUTOSTART empty: the choice is left to each user, whose first start registers autostart.
+  # AUTOSTART="" on Windows; Wine's msiexec reads "" as a backslash, so the empty value is given bare.
+  msiexec /i "$msi" autostart-users AUTOSTART= || { REASON="msiexec /i AUTOSTART= exited $?"; return 1; }
+  expect_eq "HKLM\\Software\\Tarnwick AutoStart" "$(reg_value 'HKLM\Software\Tarnwick' AutoStart)" "" || return 1
+  expect_eq "the machine's Run value" "$(reg_value "$MACHINE_RUN_KEY" Tarnwick)" "" || return 1
+  wine reg add 'HKLM\Software\Policies\Tarnwick' /v DisableAutoStart /t REG_DWORD /d 1 /f >/dev/null 2>&1 ||
+    { REASON="reg add of the policy failed"; return 1; }
+  start_and_wait_for_the_lamp 'C:\Program Files\Tarnwick\Tarnwick.exe' lamp-policy || return 1
+  expect_eq "the user's Run value" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
+  expect_eq "first-start marker" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "" || return 1
+  end_the_program || return 1
+  # Without the policy the same start is a first start that registers autostart.
+  wine reg delete 'HKLM\Software\Policies\Tarnwick' /f >/dev/null 2>&1
+  start_and_wait_for_the_lamp 'C:\Program Files\Tarnwick\Tarnwick.exe' lamp-no-policy || return 1
+  expect_eq "the user's Run value without the policy" "$(reg_value "$RUN_KEY" Tarnwick)" \
+    'REG_SZ "C:\Program Files\Tarnwick\Tarnwick.exe"' || return 1
+  end_the_program || return 1
+  msiexec /x "$msi" autostart-users-uninstall || { REASON="msiexec /x exited $?"; return 1; }
+  expect_eq "Run values naming a missing file" "$(run_values_naming_missing_files)" ""
+}
+
+check autostart-0-writes-no-run-value-2-refused autostart_0_writes_no_run_value_and_other_values_are_refused
+check policy-disableautostart-first-start-writes-no-run policy_disable_autostart_keeps_the_first_start_from_writing_the_run_value
 
 echo "msi suite took $(($(date +%s) - started)) s; logs in $art"
 echo "$PASSED passed, $FAILED failed"

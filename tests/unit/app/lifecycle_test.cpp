@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "sharing/policy.h"
 
 namespace {
 
@@ -149,6 +150,57 @@ TEST_F(Lifecycle, RunAtStartupFollowsTheRegistryBeforeWriting) {
     ChooseFromMenu("Run at startup");
     EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Lifecycle, APolicyDisablingAutostartKeepsTheRunValueUnwrittenAndGreysTheItem) {
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", 1);
+    os.registry.SetString(plat::HKEY_CURRENT_USER, Main::RunKey, "Tarnwick", "C:\\Old\\Tarnwick.exe");
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "<missing>"); // the old value would start it at logon all the same
+    EXPECT_EQ(Value(Main::MarkerKey, "Run"), "<missing>");
+    EXPECT_FALSE(form->RunAtStartup->Enabled());
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+    DoubleClick();
+    os.user.RunFor(3000);
+    EXPECT_EQ(RunValue(), "<missing>");
+
+    // A value of another type is not the policy: the next start is a first start.
+    app.reset();
+    os.registry.SetString(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", "1");
+    Main::ResetUnitState();
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_TRUE(form->RunAtStartup->Enabled());
+
+    // Set while the item is still enabled: a click writes and removes nothing.
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", 1);
+    ChooseFromMenu("Run at startup");
+    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_FALSE(form->RunAtStartup->Enabled());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Lifecycle, InstalledPerMachineAutostartIsTheMachinesRunValueAndNoUserValueIsWritten) {
+    // AUTOSTART=1: the installer's per-machine value and its record of the choice.
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, "Software\\Tarnwick", "AutoStart", 1);
+    os.registry.SetString(plat::HKEY_LOCAL_MACHINE, Main::RunKey, "Tarnwick",
+                          "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    os.registry.SetString(plat::HKEY_CURRENT_USER, Main::RunKey, "Tarnwick", "C:\\Old\\Tarnwick.exe");
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "<missing>");
+    EXPECT_EQ(Value(Main::MarkerKey, "Run"), "<missing>");
+    EXPECT_TRUE(form->RunAtStartup->Checked());
+    EXPECT_FALSE(form->RunAtStartup->Enabled());
+
+    // AUTOSTART=0: no Run value anywhere, and none written by a first start.
+    app.reset();
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, "Software\\Tarnwick", "AutoStart", 0);
+    os.registry.SetString(plat::HKEY_LOCAL_MACHINE, Main::RunKey, "Tarnwick", "");
+    Main::ResetUnitState();
+    StartAndSettle();
+    EXPECT_EQ(RunValue(), "<missing>");
+    EXPECT_FALSE(form->RunAtStartup->Checked());
+    EXPECT_FALSE(form->RunAtStartup->Enabled());
 }
 
 TEST_F(Lifecycle, TheRunAtStartupMarkFollowsOutsideChangesAtEveryQuery) {

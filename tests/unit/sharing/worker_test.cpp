@@ -1,5 +1,7 @@
 #include "sharing_fixture.h"
 
+#include "sharing/policy.h"
+
 using namespace plat;
 using List = std::vector<std::string>;
 
@@ -65,6 +67,21 @@ TEST_F(WorkerTest, SecondServiceNameIsReadAfreshEachTime) {
     EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
     os.files.Remove("./code.ini");
     EXPECT_EQ(KillServ::SecondServiceName(), "");
+}
+
+TEST_F(WorkerTest, ASecondServiceSetByPolicyComesBeforeTheSettingsWhenItIsAServiceName) {
+    os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", "Fax");
+    EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
+    // Not what the policy writes, or no name a service can have: the settings file decides.
+    for (const auto& [type, text] : std::vector<std::pair<DWORD, std::string>>{
+             {REG_SZ, ""}, {REG_SZ, std::string(257, 'x')}, {REG_EXPAND_SZ, "Fax"}, {REG_DWORD, "Fax"}}) {
+        os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", text, type);
+        EXPECT_EQ(KillServ::SecondServiceName(), "Second")
+            << "type " << type << ", " << text.size() << " chars";
+    }
+    os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", std::string(256, 'x'));
+    EXPECT_EQ(KillServ::SecondServiceName(), std::string(256, 'x'));
+    EXPECT_EQ(os.registry.OpenHandleCount(), 0);
 }
 
 TEST_F(WorkerTest, SwitchRunLeavesTheResultAlone) {
