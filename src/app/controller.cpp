@@ -4,7 +4,9 @@
 #include "framework/dialogs.h"
 #include "framework/exception.h"
 #include "platform/platform.h"
+#include "sharing/connections.h"
 #include "sharing/killserv.h"
+#include "sharing/killserv_report.h"
 
 namespace Main {
 
@@ -51,6 +53,46 @@ std::string OutcomeText(KillServ::SwitchOutcome outcome) {
     }
 }
 
+// The failure box: the first sentence as it always was (people and scripts know the box by
+// it), then what failed and what to do about it.
+std::string WithReason(const std::string& sentence) {
+    const std::string reason = KillServ::FailureReasonText();
+    return reason.empty() ? sentence : sentence + "\r\n\r\n" + reason;
+}
+
+std::string OutcomeWords(KillServ::SwitchOutcome outcome) {
+    switch (outcome) {
+    case KillServ::SwitchOutcome::Ran:
+        return "the switch ran";
+    case KillServ::SwitchOutcome::Declined:
+        return "nothing switched: elevation was declined or is not available";
+    case KillServ::SwitchOutcome::Failed:
+        return "the switch failed";
+    case KillServ::SwitchOutcome::Busy:
+        return "nothing switched: another switch was running";
+    case KillServ::SwitchOutcome::DeniedByPolicy:
+        return "nothing switched: a policy refuses elevation";
+    case KillServ::SwitchOutcome::UnreachableProgram:
+        return "nothing switched: the program's network drive cannot be reached elevated";
+    case KillServ::SwitchOutcome::UntrustedFolder:
+        return "nothing switched: the machine's folder was not made by an administrator";
+    case KillServ::SwitchOutcome::KeptOn:
+        return "nothing switched: the user kept sharing on";
+    }
+    return {};
+}
+
+// A switch whose verdict is nobody's fault and needs no box: the user said no.
+bool ChosenByTheUser(KillServ::SwitchOutcome outcome) {
+    return outcome == KillServ::SwitchOutcome::Declined || outcome == KillServ::SwitchOutcome::KeptOn;
+}
+
+// Scoped: while the question is open, neither a tick's query nor a second click starts.
+struct HoldTheController {
+    HoldTheController() { WorkerCount = 1; }
+    ~HoldTheController() { WorkerCount = 0; }
+};
+
 } // namespace
 
 void ResetControllerState() {
@@ -90,11 +132,39 @@ bool TForm1::GetState() {
     return started;
 }
 
-bool TForm1::ChangeState() {
+bool TForm1::MayCutOffWhoIsConnected() {
+    KillServ::TConnections connected;
+    KillServ::TCutOffAnswer answer;
+    {
+        HoldTheController hold;
+        answer = KillServ::AskBeforeCuttingOff(KillServ::PromptOwner, 0, &connected);
+    }
+    // Where Windows would not tell this process, the elevated copy asks instead.
+    KillServ::ConnectedAtSwitch = KillServ::ConnectedSummary(connected);
+    KillServ::UserConfirmedCutOff = answer == KillServ::TCutOffAnswer::Yes;
+    if (answer != KillServ::TCutOffAnswer::No) return true;
+    KillServ::ClearSwitchReport();
+    KillServ::LogSwitch("off", OutcomeWords(KillServ::SwitchOutcome::KeptOn));
+    return false;
+}
+
+void TForm1::LogSwitchResult() {
+    const std::string direction = StateBeforeSwitch == 1   ? "off"
+                                  : StateBeforeSwitch == 0 ? "on"
+                                                           : KillServ::SwitchDirection;
+    KillServ::LogSwitch(direction, OutcomeWords(KillServ::LastSwitchOutcome) + "; sharing is " +
+                                       (SharingState == 1 ? "on" : "off"));
+}
+
+bool TForm1::ChangeState(bool AskWhoIsConnected) {
     FirstStartAutoRun();
     if (WorkerCount != 0) return false;
     // The UAC prompt of an unelevated switch belongs to this program's window.
     KillServ::PromptOwner = fw::Application ? fw::Application->Handle() : 0;
+    KillServ::UserConfirmedCutOff = false;
+    KillServ::ConnectedAtSwitch.clear();
+    // Only a stop cuts anybody off.
+    if (ShownState == 1 && AskWhoIsConnected && !MayCutOffWhoIsConnected()) return false;
     WorkerCount = 1;
     if (!StartWorker(1)) return false;
     ++SwitchesAccepted;
@@ -123,22 +193,24 @@ void TForm1::ThreadDone(TObject*) {
         StopStart->SetEnabled(true);
         StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
 
-        // A declined UAC prompt switched nothing, by the user's choice: no failure box. A
-        // switch that could not run at all says why, whatever the state is now.
+        if (PrevWorkerKind == 1) LogSwitchResult();
+        // A declined UAC prompt, or a No to cutting people off, switched nothing by the user's
+        // choice: no failure box. A switch that could not run at all says why, whatever the
+        // state is now.
         const std::string outcomeText = PrevWorkerKind == 1 ? OutcomeText(KillServ::LastSwitchOutcome) : "";
         if (PrevWorkerKind == 1 && (!outcomeText.empty() || (SharingState == StateBeforeSwitch &&
-                                                              KillServ::LastSwitchOutcome !=
-                                                                  KillServ::SwitchOutcome::Declined))) {
+                                                              !ChosenByTheUser(KillServ::LastSwitchOutcome)))) {
             // The box tells the measured state: a switch asked for while it is open starts
             // from that state, so its own failure can be reported in turn.
             ShownState = SharingState;
             if (!outcomeText.empty())
                 fw::ShowError(outcomeText);
             else if (SharingState == 1)
-                fw::ShowError("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.");
+                fw::ShowError(
+                    WithReason("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot."));
             else if (SharingState == 0)
                 fw::ShowError(
-                    "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.");
+                    WithReason("Tarnwick was unable to start sharing, if the problem persists you may have to reboot."));
             // The box's own message loop may have let a new switch in, or shown a later
             // result: the lamp and the tool tip are theirs now.
             if (SwitchesAccepted != switchesBefore || CompletionsRun != completionsBefore) {
@@ -183,16 +255,15 @@ void TForm1::Timer1Timer(TObject*) {
 
 // The click carries the right to come to the foreground: taken now, it lets the UAC prompt
 // of the switch open in front instead of as a flashing taskbar button.
+// A No to the question leaves the menu command as it was.
 void TForm1::TrayIcon1DblClick(TObject*) {
     if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    ChangeState();
-    StopStart->SetEnabled(false);
+    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
 }
 
 void TForm1::StopStartClick(TObject*) {
     if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    ChangeState();
-    StopStart->SetEnabled(false);
+    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
 }
 
 } // namespace Main

@@ -65,7 +65,9 @@ class TForm1 : public fw::TForm {
 
     // Controller
     bool GetState();
-    bool ChangeState();
+    // A switch the user asks for; before a stop it asks whether to cut off who is connected.
+    // A switch made by a rule, not by the user, passes false and is never held up by a box.
+    bool ChangeState(bool AskWhoIsConnected = true);
     void ThreadDone(TObject* Sender);
     void Timer1Timer(TObject* Sender);
     void TrayIcon1DblClick(TObject* Sender);
@@ -95,6 +97,10 @@ class TForm1 : public fw::TForm {
     void CreateImageLists();
     // False when no thread could be had and that was reported before.
     bool StartWorker(int32_t Mode);
+    // False when somebody is connected and the user keeps sharing on.
+    bool MayCutOffWhoIsConnected();
+    // The switch log's entry once the verifying query has told where the switch led.
+    void LogSwitchResult();
     void WriteIni(const char* Section, const char* Key, const std::string& Value);
     std::string ReadIni(const char* Section, const char* Key, const char* Default);
 };

@@ -3,6 +3,11 @@
 
 #include "platform/types.h"
 
+// windows.h names its ANSI/wide switch FormatMessage; ours is the platform's operation.
+#ifdef FormatMessage
+#undef FormatMessage
+#endif
+
 namespace plat {
 
 // Process, time and error state as the portable code sees them.
@@ -14,6 +19,10 @@ class IKernel {
     virtual void Sleep(DWORD milliseconds) = 0;
     // Milliseconds since an arbitrary start; virtual time in the simulation.
     virtual uint64_t GetTickCount64() = 0;
+    virtual void GetLocalTime(SYSTEMTIME* time) = 0;
+    // The system's own text for an error code, in the user's language, without the line end
+    // Windows puts after it; empty when the system has none (ERROR_MR_MID_NOT_FOUND).
+    virtual std::string FormatMessage(DWORD code) = 0;
     // Full path of the running program file.
     virtual std::string GetModuleFileName() = 0;
     virtual BOOL SetCurrentDirectory(const char* path) = 0;

@@ -5,6 +5,7 @@
 #include "platform/kernel.h"
 #include "platform/registry.h"
 #include "platform/services.h"
+#include "platform/shares.h"
 #include "platform/threads.h"
 #include "platform/ui.h"
 
@@ -18,6 +19,7 @@ struct Platform {
     IThreads* threads = nullptr;
     IUser* user = nullptr;
     IShell* shell = nullptr;
+    IShares* shares = nullptr;
 };
 
 // The installed platform; modules ask for it at each use and never keep the pointers.

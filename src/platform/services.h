@@ -1,5 +1,12 @@
 #pragma once
+#include <string>
+
 #include "platform/types.h"
+
+// windows.h names its ANSI/wide switch GetServiceDisplayName; ours is the platform's operation.
+#ifdef GetServiceDisplayName
+#undef GetServiceDisplayName
+#endif
 
 namespace plat {
 
@@ -18,6 +25,8 @@ class IServiceManager {
     virtual BOOL EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
                                     DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
                                     DWORD* resumeHandle) = 0;
+    // The name Windows shows for a service (UTF-8); needs only SC_MANAGER_CONNECT.
+    virtual BOOL GetServiceDisplayName(SC_HANDLE manager, const char* serviceName, std::string* displayName) = 0;
     virtual BOOL CloseServiceHandle(SC_HANDLE handle) = 0;
 };
 

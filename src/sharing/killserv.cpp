@@ -5,6 +5,8 @@
 
 #include "platform/handles.h"
 #include "platform/platform.h"
+#include "sharing/connections.h"
+#include "sharing/killserv_report.h"
 #include "sharing/policy.h"
 
 namespace KillServ {
@@ -128,6 +130,8 @@ std::string SecondServiceName() {
 
 SwitchOutcome LastSwitchOutcome = SwitchOutcome::Ran;
 HWND PromptOwner = 0;
+bool AskWhoIsConnected = false;
+bool UserConfirmedCutOff = false;
 
 TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished) {
     WorkerMode = Mode;
@@ -151,6 +155,7 @@ void TKT::DoWork() {
         return;
     }
     LastSwitchOutcome = SwitchOutcome::Failed;
+    ClearSwitchReport();
     // Without elevation Windows refuses every stop and start (error 5): the switch is done
     // by an elevated copy of the program, after the UAC prompt.
     if (!Os().kernel->IsProcessElevated()) {
@@ -170,8 +175,9 @@ void TKT::SwitchHoldingTheLock() {
         LastSwitchOutcome = SwitchOutcome::UntrustedFolder;
         return;
     }
+    keptOn_ = false;
     Perform();
-    LastSwitchOutcome = SwitchOutcome::Ran;
+    LastSwitchOutcome = keptOn_ ? SwitchOutcome::KeptOn : SwitchOutcome::Ran;
 }
 
 void TKT::Perform() {
@@ -198,10 +204,26 @@ void TKT::QuerySharing() {
 void TKT::SwitchSharing() {
     const bool secondRunning = ServiceRunning(SecondServiceName());
     const bool serverRunning = ServiceRunning(kServer);
-    if (secondRunning || serverRunning)
+    if (secondRunning || serverRunning) {
+        SwitchDirection = "off";
+        if (!MayCutOffWhoIsConnected()) return;
         StopSequence(secondRunning, serverRunning);
-    else
+    } else {
+        SwitchDirection = "on";
         StartSequence();
+    }
+}
+
+// Asked before anything is stopped, so that No leaves every service as it is.
+bool TKT::MayCutOffWhoIsConnected() {
+    if (!AskWhoIsConnected) return true;
+    TConnections connected;
+    // The copy has no window: its box comes to the front by itself.
+    const TCutOffAnswer answer = AskBeforeCuttingOff(0, MB_TOPMOST | MB_SETFOREGROUND, &connected);
+    ConnectedAtSwitch = ConnectedSummary(connected);
+    if (answer != TCutOffAnswer::No) return true;
+    keptOn_ = true;
+    return false;
 }
 
 // Never forgetting a service: the services Tarnwick owes are those it stopped and has not
@@ -287,6 +309,7 @@ bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDepende
         });
         if (waitsForDependents) continue;
         ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
+        NoteServiceStep({"stop", name, ERROR_INVALID_SERVICE_CONTROL, false, {}});
         return false;
     }
     return true;

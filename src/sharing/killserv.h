@@ -94,11 +94,17 @@ enum class SwitchOutcome {
     Busy,              // another switch ran all the time it waited: nothing switched
     DeniedByPolicy,    // elevation is refused by policy on this computer
     UnreachableProgram, // the program's mapped drive cannot be reached by an elevated process
-    UntrustedFolder    // the machine's folder was not made by an administrator
+    UntrustedFolder,   // the machine's folder was not made by an administrator
+    KeptOn             // somebody was connected and the user chose to keep sharing on
 };
 extern SwitchOutcome LastSwitchOutcome;
 // The window the UAC prompt belongs to (the tray's), so it opens in front.
 extern plat::HWND PromptOwner;
+// The elevated copy asks who is connected before a stop cuts them off (the tray could not
+// tell, for want of rights); the tray's own workers never ask, the tray asks first.
+extern bool AskWhoIsConnected;
+// The tray asked and the user said yes: the copy is told so and does not ask again.
+extern bool UserConfirmedCutOff;
 
 class TKT : public plat::TThread {
   public:
@@ -143,6 +149,8 @@ class TKT : public plat::TThread {
     void SwitchThroughElevatedCopy();
     void QuerySharing();
     void SwitchHoldingTheLock();
+    // False when somebody is connected and the user keeps sharing on.
+    bool MayCutOffWhoIsConnected();
     void StopSequence(bool secondRunning, bool serverRunning);
     void StartSequence();
     bool EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies);
@@ -158,6 +166,8 @@ class TKT : public plat::TThread {
     static TStringList ReadStatusFile(const char* name);
     static TStringList ReadStatusFileAt(const std::string& path);
     int FindInEnumeration(const std::string& Name) const;
+
+    bool keptOn_ = false;
 };
 
 } // namespace KillServ

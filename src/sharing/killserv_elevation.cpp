@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "platform/ui.h"
 #include "sharing/killserv.h"
+#include "sharing/killserv_report.h"
 #include "sharing/switch_command.h"
 
 namespace KillServ {
@@ -73,21 +74,35 @@ bool PrepareMachineFolder() {
 }
 
 uint32_t RunSwitchCommand(std::string_view args) {
-    if (!ParseSwitchCommandLine(args)) return SwitchRefusedCommandLine;
+    const auto request = ParseSwitchCommandLine(args);
+    if (!request) return SwitchRefusedCommandLine;
     if (!Os().kernel->IsProcessElevated()) return SwitchNotElevated;
     // Nothing of the folders comes from the tray: the copy finds them as the tray does, from
     // its own program file. Relative paths are beside the program, as in the tray.
     Os().kernel->SetCurrentDirectory(ProgramFolder().c_str());
     ChooseDataFolder(false);
+    const uint64_t started = Os().kernel->GetTickCount64();
+    ConnectedAtSwitch.clear();
+    // Elevated, the copy can tell who is connected where the tray could not.
+    AskWhoIsConnected = !request->asked;
+    struct AskOnlyHere {
+        ~AskOnlyHere() { AskWhoIsConnected = false; }
+    } askOnlyHere;
     try {
         TKT worker(TKT::InPlace{}, 1, nullptr);
         worker.RunHere();
     } catch (...) {
+        // The folder was trusted and the run had begun: the tray learns how far it got.
+        WriteSwitchRecord(started);
         return SwitchRunFailed;
     }
+    if (LastSwitchOutcome == SwitchOutcome::Ran || LastSwitchOutcome == SwitchOutcome::KeptOn)
+        WriteSwitchRecord(started);
     switch (LastSwitchOutcome) {
     case SwitchOutcome::Ran:
         return SwitchRan;
+    case SwitchOutcome::KeptOn:
+        return SwitchKeptOn;
     case SwitchOutcome::Busy:
         return SwitchBusy;
     case SwitchOutcome::UntrustedFolder:
@@ -109,6 +124,8 @@ SwitchOutcome OutcomeOfExitCode(DWORD exitCode) {
         return SwitchOutcome::Busy;
     case SwitchUntrustedFolder:
         return SwitchOutcome::UntrustedFolder;
+    case SwitchKeptOn:
+        return SwitchOutcome::KeptOn;
     default:
         return SwitchOutcome::Failed;
     }
@@ -141,7 +158,9 @@ void TKT::SwitchThroughElevatedCopy() {
         LastSwitchOutcome = SwitchOutcome::UnreachableProgram;
         return;
     }
-    const std::string parameters = SwitchCommandVerb;
+    const std::string parameters =
+        std::string(SwitchCommandVerb) + (UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
+    const uint64_t launched = Os().kernel->GetTickCount64();
     SHELLEXECUTEINFO info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
     info.hwnd = PromptOwner; // the prompt belongs to the tray, which the click made foreground
@@ -161,6 +180,14 @@ void TKT::SwitchThroughElevatedCopy() {
         exitCode = SwitchRunFailed;
     Os().kernel->CloseHandle(info.hProcess);
     LastSwitchOutcome = OutcomeOfExitCode(exitCode);
+    // What the copy did, service by service, for the failure box and the log.
+    if (exitCode == SwitchRan || exitCode == SwitchKeptOn || exitCode == SwitchRunFailed) {
+        try {
+            ReadSwitchRecord(launched);
+        } catch (...) {
+            // Without it the box keeps its first sentence only.
+        }
+    }
 }
 
 } // namespace KillServ

@@ -6,6 +6,7 @@
 #include "platform/handles.h"
 #include "platform/platform.h"
 #include "sharing/killserv.h"
+#include "sharing/killserv_report.h"
 
 namespace KillServ {
 using namespace plat;
@@ -30,16 +31,14 @@ constexpr DWORD kEnumBufferLimit = 64u << 20;
 struct ActionInfo {
     DWORD control; // 0 for the start request
     DWORD target;
-    const char* progress;
-    const char* completion;
+    const char* verb; // as the switch report names it
 };
 
-// The words name the action for diagnostics only.
 constexpr ActionInfo kActions[] = {
-    {0, SERVICE_RUNNING, "Starting", "Started"},
-    {SERVICE_CONTROL_STOP, SERVICE_STOPPED, "Stopping", "Stopped"},
-    {SERVICE_CONTROL_PAUSE, SERVICE_PAUSED, "Pausing", "Paused"},
-    {SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING, "Continuing", "Continued"},
+    {0, SERVICE_RUNNING, "start"},
+    {SERVICE_CONTROL_STOP, SERVICE_STOPPED, "stop"},
+    {SERVICE_CONTROL_PAUSE, SERVICE_PAUSED, "pause"},
+    {SERVICE_CONTROL_CONTINUE, SERVICE_RUNNING, "continue"},
 };
 
 DWORD LastError() {
@@ -127,6 +126,30 @@ std::string EnumErrorText(DWORD code) {
     default:
         return "Unknown Error";
     }
+}
+
+// A service that depends on name and runs (or is paused) now, spelled as its key is; empty
+// when the registry names none.
+std::string RunningDependentOf(const std::string& name) {
+    TStringList dependents;
+    try {
+        ReadDependencyTable().CollectDependents(name, dependents);
+    } catch (const EKillServError&) {
+        return {};
+    }
+    for (const auto& d : dependents) {
+        const DWORD state = StateOf(d);
+        if (state != SERVICE_STOPPED && state != 0) return d;
+    }
+    return {};
+}
+
+// Each action of a switch run goes to its report; a query's never does.
+void NoteAction(const ActionInfo& action, const std::string& name, DWORD error, bool timedOut = false) {
+    if (WorkerMode != 1) return;
+    TServiceStep step{action.verb, name, error, timedOut, {}};
+    if (error == ERROR_DEPENDENT_SERVICES_RUNNING) step.Dependent = RunningDependentOf(name);
+    NoteServiceStep(std::move(step));
 }
 
 std::string StateName(DWORD state) {
@@ -244,12 +267,16 @@ bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     const ActionInfo& action = kActions[Action];
     unique_schandle manager(OpenManager(Purpose::Act));
     if (!manager) {
-        ReportError(ManagerOpenErrorText(LastError()));
+        const DWORD error = LastError();
+        ReportError(ManagerOpenErrorText(error));
+        NoteAction(action, Name, error);
         return false;
     }
     unique_schandle service(OpenService(manager, Name, Purpose::Act));
     if (!service) {
-        ReportError(ServiceOpenErrorText(LastError()));
+        const DWORD error = LastError();
+        ReportError(ServiceOpenErrorText(error));
+        NoteAction(action, Name, error);
         return false;
     }
     BOOL accepted = 0;
@@ -262,15 +289,21 @@ bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
         accepted = Os().services->ControlService(service.get(), action.control, &status);
     }
     if (!accepted) {
-        ReportError(RequestErrorText(LastError()));
+        const DWORD error = LastError();
+        ReportError(RequestErrorText(error));
+        NoteAction(action, Name, error);
         return false;
     }
-    // A failed query is a poll without the target state; running out is not reported.
+    // A failed query is a poll without the target state; running out goes to the report only.
     for (int poll = 0; poll < kPollLimit; ++poll) {
         Os().kernel->Sleep(kPollInterval);
         DWORD state = 0;
-        if (QueryState(service, &state) && state == action.target) return true;
+        if (QueryState(service, &state) && state == action.target) {
+            NoteAction(action, Name, 0);
+            return true;
+        }
     }
+    NoteAction(action, Name, 0, true);
     return false;
 }
 

@@ -38,8 +38,14 @@ std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args) {
     SkipBlanks(args);
     if (!TakeWord(args, SwitchCommandVerb)) return std::nullopt;
     SkipBlanks(args);
+    SwitchRequest request;
+    if (!args.empty()) {
+        if (!TakeWord(args, SwitchAskedWord)) return std::nullopt;
+        request.asked = true;
+        SkipBlanks(args);
+    }
     if (!args.empty()) return std::nullopt;
-    return SwitchRequest{};
+    return request;
 }
 
 } // namespace KillServ

@@ -9,6 +9,9 @@
 namespace KillServ {
 
 inline constexpr const char* SwitchCommandVerb = "--switch-sharing";
+// After the verb: the tray has asked the user already whether to cut off who is connected,
+// and was told yes. It only spares a second question; it grants nothing.
+inline constexpr const char* SwitchAskedWord = "--asked";
 
 // What the elevated copy's exit code says.
 enum SwitchExitCode : uint32_t {
@@ -18,17 +21,20 @@ enum SwitchExitCode : uint32_t {
     SwitchUntrustedFolder = 12,    // nothing done: the machine's folder was made by somebody else
     SwitchRunFailed = 13,          // the run ended early (srvStat.txt could not be written or read)
     SwitchBusy = 14,               // nothing done: another switch ran all the time it waited
+    SwitchKeptOn = 15,             // nothing done: somebody was connected and the user kept sharing on
 };
 
 // The copy takes nothing from the tray but the request itself: it works out its folders
 // from its own program file, as an administrator's process must.
-struct SwitchRequest {};
+struct SwitchRequest {
+    bool asked = false; // SwitchAskedWord followed the verb
+};
 
 // True when the command line asks for the elevated copy at all (its first word is the verb);
 // any other command line starts the tray program, which ignores its arguments.
 bool IsSwitchCommandLine(std::string_view args);
-// The request, or nothing for anything but exactly --switch-sharing, with blanks or tabs
-// around it.
+// The request, or nothing for anything but exactly --switch-sharing, optionally followed by
+// --asked, with blanks or tabs around and between them.
 std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args);
 // The folder without its trailing separators, a drive's root excepted ("C:\\").
 std::string WithoutTrailingSeparator(std::string folder);

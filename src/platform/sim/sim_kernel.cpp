@@ -55,6 +55,69 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+SimKernel::SimKernel() {
+    // FormatMessage's English texts, line end included as Windows gives them.
+    messages_ = {
+        {plat::ERROR_FILE_NOT_FOUND, "The system cannot find the file specified.\r\n"},
+        {plat::ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+        {plat::ERROR_NOT_SUPPORTED, "The request is not supported.\r\n"},
+        {plat::ERROR_DEPENDENT_SERVICES_RUNNING,
+         "A stop control has been sent to a service that other running services are dependent on.\r\n"},
+        {plat::ERROR_INVALID_SERVICE_CONTROL, "The requested control is not valid for this service.\r\n"},
+        {plat::ERROR_SERVICE_REQUEST_TIMEOUT,
+         "The service did not respond to the start or control request in a timely fashion.\r\n"},
+        {plat::ERROR_SERVICE_DISABLED,
+         "The service cannot be started, either because it is disabled or because it has no enabled devices "
+         "associated with it.\r\n"},
+        {plat::ERROR_SERVICE_DOES_NOT_EXIST, "The specified service does not exist as an installed service.\r\n"},
+        {plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL, "The service cannot accept control messages at this time.\r\n"},
+        {plat::ERROR_SERVICE_NOT_ACTIVE, "The service has not been started.\r\n"},
+        {plat::ERROR_SERVICE_DEPENDENCY_FAIL, "The dependency service or group failed to start.\r\n"},
+    };
+}
+
+void SimKernel::SetSystemMessage(plat::DWORD code, const std::string& text) {
+    if (text.empty())
+        messages_.erase(code);
+    else
+        messages_[code] = text;
+}
+
+std::string SimKernel::FormatMessage(plat::DWORD code) {
+    auto it = messages_.find(code);
+    if (it == messages_.end()) {
+        lastError_ = plat::ERROR_MR_MID_NOT_FOUND;
+        return {};
+    }
+    std::string text = it->second;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+void SimKernel::GetLocalTime(plat::SYSTEMTIME* time) {
+    const uint64_t ms = StartOfTimeMs + now_;
+    // Days to the civil date (proleptic Gregorian), after H. Hinnant's days_from_civil inverse.
+    const int64_t z = StartOfTimeDays + static_cast<int64_t>(ms / 86400000) + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    const uint64_t inDay = ms % 86400000;
+    time->wYear = static_cast<uint16_t>(year);
+    time->wMonth = static_cast<uint16_t>(month);
+    time->wDay = static_cast<uint16_t>(day);
+    time->wDayOfWeek = static_cast<uint16_t>((StartOfTimeDays + static_cast<int64_t>(ms / 86400000) + 4) % 7);
+    time->wHour = static_cast<uint16_t>(inDay / 3600000);
+    time->wMinute = static_cast<uint16_t>(inDay / 60000 % 60);
+    time->wSecond = static_cast<uint16_t>(inDay / 1000 % 60);
+    time->wMilliseconds = static_cast<uint16_t>(inDay % 1000);
+}
+
 void SimKernel::Sleep(plat::DWORD milliseconds) {
     sleeps_.push_back(milliseconds);
     now_ += milliseconds;

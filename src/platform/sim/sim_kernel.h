@@ -27,6 +27,10 @@ enum class Session { This, Other };
 // as the interfaces take it; ToAnsi tells what an A call would have made of it.
 class SimKernel : public plat::IKernel {
   public:
+    SimKernel();
+    // Local time at virtual time 0: 9 December 2026, 08:00:00.000.
+    static constexpr int64_t StartOfTimeDays = 20796; // days since 1 January 1970
+    static constexpr uint64_t StartOfTimeMs = 8ull * 3600 * 1000;
     plat::DWORD GetLastError() override { return lastError_; }
     void SetLastError(plat::DWORD code) override { lastError_ = code; }
     void Sleep(plat::DWORD milliseconds) override;
@@ -35,6 +39,9 @@ class SimKernel : public plat::IKernel {
     plat::BOOL SetCurrentDirectory(const char* path) override;
     std::string GetCurrentDirectory() override { return currentDirectory_; }
     std::string GetEnvironmentVariable(const char* name) override;
+    // The machine's clock: StartOfTime plus the virtual time.
+    void GetLocalTime(plat::SYSTEMTIME* time) override;
+    std::string FormatMessage(plat::DWORD code) override;
     bool IsProcessElevated() override { return elevated_; }
     std::string GetProgramDataFolder() override { return programData_; }
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
@@ -78,6 +85,10 @@ class SimKernel : public plat::IKernel {
     void RunDueProcesses();
     int OpenKernelHandles() const { return static_cast<int>(handles_.size()); }
 
+    // Windows' message for code as this machine's language gives it; an empty text removes it.
+    // A new kernel knows the English texts of the errors a switch meets.
+    void SetSystemMessage(plat::DWORD code, const std::string& text);
+
     // Test controls. Time passing ends the processes whose time has come.
     void Advance(uint64_t milliseconds) {
         now_ += milliseconds;
@@ -118,6 +129,7 @@ class SimKernel : public plat::IKernel {
     void EndProcess(KernelObject& process);
 
     uint64_t now_ = 0;
+    std::map<plat::DWORD, std::string> messages_;
     bool elevated_ = true;
     plat::UINT codePage_ = CP_WESTERN;
     UacAnswer uac_ = UacAnswer::Accept;

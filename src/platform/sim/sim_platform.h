@@ -11,6 +11,7 @@
 #include "platform/sim/sim_kernel.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
+#include "platform/sim/sim_shares.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_ui.h"
 
@@ -32,6 +33,14 @@ struct Machine {
     std::string programData = "C:\\ProgramData";
     // Network drives of the user's logon session: drive ("Z:") and network path.
     std::vector<std::pair<std::string, std::string>> mappedDrives;
+    // Who is connected to the shared folders: client computer, account, files held open.
+    struct Connection {
+        std::string client, user;
+        std::vector<std::string> files;
+    };
+    std::vector<Connection> connections;
+    // Windows 10/11 let only administrators list sessions and open files; Wine lets everybody.
+    bool sharesNeedElevation = false;
     // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
@@ -42,6 +51,7 @@ struct Machine {
         m.elevated = false;
         m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows", "C:\\ProgramData"};
         m.foldersUsersMayCreateIn = {"C:\\ProgramData"};
+        m.sharesNeedElevation = true;
         return m;
     }
 };
@@ -56,6 +66,7 @@ class SimPlatform {
         table.threads = &threads;
         table.user = &user;
         table.shell = &shell;
+        table.shares = &shares;
         // Worker completions reach the main thread through its message loop.
         user.SetPumpHook([this] { threads.RunPending(); }, [this] { return threads.PendingCount() > 0; });
         plat::Install(&table);
@@ -85,6 +96,9 @@ class SimPlatform {
         kernel.SetProgramDataFolder(machine.programData);
         for (const auto& [drive, unc] : machine.mappedDrives)
             kernel.MapDrive(drive, unc);
+        shares.RequireElevation(machine.sharesNeedElevation);
+        for (const auto& c : machine.connections)
+            shares.Connect(c.client, c.user, c.files);
         if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
             shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
     }
@@ -98,6 +112,7 @@ class SimPlatform {
     // Windows, message queue and timers in the kernel's virtual time; the notification area.
     SimUser user{kernel};
     SimShell shell{user};
+    SimShares shares{kernel};
 
     plat::Platform table;
 };

@@ -463,6 +463,18 @@ BOOL SimServices::EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD
     return 1;
 }
 
+BOOL SimServices::GetServiceDisplayName(SC_HANDLE manager, const char* serviceName, std::string* displayName) {
+    const std::string name = serviceName ? serviceName : "";
+    calls_.push_back({"GetServiceDisplayName", name, 0, {}});
+    if (Gone()) return 0;
+    if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
+    const Service* s = Find(name);
+    if (!s) return Fail(ERROR_SERVICE_DOES_NOT_EXIST);
+    if (!displayName) return Fail(ERROR_INVALID_PARAMETER);
+    *displayName = s->displayName;
+    return 1;
+}
+
 BOOL SimServices::CloseServiceHandle(SC_HANDLE handle) {
     auto it = handles_.find(handle);
     calls_.push_back({"CloseServiceHandle",

@@ -83,6 +83,8 @@ class SimServices : public plat::IServiceManager {
     plat::BOOL EnumServicesStatus(plat::SC_HANDLE manager, plat::DWORD serviceType, plat::DWORD serviceState,
                                   void* buffer, plat::DWORD bufferSize, plat::DWORD* bytesNeeded,
                                   plat::DWORD* servicesReturned, plat::DWORD* resumeHandle) override;
+    plat::BOOL GetServiceDisplayName(plat::SC_HANDLE manager, const char* serviceName,
+                                     std::string* displayName) override;
     plat::BOOL CloseServiceHandle(plat::SC_HANDLE handle) override;
 
     // Adds a service (stopped) with its registry key, or returns the builder of an existing one.

@@ -7,6 +7,11 @@
 
 #include <vector>
 
+#include "platform/win32/win32_text.h"
+
+// The platform's operations of these names are our own, not windows.h's A/W switches.
+#undef FormatMessage
+
 namespace win32 {
 
 plat::DWORD Win32Kernel::GetLastError() {
@@ -23,6 +28,25 @@ void Win32Kernel::Sleep(plat::DWORD milliseconds) {
 
 uint64_t Win32Kernel::GetTickCount64() {
     return ::GetTickCount64();
+}
+
+void Win32Kernel::GetLocalTime(plat::SYSTEMTIME* time) {
+    static_assert(sizeof(plat::SYSTEMTIME) == sizeof(::SYSTEMTIME));
+    ::GetLocalTime(reinterpret_cast<::SYSTEMTIME*>(time));
+}
+
+std::string Win32Kernel::FormatMessage(plat::DWORD code) {
+    wchar_t* text = nullptr;
+    // Language 0: the user's language, then the system's, then English.
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (n == 0 || !text) return {};
+    std::string message = Utf8(text, n);
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
 }
 
 std::string Win32Kernel::GetModuleFileName() {

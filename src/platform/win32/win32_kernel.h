@@ -13,6 +13,8 @@ class Win32Kernel : public plat::IKernel {
     plat::BOOL SetCurrentDirectory(const char* path) override;
     std::string GetCurrentDirectory() override;
     std::string GetEnvironmentVariable(const char* name) override;
+    void GetLocalTime(plat::SYSTEMTIME* time) override;
+    std::string FormatMessage(plat::DWORD code) override;
     std::string GetProgramDataFolder() override;
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     bool IsProcessElevated() override;

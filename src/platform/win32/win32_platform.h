@@ -7,6 +7,7 @@
 #include "platform/win32/win32_kernel.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_shares.h"
 #include "platform/win32/win32_threads.h"
 #include "platform/win32/win32_ui.h"
 
@@ -22,6 +23,7 @@ class Win32Platform {
         table.threads = &threads;
         table.user = &user;
         table.shell = &shell;
+        table.shares = &shares;
         plat::Install(&table);
     }
     ~Win32Platform() { plat::Install(nullptr); }
@@ -35,6 +37,7 @@ class Win32Platform {
     Win32Threads threads; // owns the main thread's completion window
     Win32User user;
     Win32Shell shell;
+    Win32Shares shares;
 
     plat::Platform table;
 };

@@ -105,6 +105,28 @@ plat::BOOL Win32Services::EnumServicesStatus(plat::SC_HANDLE manager, plat::DWOR
     return ok;
 }
 
+plat::BOOL Win32Services::GetServiceDisplayName(plat::SC_HANDLE manager, const char* serviceName,
+                                                std::string* displayName) {
+    if (!serviceName || !displayName) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::wstring name = Wide(serviceName);
+    // Asked with a small buffer first; the size it needs (in characters, without the end) comes back.
+    DWORD length = 128;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<wchar_t> buffer(length + 1);
+        DWORD size = length + 1;
+        if (::GetServiceDisplayNameW(Native(manager), name.c_str(), buffer.data(), &size)) {
+            *displayName = Utf8(buffer.data());
+            return 1;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
+        length = size + 1;
+    }
+    return 0;
+}
+
 plat::BOOL Win32Services::CloseServiceHandle(plat::SC_HANDLE handle) {
     return ::CloseServiceHandle(Native(handle));
 }

@@ -95,6 +95,16 @@ class TarnwickTest : public ::testing::Test {
         for (const auto& box : os.user.MessageBoxes()) texts.push_back(box.Text);
         return texts;
     }
+    // The first line of each box: the failure box is known by it, the reason follows.
+    std::vector<std::string> FirstLines() const {
+        std::vector<std::string> lines;
+        for (const auto& text : Boxes()) lines.push_back(text.substr(0, text.find("\r\n")));
+        return lines;
+    }
+    std::string Log() const {
+        auto contents = os.files.Get(std::string(Folder) + "\\tarnwick.log");
+        return contents ? *contents : "<missing>";
+    }
     // The frames recorded from index `from` on.
     std::vector<std::string> FramesSince(size_t from) const {
         return {frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())), frames.end()};

@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <functional>
 
 #include "app_fixture.h"
+#include "sharing/killserv_report.h"
 
 namespace {
 
@@ -168,10 +170,10 @@ TEST_F(Controller, SwitchOnStartsTheRecordedDependentsAndTheServerAndKeepsTheRec
 }
 
 TEST_F(Controller, ASwitchThatDidNotTakeEffectSaysSoAndTheLightStaysTruthful) {
-    os.services.Add("lanmanserver").Running().RefusesControl(plat::ERROR_ACCESS_DENIED);
+    os.services.Add("lanmanserver").DisplayName("Server").RefusesControl(plat::ERROR_ACCESS_DENIED);
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
+    EXPECT_EQ(FirstLines(), std::vector<std::string>{UnableToStop});
     EXPECT_EQ(os.user.MessageBoxes().back().Caption, "Error");
     EXPECT_EQ(os.user.MessageBoxes().back().Type & 0xF0u, plat::MB_ICONERROR);
     EXPECT_EQ(Shown(), "DeTre[1]");
@@ -179,12 +181,94 @@ TEST_F(Controller, ASwitchThatDidNotTakeEffectSaysSoAndTheLightStaysTruthful) {
     EXPECT_EQ(form->StopStart->Caption(), "&Stop sharing");
 }
 
-TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStart) {
-    os.services.Add("lanmanserver").Stopped().RefusesStart(plat::ERROR_SERVICE_DISABLED);
+// Each cause of a failed stop, the words Windows has for it and the advice that fits.
+struct Cause {
+    const char* name;
+    std::function<void(sim::SimPlatform&)> arrange;
+    std::string whatFailed; // the line below the first sentence
+    std::string advice;     // the line after it; empty when the cause is not known
+};
+
+class FailureReasons : public Controller, public ::testing::WithParamInterface<Cause> {};
+
+TEST_P(FailureReasons, TheBoxKeepsItsFirstSentenceAndTellsWhatFailedAndWhatToDo) {
+    os.services.Add("lanmanserver").DisplayName("Server");
+    os.services.Add("Browser").DisplayName("Computer Browser");
+    GetParam().arrange(os);
+    StartAndSettle();
+    SwitchAndVerify();
+    std::string expected = std::string(UnableToStop) + "\r\n\r\n" + GetParam().whatFailed;
+    if (!GetParam().advice.empty()) expected += "\r\n" + GetParam().advice;
+    EXPECT_EQ(Boxes(), std::vector<std::string>{expected});
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCause, FailureReasons,
+    ::testing::Values(
+        Cause{"AccessDenied",
+              [](sim::SimPlatform& os) { os.services.Add("lanmanserver").RefusesControl(plat::ERROR_ACCESS_DENIED); },
+              "Stopping \"Server\" (lanmanserver) failed: Access is denied. (error 5)",
+              "Windows did not let Tarnwick change \"Server\". An administrator must allow it."},
+        Cause{"ADependentDoesNotAcceptStop", [](sim::SimPlatform& os) { os.services.Add("Browser").DoesNotAcceptStop(); },
+              "Stopping \"Computer Browser\" (Browser) failed: The requested control is not valid for this service. "
+              "(error 1052)",
+              "\"Computer Browser\" does not accept a stop request, so Tarnwick left every service as it was. Stop "
+              "\"Computer Browser\" yourself in Services (services.msc), or end the program it belongs to, and try "
+              "again."},
+        Cause{"ServiceBusy",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The service cannot accept control messages at this time. "
+              "(error 1061)",
+              "\"Server\" is busy starting or stopping and cannot take the request now. Try again in a minute."},
+        Cause{"ADependentStartedMeanwhile",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("Fax").Stopped().DependsOn({"LanmanServer"});
+                  os.services.OnCall = [&os](const sim::SimServices::Call& call) {
+                      if (call.op == "ControlService" && call.service == "Browser") os.services.SetState("Fax", 4);
+                  };
+              },
+              "Stopping \"Server\" (lanmanserver) failed: A stop control has been sent to a service that other running "
+              "services are dependent on. (error 1051)",
+              "\"Fax\" depends on it and is still running. Stop \"Fax\" first, or try again once it has stopped."},
+        Cause{"TheWaitRanOut", [](sim::SimPlatform& os) { os.services.Add("Browser").NeverSettles(); },
+              "Stopping \"Computer Browser\" (Browser) did not finish within 4 minutes.",
+              "The service may still be stopping. Try again in a minute."},
+        Cause{"WindowsTimedOut",
+              [](sim::SimPlatform& os) {
+                  os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_REQUEST_TIMEOUT);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The service did not respond to the start or control request "
+              "in a timely fashion. (error 1053)",
+              "The service may still be stopping. Try again in a minute."},
+        Cause{"UnknownToTarnwick",
+              [](sim::SimPlatform& os) {
+                  os.kernel.SetSystemMessage(1079, "The account specified for this service is different.\r\n");
+                  os.services.Add("lanmanserver").RefusesControl(1079);
+              },
+              "Stopping \"Server\" (lanmanserver) failed: The account specified for this service is different. (error "
+              "1079)",
+              ""},
+        Cause{"UnknownToWindowsToo",
+              [](sim::SimPlatform& os) { os.services.Add("lanmanserver").RefusesControl(0x2BAD); },
+              "Stopping \"Server\" (lanmanserver) failed: Windows gives no text for this error. (error 11181)", ""}),
+    [](const ::testing::TestParamInfo<Cause>& info) { return std::string(info.param.name); });
+
+TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStartAndHowToEnableTheService) {
+    os.services.Add("lanmanserver").Stopped().DisplayName("Server").RefusesStart(plat::ERROR_SERVICE_DISABLED);
     os.services.SetState("Browser", plat::SERVICE_STOPPED);
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{
+                           std::string(UnableToStart) +
+                           "\r\n\r\nStarting \"Server\" (lanmanserver) failed: The service cannot be started, either "
+                           "because it is disabled or because it has no enabled devices associated with it. (error "
+                           "1058)\r\nThe service is disabled. To use it again, open Services (services.msc), "
+                           "double-click \"Server\", set its Startup type to Manual or Automatic, click OK and try "
+                           "again."});
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
 }
@@ -256,7 +340,7 @@ TEST_F(Controller, AWorkerRefusedEverythingStillEndsAndTheControllerNeverStaysBu
     EXPECT_EQ(Shown(), "DeTre[0]");
     SwitchAndVerify();
     EXPECT_EQ(Main::WorkerCount, 0);
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStart});
+    EXPECT_EQ(FirstLines(), std::vector<std::string>{UnableToStart});
     EXPECT_TRUE(form->StopStart->Enabled());
 }
 
@@ -266,6 +350,144 @@ TEST_F(Controller, AnUnwritableIniIsReportedAtStartupAndTheIconStillComesToLife)
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Unable to write to ./code.ini"});
     EXPECT_EQ(Shown(), "DeTre[1]");
     EXPECT_TRUE(form->TrayIcon1->Enabled());
+}
+
+} // namespace
+
+namespace {
+
+// Before a stop the user asked for: who would be cut off.
+class WhoIsConnected : public Controller {
+  protected:
+    void AnswerQuestion(int32_t button) {
+        os.user.OnMessageBox = [this, button](const sim::SimMessageBox& box) -> int32_t {
+            questions.push_back(box);
+            return box.Caption == "Tarnwick" ? button : plat::IDOK;
+        };
+    }
+    std::vector<sim::SimMessageBox> questions;
+};
+
+TEST_F(WhoIsConnected, NobodyConnectedMeansNoQuestionAndNoDelay) {
+    StartAndSettle();
+    // A stop the user asks for takes exactly as long as one a rule makes, which asks nobody.
+    auto stopTakes = [this](const std::function<void()>& ask) {
+        os.threads.Hold(true);
+        const uint64_t before = os.kernel.GetTickCount64();
+        ask();
+        const uint64_t took = os.kernel.GetTickCount64() - before;
+        EXPECT_EQ(Main::WorkerCount, 1);
+        os.threads.Hold(false);
+        os.user.RunFor(3000);
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+        SwitchAndVerify();
+        return took;
+    };
+    const uint64_t byRule = stopTakes([this] { form->ChangeState(false); });
+    EXPECT_EQ(os.shares.Enumerations(), 0);
+    EXPECT_EQ(stopTakes([this] { DoubleClick(); }), byRule);
+    EXPECT_GT(os.shares.Enumerations(), 0);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(WhoIsConnected, TwoComputersWithOpenFilesAreNamedAndNoKeepsEverythingRunning) {
+    os.shares.Connect("\\\\ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx", "D:\\Shares\\notes.txt", "D:\\Shares\\x.doc"});
+    os.shares.Connect("\\\\192.168.1.20", "guest", {"\\PIPE\\srvsvc"}); // a pipe is no file
+    StartAndSettle();
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    os.user.RunFor(3000);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text,
+              "2 computers are connected to your shared folders: ANNA-PC (anna, 3 open files: Q3 report.xlsx, "
+              "notes.txt and 1 more), 192.168.1.20 (guest). Stop sharing anyway?");
+    EXPECT_EQ(questions[0].Type & 0xFu, plat::MB_YESNO);
+    EXPECT_EQ(questions[0].Type & plat::MB_DEFBUTTON2, plat::MB_DEFBUTTON2) << "No is the default";
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_TRUE(form->StopStart->Enabled());
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_NE(Log().find("kept sharing on"), std::string::npos) << Log();
+
+    AnswerQuestion(plat::IDYES);
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+    EXPECT_EQ(os.user.MessageBoxes().size(), 2u) << "the two questions and no other box";
+    // Switching on cuts nobody off: no question.
+    SwitchAndVerify();
+    EXPECT_EQ(os.user.MessageBoxes().size(), 2u);
+    EXPECT_EQ(Shown(), "DeTre[1]");
+}
+
+TEST_F(WhoIsConnected, AnEnumerationThatFailsNeverHoldsTheSwitchUp) {
+    os.shares.Connect("ANNA-PC", "anna");
+    StartAndSettle();
+    for (plat::DWORD error : {plat::ERROR_NOT_SUPPORTED, plat::NERR_ServerNotStarted, plat::ERROR_ACCESS_DENIED}) {
+        SCOPED_TRACE(error);
+        os.shares.FailSessionEnum(error);
+        SwitchAndVerify();
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+        SwitchAndVerify();
+        EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    }
+    EXPECT_TRUE(Boxes().empty());
+    // Sessions without their files (Wine answers NetFileEnum with 50): asked about by name.
+    os.shares.FailSessionEnum(0);
+    os.shares.FailFileEnum(plat::ERROR_NOT_SUPPORTED);
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text,
+              "1 computer is connected to your shared folders: ANNA-PC (anna). Stop sharing anyway?");
+}
+
+TEST_F(WhoIsConnected, ALongListIsCutShort) {
+    os.shares.Connect("PC1", "a", {"C:\\s\\1.txt", "C:\\s\\2.txt", "C:\\s\\3.txt", "C:\\s\\4.txt"});
+    os.shares.Connect("PC2", "b");
+    os.shares.Connect(std::string(100, 'N'), "c");
+    os.shares.Connect("PC4", "d");
+    os.shares.Connect("PC5", "e");
+    StartAndSettle();
+    AnswerQuestion(plat::IDNO);
+    DoubleClick();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].Text, "5 computers are connected to your shared folders: PC1 (a, 4 open files: 1.txt, "
+                                 "2.txt and 2 more), PC2 (b), " +
+                                     std::string(60, 'N') + "... (c) and 2 more. Stop sharing anyway?");
+}
+
+TEST_F(Controller, TheLogHoldsEachSwitchAndStaysWithinItsSize) {
+    os.shares.Connect("ANNA-PC", "anna");
+    StartAndSettle();
+    SwitchAndVerify();
+    SwitchAndVerify();
+    const std::string log = Log();
+    EXPECT_EQ(log.rfind("2026-12-09 08:00:", 0), 0u) << log;
+    const std::string off = "switch off\r\n  connected: ANNA-PC (anna)\r\n  stop Browser: done\r\n  stop "
+                            "lanmanserver: done\r\n  outcome: the switch ran; sharing is off\r\n";
+    // The server came up as Browser's dependency: its own start found it running.
+    const std::string on = "switch on\r\n  connected: not asked\r\n  start Browser: done\r\n  outcome: the "
+                           "switch ran; sharing is on\r\n";
+    EXPECT_NE(log.find(off), std::string::npos) << log;
+    EXPECT_NE(log.find(on), std::string::npos) << log;
+    EXPECT_LT(log.find(off), log.find(on));
+
+    // A full log moves to tarnwick.log.1 whole and a new one begins.
+    const std::string full(KillServ::LogLimitBytes - 10, 'x');
+    os.files.Put(std::string(Folder) + "\\tarnwick.log", full);
+    SwitchAndVerify();
+    EXPECT_EQ(File("tarnwick.log.1"), full);
+    EXPECT_NE(Log().find(off), std::string::npos);
+    EXPECT_LT(Log().size(), 1000u);
+    // One that cannot be written is no reason to stop switching.
+    os.files.SetReadOnly(std::string(Folder) + "\\tarnwick.log");
+    SwitchAndVerify();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    for (const auto& box : os.user.MessageBoxes()) EXPECT_EQ(box.Caption, "Tarnwick") << box.Text;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "app_fixture.h"
 #include "sharing/killserv.h"
+#include "sharing/killserv_report.h"
 #include "sharing/switch_command.h"
 
 namespace {
@@ -36,10 +37,14 @@ class StandardUser : public TarnwickTest {
             [this](const std::string& parameters) {
                 const std::string trayFolder = KillServ::DataFolderPath;
                 const std::string trayMachineFolder = KillServ::MachineFolderPath;
+                const std::string trayConnected = KillServ::ConnectedAtSwitch;
                 copyRanElevated.push_back(os.kernel.IsProcessElevated());
                 const uint32_t code = KillServ::RunSwitchCommand(parameters);
                 KillServ::DataFolderPath = trayFolder;
                 KillServ::MachineFolderPath = trayMachineFolder;
+                // The copy's memory is its own: the tray learns what it did from its record.
+                KillServ::ClearSwitchReport();
+                KillServ::ConnectedAtSwitch = trayConnected;
                 return code;
             },
             runsForMs);
@@ -133,6 +138,62 @@ TEST_F(StandardUser, ACopyWhoseRunFailsStopsNothingAndTheFailureBoxTellsSo) {
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
     EXPECT_EQ(Shown(), "DeTre[1]");
+}
+
+TEST_F(StandardUser, WhereTheTrayMayNotTellWhoIsConnectedTheElevatedCopyAsksBeforeItStopsAnything) {
+    os.shares.Connect("ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx"});
+    std::vector<sim::SimMessageBox> asked;
+    int32_t answer = plat::IDNO;
+    os.user.OnMessageBox = [&](const sim::SimMessageBox& box) {
+        asked.push_back(box);
+        return answer;
+    };
+    StartAndSettle();
+    SwitchAndVerify();
+    ASSERT_EQ(asked.size(), 1u) << "the tray was refused (error 5) and did not ask";
+    EXPECT_EQ(asked[0].Text, "1 computer is connected to your shared folders: ANNA-PC (anna, 1 open file: Q3 "
+                             "report.xlsx). Stop sharing anyway?");
+    EXPECT_EQ(asked[0].Owner, 0u) << "the copy's own box";
+    EXPECT_EQ(asked[0].Type & (plat::MB_TOPMOST | plat::MB_SETFOREGROUND), plat::MB_TOPMOST | plat::MB_SETFOREGROUND);
+    EXPECT_EQ(copyRanElevated, std::vector<bool>{true});
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_EQ(UserFile("tarnwick.log").find("kept sharing on") != std::string::npos, true) << UserFile("tarnwick.log");
+    EXPECT_NE(UserFile("tarnwick.log").find("connected: ANNA-PC (anna, 1 open file: Q3 report.xlsx)"),
+              std::string::npos);
+
+    answer = plat::IDYES;
+    SwitchAndVerify();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Shown(), "DeTre[0]");
+
+    // Where the tray could ask, the copy is told the answer and does not ask again.
+    SwitchAndVerify();
+    os.shares.RequireElevation(false);
+    SwitchAndVerify();
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_NE(asked[2].Owner, 0u) << "the tray's box";
+    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing --asked");
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+}
+
+TEST_F(StandardUser, AFailureInTheElevatedCopyIsToldInTheTraysBoxAndLog) {
+    os.services.Add("lanmanserver").DisplayName("Server");
+    os.services.Add("Browser").DisplayName("Computer Browser").DoesNotAcceptStop();
+    StartAndSettle();
+    SwitchAndVerify();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(FirstLines()[0], UnableToStop);
+    EXPECT_NE(Boxes()[0].find("\r\n\r\nStopping \"Computer Browser\" (Browser) failed: "), std::string::npos)
+        << Boxes()[0];
+    EXPECT_NE(UserFile("tarnwick.log").find("stop Browser: error 1052"), std::string::npos) << UserFile("tarnwick.log");
+    EXPECT_NE(MachineFile("srvStat.report"), "<missing>") << "written by the copy, in the machine's folder";
+    // A record left from that run is not taken for a later copy's that could write none.
+    os.files.FailReplaces(std::string(MachineFolder) + "\\srvStat.report");
+    SwitchAndVerify();
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[1], UnableToStop);
 }
 
 TEST_F(StandardUser, AProgramFileMissingForTheElevatedLaunchIsAFailureNotADecline) {

@@ -1,6 +1,7 @@
 // The elevated copy's command line and its run. It runs with administrator rights, so
 // anything but our own exact command line must do nothing.
 #include "sharing/switch_command.h"
+#include "sharing/killserv_report.h"
 
 #include "sharing_fixture.h"
 
@@ -11,6 +12,14 @@ using KillServ::ParseSwitchCommandLine;
 TEST(SwitchCommandLine, OnlyTheVerbItselfIsARequest) {
     EXPECT_TRUE(ParseSwitchCommandLine("--switch-sharing"));
     EXPECT_TRUE(ParseSwitchCommandLine(" \t--switch-sharing \t"));
+    EXPECT_FALSE(ParseSwitchCommandLine("--switch-sharing")->asked);
+    // The one word more it knows only spares the copy a second question.
+    EXPECT_TRUE(ParseSwitchCommandLine("--switch-sharing --asked")->asked);
+    EXPECT_TRUE(ParseSwitchCommandLine(" --switch-sharing\t--asked ")->asked);
+    for (const char* line : {"--asked", "--asked --switch-sharing", "--switch-sharing --asked --asked",
+                             "--switch-sharing --asked x", "--switch-sharing --ASKED", "--switch-sharing --askedx",
+                             "--switch-sharing--asked"})
+        EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
     // The copy takes no folder, nor anything else, from the unelevated side.
     for (const char* line : {"", "--switch-sharing --data-folder \"C:\\Users\\Ann\\AppData\\Local\\Tarnwick\"",
                              "--switch-sharing x", "--switch-sharingx", "--SWITCH-SHARING", "x --switch-sharing"})
@@ -67,6 +76,31 @@ TEST_F(ElevatedCopy, RunsOneSwitchIntoTheMachineFolderItMadeForAdministratorsAnd
 
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
+    os.services.Add("Browser").DoesNotAcceptStop();
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    const std::string record = os.files.Get(machine + "\\srvStat.report").value_or("");
+    ASSERT_FALSE(record.empty());
+    KillServ::ClearSwitchReport();
+    EXPECT_FALSE(KillServ::ParseSwitchRecord(record, os.kernel.GetTickCount64() + 1)) << "an older run's";
+    EXPECT_FALSE(KillServ::FirstFailure);
+    ASSERT_TRUE(KillServ::ParseSwitchRecord(record, 0));
+    ASSERT_TRUE(KillServ::FirstFailure);
+    EXPECT_EQ(KillServ::FirstFailure->Service, "Browser");
+    EXPECT_EQ(KillServ::FirstFailure->Error, plat::ERROR_INVALID_SERVICE_CONTROL);
+    EXPECT_EQ(KillServ::SwitchDirection, "off");
+    // Lines that are not ours are passed over; a record without its start is nobody's.
+    KillServ::ClearSwitchReport();
+    EXPECT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nstep=explode\tBrowser\t0\t0\t\r\nfailure=stop\t\t5\t0\t"
+                                            "\r\nfailure=stop\tX\t99999999999\t0\t\r\ndirection=sideways\r\n=\r\n",
+                                            0));
+    EXPECT_FALSE(KillServ::FirstFailure);
+    EXPECT_TRUE(KillServ::SwitchSteps.empty());
+    EXPECT_EQ(KillServ::SwitchDirection, "");
+    EXPECT_FALSE(KillServ::ParseSwitchRecord("step=stop\tBrowser\t5\t0\t\r\n", 0));
+    EXPECT_FALSE(KillServ::ParseSwitchRecord("started=99999999999999999999999\r\n", 0));
 }
 
 TEST_F(ElevatedCopy, ABadCommandLineOrAMissingRightDoesNothing) {

@@ -47,7 +47,13 @@ void TheElevatedCopySwitchesOffAndOnAndTheWaitingSideReadsItsExitCode(win32::Win
     // Under Wine every folder is the user's, so the copy keeps its files beside itself.
     Check(ReadFile(dataFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
           "srvStat.txt beside the program: " + ReadFile(dataFolder + "\\srvStat.txt"));
-    Check(LaunchElevated(os, parameters) == KillServ::SwitchRan, "switch on: exit code 0");
+    // What the copy did, for the tray's box and log, beside the record.
+    const std::string report = ReadFile(dataFolder + "\\srvStat.report");
+    Check(report.rfind("started=", 0) == 0 && report.find("step=stop\tlanmanserver\t0\t0\t") != std::string::npos,
+          "srvStat.report: " + report);
+    // Told that the tray asked already: it switches without a question of its own.
+    Check(LaunchElevated(os, parameters + " " + KillServ::SwitchAskedWord) == KillServ::SwitchRan,
+          "switch on: exit code 0");
     Check(native::IsRunning("LanmanServer") && native::IsRunning("TwDepMulti") && native::IsRunning("TwDepSecond"),
           "sharing and its dependents are back");
 }

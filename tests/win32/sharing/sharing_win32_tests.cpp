@@ -16,6 +16,7 @@
 #include "native.h"
 #include "win32_test.h"
 #include "platform/win32/win32_platform.h"
+#include "sharing/connections.h"
 #include "sharing/killserv.h"
 
 namespace {
@@ -201,6 +202,39 @@ void SwitchOnStartsTheRecordedDependentsThenTheSharingServices(win32::Win32Platf
     Check(RunWorker(os, 0, &result) && result == 1, "query says sharing is on");
 }
 
+// What the failure box and the question before a stop ask of Windows, as Wine answers it:
+// no sessions, NetFileEnum not supported, the system's own error texts and display names.
+void WhoIsConnectedAndWhatWindowsSaysAboutAnError(win32::Win32Platform& os) {
+    std::vector<plat::SESSION_INFO_10> sessions{{"stale", "stale"}};
+    const plat::NET_API_STATUS sessionStatus = os.shares.NetSessionEnum(&sessions);
+    Check(sessionStatus == plat::NERR_Success, "NetSessionEnum: " + std::to_string(sessionStatus));
+    Check(sessions.empty(), "nobody connected: " + std::to_string(sessions.size()));
+    std::vector<plat::FILE_INFO_3> files;
+    const plat::NET_API_STATUS fileStatus = os.shares.NetFileEnum(&files);
+    Check(fileStatus == plat::NERR_Success || fileStatus == plat::ERROR_NOT_SUPPORTED,
+          "NetFileEnum: " + std::to_string(fileStatus));
+    const KillServ::TConnections connected = KillServ::WhoIsConnected();
+    Check(connected.Known() && !connected.Anybody(), "nobody to ask about");
+
+    const std::string denied = os.kernel.FormatMessage(plat::ERROR_ACCESS_DENIED);
+    Check(!denied.empty() && denied.back() != '\n' && denied.back() != '\r', "error 5 has a text: " + denied);
+    Check(!os.kernel.FormatMessage(plat::ERROR_DEPENDENT_SERVICES_RUNNING).empty(), "error 1051 has a text");
+    Check(os.kernel.FormatMessage(0x2BADBAD).empty(), "an unknown code has none");
+
+    plat::SC_HANDLE manager = os.services.OpenSCManager(nullptr, nullptr, plat::SC_MANAGER_CONNECT);
+    std::string shown;
+    Check(manager && os.services.GetServiceDisplayName(manager, "TwSecond", &shown) && !shown.empty(),
+          "display name of TwSecond: " + shown);
+    Check(!os.services.GetServiceDisplayName(manager, "NoSuchService", &shown) &&
+              os.kernel.GetLastError() == plat::ERROR_SERVICE_DOES_NOT_EXIST,
+          "no display name for a missing service");
+    if (manager) os.services.CloseServiceHandle(manager);
+
+    plat::SYSTEMTIME now{};
+    os.kernel.GetLocalTime(&now);
+    Check(now.wYear >= 2024 && now.wMonth >= 1 && now.wMonth <= 12, "local time: " + std::to_string(now.wYear));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -228,5 +262,6 @@ int main(int argc, char** argv) {
         {"SwitchOnStartsTheRecordedDependentsThenTheSharingServices",
          SwitchOnStartsTheRecordedDependentsThenTheSharingServices},
         {"IniFilesResolveAgainstTheCurrentDirectory", IniFilesResolveAgainstTheCurrentDirectory},
+        {"WhoIsConnectedAndWhatWindowsSaysAboutAnError", WhoIsConnectedAndWhatWindowsSaysAboutAnError},
     });
 }

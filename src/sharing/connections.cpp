@@ -1,0 +1,136 @@
+// Who is connected to the shared folders, and the question before a stop cuts them off.
+#include "sharing/connections.h"
+
+#include "platform/platform.h"
+#include "sharing/killserv_text.h"
+
+namespace KillServ {
+using namespace plat;
+
+namespace {
+
+constexpr size_t kComputersShown = 3;
+constexpr size_t kFilesShown = 2;
+// Names come from other computers: a very long one is cut, at a UTF-8 character's start.
+constexpr size_t kLongestName = 60;
+
+std::string Short(const std::string& name) {
+    if (name.size() <= kLongestName) return name;
+    size_t cut = kLongestName;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return name.substr(0, cut) + "...";
+}
+
+std::string WithoutLeadingBackslashes(const std::string& name) {
+    const size_t first = name.find_first_not_of('\\');
+    return first == std::string::npos ? std::string() : name.substr(first);
+}
+
+bool IsPipe(const std::string& path) {
+    return UpperCase(path.substr(0, 6)) == "\\PIPE\\";
+}
+
+std::string FileName(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && (trimmed.back() == '\\' || trimmed.back() == '/'))
+        trimmed.pop_back();
+    const size_t cut = trimmed.find_last_of("\\/");
+    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+std::string Plural(size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string Describe(const TConnection& c) {
+    // A file whose session has gone is listed under its user alone.
+    std::string text = Short(c.Client.empty() ? c.User : c.Client);
+    std::string inner = c.Client.empty() ? std::string() : Short(c.User);
+    if (!c.Files.empty()) {
+        std::string files = Plural(c.Files.size(), "open file", "open files") + ":";
+        for (size_t i = 0; i < c.Files.size() && i < kFilesShown; ++i)
+            files += (i ? ", " : " ") + Short(c.Files[i]);
+        if (c.Files.size() > kFilesShown)
+            files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
+        inner += (inner.empty() ? "" : ", ") + files;
+    }
+    return inner.empty() ? text : text + " (" + inner + ")";
+}
+
+std::string List(const TConnections& connections) {
+    std::string text;
+    const auto& sessions = connections.Sessions;
+    for (size_t i = 0; i < sessions.size() && i < kComputersShown; ++i)
+        text += (i ? ", " : "") + Describe(sessions[i]);
+    if (sessions.size() > kComputersShown)
+        text += " and " + std::to_string(sessions.size() - kComputersShown) + " more";
+    return text;
+}
+
+} // namespace
+
+TConnections WhoIsConnected() {
+    TConnections result;
+    auto* shares = Os().shares;
+    if (!shares) {
+        result.Error = ERROR_NOT_SUPPORTED;
+        return result;
+    }
+    std::vector<SESSION_INFO_10> sessions;
+    result.Error = shares->NetSessionEnum(&sessions);
+    if (!result.Known()) return result;
+    for (const auto& s : sessions)
+        result.Sessions.push_back({WithoutLeadingBackslashes(s.sesi10_cname), s.sesi10_username, {}});
+    if (result.Sessions.empty()) return result;
+
+    std::vector<FILE_INFO_3> files;
+    const NET_API_STATUS filesError = shares->NetFileEnum(&files);
+    if (filesError == ERROR_ACCESS_DENIED) {
+        result.Error = filesError;
+        return result;
+    }
+    if (filesError != NERR_Success) return result; // who, without their files (Wine: 50)
+    for (const auto& f : files) {
+        if (IsPipe(f.fi3_pathname)) continue;
+        // A file belongs to the first session of its user; one whose session is gone by now
+        // still counts, under the user's name.
+        TConnection* owner = nullptr;
+        for (auto& s : result.Sessions)
+            if (SameText(s.User, f.fi3_username)) {
+                owner = &s;
+                break;
+            }
+        if (!owner) {
+            result.Sessions.push_back({"", f.fi3_username, {}});
+            owner = &result.Sessions.back();
+        }
+        owner->Files.push_back(FileName(f.fi3_pathname));
+    }
+    return result;
+}
+
+std::string CutOffQuestion(const TConnections& connections) {
+    const size_t n = connections.Sessions.size();
+    return Plural(n, "computer is", "computers are") +
+           " connected to your shared folders: " + List(connections) + ". Stop sharing anyway?";
+}
+
+std::string ConnectedSummary(const TConnections& connections) {
+    if (!connections.Known()) return "not known (error " + std::to_string(connections.Error) + ")";
+    if (connections.Sessions.empty()) return "nobody";
+    return List(connections);
+}
+
+TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* connected) {
+    TConnections found = WhoIsConnected();
+    if (connected) *connected = found;
+    if (!found.Known()) return TCutOffAnswer::Unknown;
+    if (found.Sessions.empty()) return TCutOffAnswer::Nobody;
+    const std::string question = CutOffQuestion(found);
+    const int32_t answer = Os().user->MessageBox(owner, question.c_str(), "Tarnwick",
+                                                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | extraFlags);
+    return answer == IDYES ? TCutOffAnswer::Yes : TCutOffAnswer::No;
+}
+
+} // namespace KillServ

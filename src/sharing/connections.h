@@ -1,0 +1,45 @@
+#pragma once
+// Who a switch off would cut off: the sessions on this computer's shared folders and the
+// files they hold open, and the question put to the user before a stop cuts them off.
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace KillServ {
+
+struct TConnection {
+    std::string Client; // the computer, without the leading backslashes
+    std::string User;
+    std::vector<std::string> Files; // file names (no folders), in the server's order
+};
+
+struct TConnections {
+    // NERR_Success when the sessions could be listed; their files may still be missing.
+    plat::DWORD Error = 0;
+    std::vector<TConnection> Sessions;
+    bool Known() const { return Error == 0; }
+    bool Anybody() const { return Known() && !Sessions.empty(); }
+    // Windows let only administrators tell (the elevated copy can).
+    bool RefusedForRights() const { return Error == plat::ERROR_ACCESS_DENIED; }
+};
+
+// Asks Windows now. Sessions at level 10, then their open files at level 3, matched by user;
+// named pipes are not files anybody would lose. Somebody connected whose files could not be
+// listed for want of rights counts as refused: the elevated copy can tell the whole truth.
+TConnections WhoIsConnected();
+
+// "2 computers are connected to your shared folders: ANNA-PC (anna, 3 open files: Q3
+// report.xlsx, ...), 192.168.1.20 (guest). Stop sharing anyway?" Kept short: the first few
+// computers and files, then "and N more".
+std::string CutOffQuestion(const TConnections& connections);
+// One line for the log: who was connected, or why it is not known.
+std::string ConnectedSummary(const TConnections& connections);
+
+enum class TCutOffAnswer { Nobody, Yes, No, Unknown };
+// Enumerates and, when somebody is connected, asks with a Yes/No box owned by owner (No is
+// the default button); extraFlags go to the box (the elevated copy's is topmost). Unknown
+// when the enumeration failed: a switch is never blocked by it. connected gets what was found.
+TCutOffAnswer AskBeforeCuttingOff(plat::HWND owner, plat::UINT extraFlags, TConnections* connected);
+
+} // namespace KillServ

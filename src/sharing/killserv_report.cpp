@@ -1,0 +1,262 @@
+// What a switch did and why it failed: the steps, the copy's record, the reason in the
+// failure box and the switch log.
+#include "sharing/killserv_report.h"
+
+#include <cstdio>
+
+#include "platform/handles.h"
+#include "platform/platform.h"
+#include "sharing/killserv.h"
+
+namespace KillServ {
+using namespace plat;
+
+std::vector<TServiceStep>& SwitchSteps = *new std::vector<TServiceStep>; // outlives a worker at exit
+std::optional<TServiceStep> FirstFailure;
+std::string SwitchDirection;
+std::string ConnectedAtSwitch;
+
+namespace {
+
+// A record or log line names at most this much of a service; more is not a service name.
+constexpr size_t kLongestField = 256;
+constexpr size_t kLongestRecord = 64 * 1024;
+constexpr size_t kLongestEntry = 4096;
+// The worker waits 239 polls of a second for a service to settle.
+constexpr const char* kWaitText = "4 minutes";
+
+std::string Field(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    if (text.size() > kLongestField) text.resize(kLongestField);
+    return text;
+}
+
+std::vector<std::string> SplitTabs(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = text.find('\t', start);
+        parts.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return parts;
+        start = tab + 1;
+    }
+}
+
+std::string StepLine(const TServiceStep& s) {
+    return Field(s.Action) + "\t" + Field(s.Service) + "\t" + std::to_string(s.Error) + "\t" +
+           (s.TimedOut ? "1" : "0") + "\t" + Field(s.Dependent);
+}
+
+bool ParseNumber(const std::string& text, uint64_t* value) {
+    if (text.empty() || text.size() > 20) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        const uint64_t next = v * 10 + static_cast<uint64_t>(c - '0');
+        if (next / 10 != v) return false;
+        v = next;
+    }
+    *value = v;
+    return true;
+}
+
+std::optional<TServiceStep> ParseStep(const std::string& text) {
+    const auto parts = SplitTabs(text);
+    uint64_t error = 0;
+    if (parts.size() != 5 || parts[1].empty() || parts[1].size() > kLongestField ||
+        !ParseNumber(parts[2], &error) || error > 0xFFFFFFFFu || (parts[3] != "0" && parts[3] != "1"))
+        return std::nullopt;
+    static const char* const actions[] = {"stop", "start", "pause", "continue"};
+    bool known = false;
+    for (const char* a : actions)
+        known = known || parts[0] == a;
+    if (!known) return std::nullopt;
+    return TServiceStep{parts[0], parts[1], static_cast<DWORD>(error), parts[3] == "1", parts[4]};
+}
+
+std::string DisplayNameOf(const std::string& service) {
+    unique_schandle manager(Os().services->OpenSCManager(nullptr, nullptr, SC_MANAGER_CONNECT));
+    std::string shown;
+    if (!manager || !Os().services->GetServiceDisplayName(manager.get(), service.c_str(), &shown)) return {};
+    return shown;
+}
+
+// "Server" (lanmanserver), or the name alone when Windows shows no other.
+std::string Named(const std::string& service) {
+    const std::string shown = DisplayNameOf(service);
+    if (shown.empty() || SameText(shown, service)) return "\"" + service + "\"";
+    return "\"" + shown + "\" (" + service + ")";
+}
+
+std::string Shown(const std::string& service) {
+    const std::string shown = DisplayNameOf(service);
+    return "\"" + (shown.empty() ? service : shown) + "\"";
+}
+
+std::string Gerund(const std::string& action) {
+    if (action == "stop") return "Stopping";
+    if (action == "start") return "Starting";
+    if (action == "pause") return "Pausing";
+    return "Continuing";
+}
+
+std::string WhatFailed(const TServiceStep& f) {
+    if (f.TimedOut)
+        return Gerund(f.Action) + " " + Named(f.Service) + " did not finish within " + kWaitText + ".";
+    std::string words = Os().kernel->FormatMessage(f.Error);
+    if (words.empty()) words = "Windows gives no text for this error.";
+    return Gerund(f.Action) + " " + Named(f.Service) + " failed: " + words + " (error " +
+           std::to_string(f.Error) + ")";
+}
+
+std::string Advice(const TServiceStep& f) {
+    const std::string service = Shown(f.Service);
+    if (f.TimedOut || f.Error == ERROR_SERVICE_REQUEST_TIMEOUT)
+        return "The service may still be " + std::string(f.Action == "start" ? "starting" : "stopping") +
+               ". Try again in a minute.";
+    switch (f.Error) {
+    case ERROR_SERVICE_DISABLED:
+        return "The service is disabled. To use it again, open Services (services.msc), double-click " +
+               service + ", set its Startup type to Manual or Automatic, click OK and try again.";
+    case ERROR_ACCESS_DENIED:
+        return "Windows did not let Tarnwick change " + service + ". An administrator must allow it.";
+    case ERROR_INVALID_SERVICE_CONTROL:
+        return service + " does not accept a stop request, so Tarnwick left every service as it was. Stop " +
+               service +
+               " yourself in Services (services.msc), or end the program it belongs to, and try again.";
+    case ERROR_SERVICE_CANNOT_ACCEPT_CTRL:
+        return service +
+               " is busy starting or stopping and cannot take the request now. Try again in a minute.";
+    case ERROR_DEPENDENT_SERVICES_RUNNING:
+        if (!f.Dependent.empty())
+            return Shown(f.Dependent) + " depends on it and is still running. Stop " + Shown(f.Dependent) +
+                   " first, or try again once it has stopped.";
+        return "A service that depends on it is still running. Try again once it has stopped.";
+    default:
+        return {};
+    }
+}
+
+std::string Timestamp() {
+    SYSTEMTIME t{};
+    Os().kernel->GetLocalTime(&t);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond);
+    return text;
+}
+
+std::string StepResult(const TServiceStep& s) {
+    if (s.TimedOut) return "did not finish within " + std::string(kWaitText);
+    if (s.Error == 0) return "done";
+    std::string text = "error " + std::to_string(s.Error);
+    if (!s.Dependent.empty()) text += " (" + s.Dependent + " still runs)";
+    return text;
+}
+
+} // namespace
+
+void ClearSwitchReport() {
+    SwitchSteps.clear();
+    FirstFailure.reset();
+    SwitchDirection.clear();
+}
+
+void NoteServiceStep(TServiceStep step) {
+    if (step.Failed() && !FirstFailure) FirstFailure = step;
+    SwitchSteps.push_back(std::move(step));
+}
+
+std::string FormatSwitchRecord(uint64_t started) {
+    std::string text = "started=" + std::to_string(started) + "\r\n";
+    text += "direction=" + Field(SwitchDirection) + "\r\n";
+    if (!ConnectedAtSwitch.empty()) text += "connected=" + Field(ConnectedAtSwitch) + "\r\n";
+    for (const auto& s : SwitchSteps)
+        text += "step=" + StepLine(s) + "\r\n";
+    if (FirstFailure) text += "failure=" + StepLine(*FirstFailure) + "\r\n";
+    return text;
+}
+
+bool ParseSwitchRecord(const std::string& text, uint64_t startedAfter) {
+    if (text.size() > kLongestRecord) return false;
+    uint64_t started = 0;
+    bool fresh = false;
+    std::string direction, connected;
+    std::vector<TServiceStep> steps;
+    std::optional<TServiceStep> failure;
+    for (const auto& line : ParseStatusText(text)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (key == "started")
+            fresh = ParseNumber(value, &started) && started >= startedAfter;
+        else if (key == "direction" && (value == "off" || value == "on"))
+            direction = value;
+        else if (key == "connected")
+            connected = Field(value);
+        else if (key == "step") {
+            if (auto step = ParseStep(value)) steps.push_back(*step);
+        } else if (key == "failure") {
+            failure = ParseStep(value);
+        }
+    }
+    if (!fresh) return false;
+    SwitchDirection = direction;
+    if (!connected.empty()) ConnectedAtSwitch = connected;
+    SwitchSteps = std::move(steps);
+    FirstFailure = failure && failure->Failed() ? failure : std::nullopt;
+    return true;
+}
+
+void WriteSwitchRecord(uint64_t started) {
+    // The tray learns less without it; the switch itself is done.
+    Os().files->ReplaceFileAtomically(MachineFile(SwitchRecordFileName), FormatSwitchRecord(started));
+}
+
+bool ReadSwitchRecord(uint64_t startedAfter) {
+    const std::string path = MachineFile(SwitchRecordFileName);
+    std::string text;
+    if (!Os().files->FileExists(path) || Os().files->ReadWholeFile(path, text) != ReadResult::Ok)
+        return false;
+    return ParseSwitchRecord(text, startedAfter);
+}
+
+std::string FailureReasonText() {
+    if (!FirstFailure) return {};
+    std::string text = WhatFailed(*FirstFailure);
+    const std::string advice = Advice(*FirstFailure);
+    if (!advice.empty()) text += "\r\n" + advice;
+    return text;
+}
+
+void LogSwitch(const std::string& direction, const std::string& outcome) {
+    try {
+        std::string entry =
+            Timestamp() + " switch " + (direction.empty() ? "(direction unknown)" : direction) + "\r\n";
+        entry +=
+            "  connected: " + (ConnectedAtSwitch.empty() ? std::string("not asked") : ConnectedAtSwitch) +
+            "\r\n";
+        for (const auto& s : SwitchSteps)
+            entry += "  " + s.Action + " " + s.Service + ": " + StepResult(s) + "\r\n";
+        entry += "  outcome: " + outcome + "\r\n";
+        if (entry.size() > kLongestEntry) entry = entry.substr(0, kLongestEntry - 7) + "...\r\n";
+
+        auto& files = *Os().files;
+        const std::string path = DataFile(LogFileName);
+        std::string log;
+        if (files.FileExists(path) && files.ReadWholeFile(path, log) != ReadResult::Ok) return;
+        if (log.size() + entry.size() > LogLimitBytes) {
+            // The old log goes whole to .1; a log grown too big elsewhere keeps only its end.
+            if (log.size() > LogLimitBytes) log.erase(0, log.size() - LogLimitBytes);
+            if (!files.ReplaceFileAtomically(DataFile(std::string(LogFileName) + ".1"), log)) return;
+            log.clear();
+        }
+        files.ReplaceFileAtomically(path, log + entry);
+    } catch (...) {
+        // Never in the way of the switch or its box.
+    }
+}
+
+} // namespace KillServ
