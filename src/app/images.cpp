@@ -33,6 +33,31 @@ Rgb Grey(int32_t v) {
 constexpr Rgb Black{0, 0, 0};
 constexpr Rgb MarkGreen{0, 90, 0};
 
+Rgb FromRgb(uint32_t rgb) {
+    return {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<uint8_t>(rgb)};
+}
+
+// What each part of a picture is painted with. In a high-contrast theme every part takes one of
+// the theme's three colours, and only the shapes tell the states apart.
+class Palette {
+  public:
+    explicit Palette(const Theme& theme) : theme_(theme) {}
+    Rgb Rim(Rgb grey) const { return theme_.HighContrast ? FromRgb(theme_.WindowText) : grey; }
+    Rgb Lens() const { return theme_.HighContrast ? FromRgb(theme_.Window) : Black; }
+    Rgb Mark() const { return theme_.HighContrast ? FromRgb(theme_.WindowText) : MarkGreen; }
+    Rgb Light(Rgb tone) const { return theme_.HighContrast ? FromRgb(theme_.Highlight) : tone; }
+    Rgb Glint(Rgb c) const { return theme_.HighContrast ? FromRgb(theme_.WindowText) : c; }
+    // Spark, rings and fire: the white and pale parts in the text colour, the rest highlighted.
+    Rgb Fire(Rgb c) const {
+        if (!theme_.HighContrast) return c;
+        const bool pale = std::min({c.r, c.g, c.b}) >= 200 || (c.r == c.g && c.g == c.b);
+        return FromRgb(pale ? theme_.WindowText : theme_.Highlight);
+    }
+
+  private:
+    Theme theme_;
+};
+
 struct LampColour {
     Rgb dark, mid, bright, highlight;
 };
@@ -129,8 +154,14 @@ Geometry MakeGeometry(int32_t size) {
 
 // ---- The lamp ----
 
+// The mark: two design pixels wide, one high, on the top of the rim just right of the centre.
+bool OnMark(const Geometry& g, int32_t x, int32_t y) {
+    const double dx = g.Px(x) / g.unit, dy = g.Py(y) / g.unit;
+    return dx >= -0.5 && dx < 1.5 && dy >= -6.5 && dy < -5.5 && std::hypot(g.Px(x), g.Py(y)) <= g.radius;
+}
+
 // The unlit lamp: bevelled grey rim lit from the upper left, black lens, dark green mark on top.
-Canvas DarkLamp(const Geometry& g) {
+Canvas DarkLamp(const Geometry& g, const Palette& pal) {
     Canvas c(g.size);
     for (int32_t y = 0; y < g.size; ++y) {
         for (int32_t x = 0; x < g.size; ++x) {
@@ -141,20 +172,15 @@ Canvas DarkLamp(const Geometry& g) {
                 const double light = (-px - py) / (r * std::sqrt(2.0)); // -1 lower right .. 1 upper left
                 // On a wider rim the inner ring is a shade darker: the lens sits in a recess.
                 const bool inner = g.rim > 1 && r <= g.radius - 1;
-                c.Set(x, y, Grey(static_cast<int32_t>(std::lround(98 + 37 * light)) - (inner ? 22 : 0)));
+                c.Set(x, y, pal.Rim(Grey(static_cast<int32_t>(std::lround(98 + 37 * light)) - (inner ? 22 : 0))));
             } else {
-                c.Set(x, y, Black);
+                c.Set(x, y, pal.Lens());
             }
         }
     }
-    // Two design pixels wide, one high, on the top of the rim just right of the centre.
-    for (int32_t y = 0; y < g.size; ++y) {
-        for (int32_t x = 0; x < g.size; ++x) {
-            const double dx = g.Px(x) / g.unit, dy = g.Py(y) / g.unit;
-            if (dx >= -0.5 && dx < 1.5 && dy >= -6.5 && dy < -5.5 && std::hypot(g.Px(x), g.Py(y)) <= g.radius)
-                c.Set(x, y, MarkGreen);
-        }
-    }
+    for (int32_t y = 0; y < g.size; ++y)
+        for (int32_t x = 0; x < g.size; ++x)
+            if (OnMark(g, x, y)) c.Set(x, y, pal.Mark());
     return c;
 }
 
@@ -165,22 +191,72 @@ Rgb Tone(const LampColour& colour, double t) {
     return colour.dark;
 }
 
-plat::IconImage LitLamp(const Geometry& g, const LampColour& colour, Level level) {
-    Canvas c = DarkLamp(g);
+// How a lamp tells its state by shape as well as by colour, so that it reads without hue: the
+// lit lamp (sharing on) is solid; the lamp of sharing off is hollow, a ring of light round a
+// dark middle; the lamp of a switch under way wears a ring of light inside the rim, which stays
+// while the light inside it pulses (at full brightness the rim itself lights up).
+enum class Shape { Solid, Hollow, Ringed };
+
+// Wall of the hollow lamp in design pixels, per level: thin enough that the hollow shows at
+// 16 px, thicker on the larger levels so that the light still grows from level to level.
+constexpr std::array<double, 4> HollowWallOnGrid{1, 1, 1, 2};
+// The hollow of the full lamp, as a share of the lens's inner radius.
+constexpr double FullHollow = 0.45;
+
+struct Lamp {
+    const LampColour& colour;
+    Shape shape;
+};
+
+// Tone of a pixel on the wall of the hollow lamp, bright on its inner side.
+Rgb WallTone(const LampColour& colour, double r, double hole, double edge) {
+    const double t = (r - hole) / std::max(edge - hole, 1e-9);
+    if (t < 0.45) return colour.bright;
+    if (t < 0.72) return colour.mid;
+    return colour.dark;
+}
+
+plat::IconImage LitLamp(const Geometry& g, const Palette& pal, const Lamp& lamp, Level level) {
+    Canvas c = DarkLamp(g, pal);
     const double inner = g.radius - g.rim;
+    const LampColour& colour = lamp.colour;
     for (int32_t y = 0; y < g.size; ++y) {
         for (int32_t x = 0; x < g.size; ++x) {
             const double px = g.Px(x), py = g.Py(y);
             const double r = std::hypot(px, py);
             if (r > inner) continue;
             if (level == Level::Full) {
-                c.Set(x, y, Tone(colour, r / inner));
+                if (lamp.shape != Shape::Hollow)
+                    c.Set(x, y, pal.Light(Tone(colour, r / inner)));
+                else if (r >= FullHollow * inner)
+                    c.Set(x, y, pal.Light(WallTone(colour, r, FullHollow * inner, inner)));
                 continue;
             }
-            const double half = g.litSides[static_cast<size_t>(level)] / 2.0;
+            const auto index = static_cast<size_t>(level);
+            const double half = g.litSides[index] / 2.0;
             // Square with its corner pixels taken off on the larger levels: a round-ish glow.
-            const bool inSquare = std::abs(px) < half && std::abs(py) < half;
-            if (inSquare && r <= 1.1 * half) c.Set(x, y, Tone(colour, r / half));
+            const bool inSquare = std::abs(px) < half && std::abs(py) < half && r <= 1.1 * half;
+            if (inSquare && lamp.shape != Shape::Hollow) {
+                c.Set(x, y, pal.Light(Tone(colour, r / half)));
+            } else if (inSquare) {
+                const double wall = std::max(1.0, std::floor(HollowWallOnGrid[index] * g.unit));
+                const double hole = half - wall;
+                const bool inHole = std::abs(px) < hole && std::abs(py) < hole && r <= hole;
+                if (!inHole) c.Set(x, y, pal.Light(WallTone(colour, r, hole, 1.1 * half)));
+            } else if (lamp.shape == Shape::Ringed && r > inner - g.unit) {
+                c.Set(x, y, pal.Light(colour.bright));
+            }
+        }
+    }
+    if (lamp.shape == Shape::Ringed && level == Level::Full) {
+        for (int32_t y = 0; y < g.size; ++y) {
+            for (int32_t x = 0; x < g.size; ++x) {
+                const double px = g.Px(x), py = g.Py(y);
+                const double r = std::hypot(px, py);
+                if (r <= inner || r > g.radius || OnMark(g, x, y)) continue;
+                // Lit from the upper left, as the grey rim is.
+                c.Set(x, y, pal.Light(px + py < 0 ? colour.bright : colour.mid));
+            }
         }
     }
     if (level == Level::Full) {
@@ -190,17 +266,17 @@ plat::IconImage LitLamp(const Geometry& g, const LampColour& colour, Level level
                 const double dx = g.Px(x) / g.unit + 2.2, dy = g.Py(y) / g.unit + 2.2;
                 const double d = std::hypot(dx, dy);
                 if (d < 0.75)
-                    c.Set(x, y, colour.highlight);
+                    c.Set(x, y, pal.Glint(colour.highlight));
                 else if (d < 1.35)
-                    c.Set(x, y, Mix(colour.bright, colour.highlight, 0.5));
+                    c.Set(x, y, pal.Glint(Mix(colour.bright, colour.highlight, 0.5)));
             }
         }
     }
     return c.Take();
 }
 
-plat::IconImage FadedLamp(const Geometry& g) {
-    Canvas c = DarkLamp(g);
+plat::IconImage FadedLamp(const Geometry& g, const Palette& pal) {
+    Canvas c = DarkLamp(g, pal);
     for (int32_t y = 0; y < g.size; ++y)
         for (int32_t x = 0; x < g.size; ++x)
             if ((x + y) % 2 == 1) c.Clear(x, y);
@@ -302,7 +378,7 @@ std::optional<Rgb> Glow(double dx, double dy) {
     return Rgb{255, 234, 170};
 }
 
-plat::IconImage Explosion(const Geometry& g, int32_t frame) {
+plat::IconImage Explosion(const Geometry& g, const Palette& pal, int32_t frame) {
     Canvas c(g.size);
     for (int32_t y = 0; y < g.size; ++y) {
         for (int32_t x = 0; x < g.size; ++x) {
@@ -322,7 +398,7 @@ plat::IconImage Explosion(const Geometry& g, int32_t frame) {
                 p = PaleDisc(dx, dy);
             else
                 p = Glow(dx, dy);
-            if (p) c.Set(x, y, *p);
+            if (p) c.Set(x, y, pal.Fire(*p));
         }
     }
     return c.Take();
@@ -330,26 +406,30 @@ plat::IconImage Explosion(const Geometry& g, int32_t frame) {
 
 // ---- The lists ----
 
-std::vector<plat::IconImage> ColourCycle(const Geometry& g, const LampColour& colour) {
+constexpr Lamp RedLamp{Red, Shape::Hollow};
+constexpr Lamp GreenLamp{Green, Shape::Solid};
+constexpr Lamp YellowLamp{Yellow, Shape::Ringed};
+
+std::vector<plat::IconImage> ColourCycle(const Geometry& g, const Palette& pal, const Lamp& lamp) {
     // normal, small, pinpoint, small, normal, large, full, large: a breathing pulse.
     static constexpr Level Order[] = {Level::Normal, Level::Small, Level::Pinpoint, Level::Small,
                                       Level::Normal, Level::Large, Level::Full,     Level::Large};
     std::vector<plat::IconImage> frames;
     for (Level level : Order)
-        frames.push_back(LitLamp(g, colour, level));
+        frames.push_back(LitLamp(g, pal, lamp, level));
     return frames;
 }
 
-std::vector<plat::IconImage> BoomLightFrames(const Geometry& g) {
+std::vector<plat::IconImage> BoomLightFrames(const Geometry& g, const Palette& pal) {
     std::vector<plat::IconImage> frames;
-    frames.push_back(DarkLamp(g).Take());
+    frames.push_back(DarkLamp(g, pal).Take());
     for (int32_t i = 1; i <= 6; ++i) {
-        Canvas c = DarkLamp(g);
-        c.Overlay(Explosion(g, i));
+        Canvas c = DarkLamp(g, pal);
+        c.Overlay(Explosion(g, pal, i));
         frames.push_back(c.Take());
     }
     for (int32_t i = 7; i <= 13; ++i)
-        frames.push_back(Explosion(g, i));
+        frames.push_back(Explosion(g, pal, i));
     return frames;
 }
 
@@ -395,34 +475,35 @@ int32_t FrameCount(FrameList list) {
     return 0;
 }
 
-std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size) {
+std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size, const Theme& theme) {
     if (size < MinSize || size > MaxSize)
         throw std::invalid_argument("icon size " + std::to_string(size) + " is outside " +
                                     std::to_string(MinSize) + ".." + std::to_string(MaxSize));
     const Geometry g = MakeGeometry(size);
+    const Palette pal(theme);
     switch (list) {
     case FrameList::YellowHalf:
-        return {LitLamp(g, Yellow, Level::Pinpoint), LitLamp(g, Yellow, Level::Small),
-                LitLamp(g, Yellow, Level::Normal), LitLamp(g, Yellow, Level::Small)};
+        return {LitLamp(g, pal, YellowLamp, Level::Pinpoint), LitLamp(g, pal, YellowLamp, Level::Small),
+                LitLamp(g, pal, YellowLamp, Level::Normal), LitLamp(g, pal, YellowLamp, Level::Small)};
     case FrameList::YellowFul:
-        return ColourCycle(g, Yellow);
+        return ColourCycle(g, pal, YellowLamp);
     case FrameList::RedFul:
-        return ColourCycle(g, Red);
+        return ColourCycle(g, pal, RedLamp);
     case FrameList::GreenFul:
-        return ColourCycle(g, Green);
+        return ColourCycle(g, pal, GreenLamp);
     case FrameList::BlackLight:
-        return std::vector<plat::IconImage>(8, DarkLamp(g).Take());
+        return std::vector<plat::IconImage>(8, DarkLamp(g, pal).Take());
     case FrameList::DeTre:
-        return {LitLamp(g, Red, Level::Normal), LitLamp(g, Green, Level::Normal),
-                LitLamp(g, Yellow, Level::Normal), DarkLamp(g).Take(), FadedLamp(g)};
+        return {LitLamp(g, pal, RedLamp, Level::Normal), LitLamp(g, pal, GreenLamp, Level::Normal),
+                LitLamp(g, pal, YellowLamp, Level::Normal), DarkLamp(g, pal).Take(), FadedLamp(g, pal)};
     case FrameList::Boom: {
         std::vector<plat::IconImage> frames;
         for (int32_t i = 0; i < 14; ++i)
-            frames.push_back(Explosion(g, i));
+            frames.push_back(Explosion(g, pal, i));
         return frames;
     }
     case FrameList::BoomLight:
-        return BoomLightFrames(g);
+        return BoomLightFrames(g, pal);
     }
     throw std::invalid_argument("unknown frame list " + std::to_string(static_cast<int32_t>(list)));
 }

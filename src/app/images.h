@@ -34,9 +34,19 @@ const char* ListName(FrameList list);
 // Number of frames of the list; 0 for a value outside the enumeration.
 int32_t FrameCount(FrameList list);
 
+// The colours the frames are drawn in: the lamp's own, or in a high-contrast theme the theme's
+// window, window-text and highlight colours (0xRRGGBB), with the lamp's shapes telling the states.
+struct Theme {
+    bool HighContrast = false;
+    uint32_t Window = 0x000000;
+    uint32_t WindowText = 0xFFFFFF;
+    uint32_t Highlight = 0x1AEBFF;
+    bool operator==(const Theme&) const = default;
+};
+
 // Draws every frame of the list as size x size pictures.
 // Throws std::invalid_argument for a size outside [MinSize, MaxSize] or an unknown list.
-std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size);
+std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size, const Theme& theme = {});
 
 // The small-icon size for a monitor's dots per inch: 16 at 96, 20 at 120, 24 at 144, 32 at 192,
 // in proportion (rounded) between and beyond, never below MinSize nor above MaxSize.

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/images.h"
+#include "framesheet/vision.h"
 
 namespace {
 
@@ -276,10 +277,11 @@ TEST_P(FramesAtSize, LightIsShadedInTheThreeTonesOfItsColour) {
                 for (int x = 0; x < Size(); ++x)
                     if (Opaque(f[i], x, y) && IsLight(At(f[i], x, y)))
                         (shades.count(At(f[i], x, y)) ? seen : extra).insert(At(f[i], x, y));
-            if (i == 2) {
-                EXPECT_FALSE(seen.empty()) << "the pinpoint is lit";
-            } else {
+            // The pinpoint and small levels of the hollow lamp are too few pixels for three tones.
+            if (i == 0 || i >= 4) {
                 EXPECT_EQ(seen, shades) << "frame " << i << " uses all three tones";
+            } else {
+                EXPECT_FALSE(seen.empty()) << "frame " << i << " is lit";
             }
             if (i != 6) {
                 EXPECT_TRUE(extra.empty()) << "frame " << i << " has only the three tones";
@@ -287,14 +289,48 @@ TEST_P(FramesAtSize, LightIsShadedInTheThreeTonesOfItsColour) {
             for (const Colour& c : extra) // the full lamp's glint is brighter than its brightest tone
                 EXPECT_GT(Luma(c), Luma(*shades.rbegin())) << "frame " << i;
         }
-        // The middle of the lens is the brightest tone at every level.
+        // The middle of the lens is the brightest tone at every level; the lamp of sharing off
+        // is hollow, so its middle stays dark.
         const Box lens = OpaqueBox(f[0]);
         const Colour bright = *std::max_element(shades.begin(), shades.end(),
                                                 [](Colour a, Colour b) { return Luma(a) < Luma(b); });
-        for (size_t i = 0; i < 6; ++i)
-            EXPECT_EQ(At(f[i], static_cast<int>(lens.CentreX()), static_cast<int>(lens.CentreY())), bright)
+        const Colour middle = list == FrameList::RedFul ? Colour{0, 0, 0} : bright;
+        for (size_t i = 0; i < f.size(); ++i)
+            EXPECT_EQ(At(f[i], static_cast<int>(lens.CentreX()), static_cast<int>(lens.CentreY())), middle)
                 << "frame " << i;
     }
+}
+
+// Not by colour alone: after each colour-vision simulation and in greyscale, in the lamp's own
+// colours and in high-contrast themes, every frame of one state differs from every frame of
+// another by the measure of tools/framesheet/vision.h.
+TEST_P(FramesAtSize, StatesDifferClearlyInEveryVisionAndTheme) {
+    for (const auto& theme : vision::CheckedThemes()) {
+        SCOPED_TRACE(theme.Name);
+        for (const auto& f : vision::Figures(Size(), theme.Theme))
+            EXPECT_GE(f.Share, vision::ClearShare)
+                << f.A << " and " << f.B << " with " << vision::VisionName(f.With);
+    }
+}
+
+TEST_P(FramesAtSize, HighContrastFramesUseOnlyTheThemesColours) {
+    const images::Theme theme{true, 0x102030, 0xF0E0D0, 0x30C060};
+    const std::set<Colour> allowed{{0x10, 0x20, 0x30}, {0xF0, 0xE0, 0xD0}, {0x30, 0xC0, 0x60}};
+    for (auto list : images::AllFrameLists) {
+        SCOPED_TRACE(images::ListName(list));
+        for (const auto& f : images::DrawFrames(list, Size(), theme))
+            for (int y = 0; y < Size(); ++y)
+                for (int x = 0; x < Size(); ++x)
+                    if (Opaque(f, x, y)) {
+                        ASSERT_EQ(allowed.count(At(f, x, y)), 1u) << x << "," << y;
+                    }
+    }
+    // The lamp's light takes the highlight colour, the unlit lens the window colour.
+    const auto rest = images::DrawFrames(FrameList::DeTre, Size(), theme);
+    const Box lens = OpaqueBox(rest[3]);
+    const int cx = static_cast<int>(lens.CentreX()), cy = static_cast<int>(lens.CentreY());
+    EXPECT_EQ(At(rest[1], cx, cy), (Colour{0x30, 0xC0, 0x60}));
+    EXPECT_EQ(At(rest[3], cx, cy), (Colour{0x10, 0x20, 0x30}));
 }
 
 TEST_P(FramesAtSize, LensSitsInTheUpperLeftAndLeavesTheLastRowsAndColumnsFree) {
