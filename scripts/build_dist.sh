@@ -20,6 +20,7 @@ exe="$build/src/app/Tarnwick.exe"
 version_file="$build/src/app/version.txt"
 [ -f "$exe" ] || { echo "no $exe (run the windows build first)"; exit 1; }
 [ -f "$version_file" ] || { echo "no $version_file (configure the windows build again)"; exit 1; }
+[ -f "$build/src/app/main.html" ] || { echo "no $build/src/app/main.html (configure the windows build again)"; exit 1; }
 version=$(tr -d '\r\n' <"$version_file")
 rm -rf dist && mkdir -p dist
 
@@ -55,7 +56,7 @@ sign() {
 }
 
 cp "$exe" dist/Tarnwick.exe
-cp help/main.html dist/main.html
+cp "$build/src/app/main.html" dist/main.html
 [ -n "${TARNWICK_SIGN_PFX:-}" ] || echo "build_dist: TARNWICK_SIGN_PFX is not set; Tarnwick.exe and Tarnwick.msi stay unsigned"
 sign dist/Tarnwick.exe
 (cd dist && zip -q -9 Tarnwick.zip Tarnwick.exe main.html)

@@ -7,6 +7,7 @@
 #include "sharing/connections.h"
 #include "sharing/killserv.h"
 #include "sharing/killserv_report.h"
+#include "tarnwick_version.h"
 
 namespace Main {
 
@@ -219,8 +220,9 @@ void TForm1::ThreadDone(TObject*) {
             }
         }
 
-        TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable"
-                                             : "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable");
+        TrayIcon1->SetHint(SharingState == 1
+                               ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
+                               : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable");
 
         if (FirstCompletion) {
             TrayIcon1->SetEnabled(true);
@@ -257,6 +259,11 @@ void TForm1::Timer1Timer(TObject*) {
 // of the switch open in front instead of as a flashing taskbar button.
 // A No to the question leaves the menu command as it was.
 void TForm1::TrayIcon1DblClick(TObject*) {
+    // The sharing command is the menu's default item: while it is enabled the tray icon clicks
+    // it right after this handler, so a double click switches once, through the command.
+    if (StopStart->Default() && StopStart->Enabled() && StopStart->Visible() &&
+        TrayIcon1->PopupMenu() == PopupMenu1 && PopupMenu1->AutoPopup() && !TrayIcon1->LeftPopup())
+        return;
     if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
     if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
 }

@@ -41,18 +41,10 @@ fw::TMenuItem* AddItem(TForm1* form, const char* name, const char* caption) {
     return item;
 }
 
-fw::TImageList* MakeList(TForm1* form, images::FrameList list, int32_t size) {
+fw::TImageList* MakeList(TForm1* form, images::FrameList list) {
     auto* imageList = new fw::TImageList(form);
     imageList->SetName(images::ListName(list));
-    imageList->SetImages(images::DrawFrames(list, size));
     return imageList;
-}
-
-// The frames are drawn at the small-icon size the system asks for, so the lamp stays crisp
-// at every display scaling.
-int32_t FrameSize() {
-    const int32_t asked = plat::Os().user->GetSystemMetrics(plat::SM_CXSMICON);
-    return asked <= 0 ? 16 : std::clamp(asked, 16, 256);
 }
 
 } // namespace
@@ -86,6 +78,8 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     Help = AddItem(this, "Help", "Help");
     Help->OnClick = [this](TObject* Sender) { HelpClick(Sender); };
     StopStart = AddItem(this, "StopStart", "Stop sharing");
+    // The double click's command, shown in bold as Windows marks a notification icon's default.
+    StopStart->SetDefault(true);
     StopStart->OnClick = [this](TObject* Sender) { StopStartClick(Sender); };
 
     Timer1 = new fw::TTimer(this);
@@ -93,6 +87,9 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     Timer1->OnTimer = [this](TObject* Sender) { Timer1Timer(Sender); };
 
     CreateImageLists();
+    // The frames follow the display: its scale and its high-contrast theme.
+    if (fw::Application)
+        displayHook_ = fw::Application->HookMainWindow([this](fw::TMessage& m) { return DisplayMessage(m); });
 
     // References to other components are resolved once the whole description has been read.
     TrayIcon1->SetPopupMenu(PopupMenu1);
@@ -102,18 +99,19 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
 TForm1::~TForm1() {
     // A worker completion that arrives while the form goes must not reach it.
     if (Form1 == this) Form1 = nullptr;
+    if (fw::Application && displayHook_ != 0) fw::Application->UnhookMainWindow(displayHook_);
 }
 
 void TForm1::CreateImageLists() {
-    const int32_t size = FrameSize();
-    DeTre = MakeList(this, images::FrameList::DeTre, size);
-    YellowHalf = MakeList(this, images::FrameList::YellowHalf, size);
-    YellowFul = MakeList(this, images::FrameList::YellowFul, size);
-    RedFul = MakeList(this, images::FrameList::RedFul, size);
-    GreenFul = MakeList(this, images::FrameList::GreenFul, size);
-    Boom = MakeList(this, images::FrameList::Boom, size);
-    BoomLight = MakeList(this, images::FrameList::BoomLight, size);
-    BlackLight = MakeList(this, images::FrameList::BlackLight, size);
+    DeTre = MakeList(this, images::FrameList::DeTre);
+    YellowHalf = MakeList(this, images::FrameList::YellowHalf);
+    YellowFul = MakeList(this, images::FrameList::YellowFul);
+    RedFul = MakeList(this, images::FrameList::RedFul);
+    GreenFul = MakeList(this, images::FrameList::GreenFul);
+    Boom = MakeList(this, images::FrameList::Boom);
+    BoomLight = MakeList(this, images::FrameList::BoomLight);
+    BlackLight = MakeList(this, images::FrameList::BlackLight);
+    DrawImageLists();
 }
 
 void TForm1::TrayIcon1Startup(TObject*, bool& ShowMainForm) { ShowMainForm = false; }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/images.h"
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/imglist.h"
@@ -93,8 +94,18 @@ class TForm1 : public fw::TForm {
     // The autostart command line for the program in the current directory.
     std::string AutoRunPath();
 
+    // Draws the frames again at the small-icon size of the display now and in its theme, when
+    // either has changed, and shows the frame of the running animation at once in the new
+    // pictures: the animation goes on where it was. True when anything was drawn.
+    bool DrawImageLists();
+    int32_t FrameSize() const { return frameSize_; }
+    const images::Theme& FrameTheme() const { return frameTheme_; }
+
   private:
     void CreateImageLists();
+    // The application window's messages that change the display: scale, settings, theme,
+    // a new taskbar.
+    bool DisplayMessage(fw::TMessage& Message);
     // False when no thread could be had and that was reported before.
     bool StartWorker(int32_t Mode);
     // False when somebody is connected and the user keeps sharing on.
@@ -103,6 +114,10 @@ class TForm1 : public fw::TForm {
     void LogSwitchResult();
     void WriteIni(const char* Section, const char* Key, const std::string& Value);
     std::string ReadIni(const char* Section, const char* Key, const char* Default);
+
+    int32_t frameSize_ = 0;
+    images::Theme frameTheme_;
+    int32_t displayHook_ = 0;
 };
 
 extern TForm1* Form1;

@@ -40,6 +40,12 @@ inline constexpr UINT WM_QUERYENDSESSION = 0x0011;
 inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_ENDSESSION = 0x0016;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
+inline constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
+inline constexpr UINT WM_SETTINGCHANGE = 0x001A;
+inline constexpr UINT WM_CONTEXTMENU = 0x007B;
+inline constexpr UINT WM_DISPLAYCHANGE = 0x007E;
+inline constexpr UINT WM_DPICHANGED = 0x02E0;
+inline constexpr UINT WM_THEMECHANGED = 0x031A;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_COMMAND = 0x0111;
@@ -56,6 +62,9 @@ inline constexpr UINT WM_MBUTTONDOWN = 0x0207;
 inline constexpr UINT WM_MBUTTONUP = 0x0208;
 inline constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr UINT WM_USER = 0x0400;
+// The shell's notifications of version 4 (and 0x402.. of balloons of every version).
+inline constexpr UINT NIN_SELECT = 0x0400;
+inline constexpr UINT NIN_KEYSELECT = 0x0401;
 inline constexpr UINT NIN_BALLOONSHOW = 0x0402;
 inline constexpr UINT NIN_BALLOONHIDE = 0x0403;
 inline constexpr UINT NIN_BALLOONTIMEOUT = 0x0404;
@@ -113,6 +122,19 @@ inline constexpr int32_t VK_CONTROL = 0x11;
 inline constexpr int32_t VK_MENU = 0x12;
 inline constexpr int32_t SM_CXSMICON = 49;
 inline constexpr int32_t SM_CYSMICON = 50;
+inline constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
+
+// Display settings (SystemParametersInfo) and system colours (GetSysColor, COLORREF 0x00BBGGRR)
+inline constexpr UINT SPI_GETHIGHCONTRAST = 0x0042;
+inline constexpr UINT SPI_SETHIGHCONTRAST = 0x0043;
+inline constexpr DWORD HCF_HIGHCONTRASTON = 0x00000001;
+struct HIGHCONTRAST {
+    UINT cbSize = sizeof(HIGHCONTRAST);
+    DWORD dwFlags = 0;
+};
+inline constexpr int32_t COLOR_WINDOW = 5;
+inline constexpr int32_t COLOR_WINDOWTEXT = 8;
+inline constexpr int32_t COLOR_HIGHLIGHT = 13;
 
 // Menus
 inline constexpr UINT MF_STRING = 0x0000;
@@ -194,6 +216,13 @@ class IUser {
     virtual SHORT GetAsyncKeyState(int32_t vKey) = 0;
     virtual UINT GetDoubleClickTime() = 0;
     virtual int32_t GetSystemMetrics(int32_t nIndex) = 0;
+    // The scale of the window's monitor now (per-monitor awareness), and a metric at a scale;
+    // 0 where the system has neither (before Windows 10 1607).
+    virtual UINT GetDpiForWindow(HWND hwnd) = 0;
+    virtual int32_t GetSystemMetricsForDpi(int32_t nIndex, UINT dpi) = 0;
+    // uiAction SPI_GETHIGHCONTRAST only, pvParam a HIGHCONTRAST.
+    virtual BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni) = 0;
+    virtual DWORD GetSysColor(int32_t nIndex) = 0;
 
     // Popup menus. TrackPopupMenu returns when the menu has closed; with TPM_RETURNCMD its
     // result is the chosen item's id (0 when dismissed).
@@ -223,6 +252,9 @@ inline constexpr DWORD NIM_SETVERSION = 4;
 inline constexpr UINT NIF_MESSAGE = 1;
 inline constexpr UINT NIF_ICON = 2;
 inline constexpr UINT NIF_TIP = 4;
+// With version 4 the shell shows the standard tool tip only when asked for.
+inline constexpr UINT NIF_SHOWTIP = 0x80;
+inline constexpr UINT NOTIFYICON_VERSION_4 = 4;
 
 // The shell's notification record in the 488-byte form of its ANSI version, little-endian,
 // every field at its fixed offset, the texts in UTF-8 (the Win32 backend sends the wide

@@ -1,6 +1,7 @@
 #include "trayicon/tray_icon.h"
 
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -124,10 +125,24 @@ TTrayIconHandler::~TTrayIconHandler() {
 plat::LRESULT TTrayIconHandler::TrayWindowProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,
                                                plat::LPARAM lParam) {
     switch (Msg) {
-    case kCallbackMessage:
-        // A callback may be queued for a component freed since: only a live id is used.
-        if (TTrayIcon* icon = FindTrayIcon(static_cast<plat::UINT>(wParam))) icon->HandleCallback(lParam);
+    case kCallbackMessage: {
+        // Version 4 puts the id in the high word of lParam (never 0) and the anchor point in
+        // wParam; version 0 sends the id in wParam and the bare event. A callback may be queued
+        // for a component freed since: only a live id is used.
+        const auto low = static_cast<plat::UINT>(lParam & 0xFFFF);
+        const auto high = static_cast<plat::UINT>((lParam >> 16) & 0xFFFF);
+        if (high != 0) {
+            TTrayIcon* icon = FindTrayIcon(high);
+            if (icon && icon->NotifyVersion() >= plat::NOTIFYICON_VERSION_4) {
+                const plat::POINT anchor{static_cast<int16_t>(wParam & 0xFFFF),
+                                         static_cast<int16_t>((wParam >> 16) & 0xFFFF)};
+                icon->HandleCallback(low, anchor);
+            }
+        } else if (TTrayIcon* icon = FindTrayIcon(static_cast<plat::UINT>(wParam))) {
+            icon->HandleCallback(low, std::nullopt);
+        }
         return 0;
+    }
     case plat::WM_DESTROY:
     case plat::WM_CLOSE:
     case plat::WM_QUERYENDSESSION:
@@ -216,8 +231,21 @@ void TTrayIcon::AfterLoad() {
     SetIconVisible(iconVisible_);
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExitEvents_);
-    notifyData_.uVersion = notifyVersionMode_;
-    plat::Os().shell->Shell_NotifyIcon(plat::NIM_SETVERSION, &notifyData_);
+    AskForVersion();
+}
+
+void TTrayIcon::AskForVersion() {
+    auto& shell = *plat::Os().shell;
+    // Version 4 hands the id back in 16 bits: a larger id stays with version 0.
+    // A shell that refuses it keeps the icon at version 0, every icon's version until asked.
+    notifyData_.uVersion = trayIconId_ <= 0xFFFF ? plat::NOTIFYICON_VERSION_4 : 0;
+    const bool taken = notifyData_.uVersion == plat::NOTIFYICON_VERSION_4 &&
+                       shell.Shell_NotifyIcon(plat::NIM_SETVERSION, &notifyData_) != 0;
+    notifyData_.uVersion = 0;
+    shellVersion_ = taken ? plat::NOTIFYICON_VERSION_4 : 0;
+    // With version 4 the shell hides the standard tool tip unless the record asks for it.
+    notifyData_.uFlags = kNotifyFlags | (taken ? plat::NIF_SHOWTIP : 0);
+    if (taken) UpdateIcon();
 }
 
 void TTrayIcon::ComponentRemoved(TComponent* AComponent) {
@@ -265,6 +293,8 @@ bool TTrayIcon::AddIcon() {
     if (!previewSwitching_) iconVisible_ = true;
     if (Designing() && !previewSwitching_) return false;
     const bool added = FillNotifyData() && Notify(plat::NIM_ADD);
+    // A new shell (after TaskbarCreated) knows nothing of the version asked of the old one.
+    if (added && !Loading()) AskForVersion();
     // At logon Explorer refuses icons until it is ready, and may never say "TaskbarCreated":
     // the add is tried again each second for a while, and again at every TaskbarCreated.
     addRetriesLeft_ = added ? 0 : kAddRetries;
@@ -281,10 +311,7 @@ void TTrayIcon::AddRetryTick(TObject*) {
     // A refused add may have been taken all the same (the shell can time out answering):
     // a modify tells, and sends the current frame and tool tip either way.
     const bool present = FillNotifyData() && (Notify(plat::NIM_MODIFY) || Notify(plat::NIM_ADD));
-    if (present) {
-        notifyData_.uVersion = notifyVersionMode_;
-        plat::Os().shell->Shell_NotifyIcon(plat::NIM_SETVERSION, &notifyData_);
-    }
+    if (present) AskForVersion();
     if (present || addRetriesLeft_ == 0) {
         addRetriesLeft_ = 0;
         addRetryTimer_->SetActive(false);
@@ -424,9 +451,9 @@ void TTrayIcon::DoCycle() {
 
 // ---- Callback dispatch ----
 
-void TTrayIcon::HandleCallback(plat::LPARAM event) {
-    const auto message = static_cast<plat::UINT>(event);
+void TTrayIcon::HandleCallback(plat::UINT message, std::optional<plat::POINT> anchor) {
     const plat::UINT id = trayIconId_;
+    const bool version4 = anchor.has_value();
     // Balloon notifications come whatever Enabled says.
     switch (message) {
     case plat::NIN_BALLOONSHOW:
@@ -491,10 +518,20 @@ void TTrayIcon::HandleCallback(plat::LPARAM event) {
         if (!alive()) return;
         ClickDefaultItem();
         break;
+    case plat::NIN_KEYSELECT:
+        // Enter or Space on the icon selected from the keyboard does what a double click does.
+        if (version4) KeySelect();
+        break;
+    case plat::WM_CONTEXTMENU:
+        // Version 4 asks for the menu at the release of the right button, and from the
+        // keyboard: at the icon's anchor point, not wherever the mouse pointer is.
+        if (version4) ShowMenuAt(*anchor);
+        break;
     case plat::WM_RBUTTONDOWN:
         DoMouseDown(mbRight, shift | ssRight, cursor.x, cursor.y);
         if (!alive()) return;
-        ShowMenuAtCursor();
+        // With version 4 the menu waits for the WM_CONTEXTMENU that follows the release.
+        if (!version4) ShowMenuAtCursor();
         break;
     case plat::WM_RBUTTONUP:
         DoMouseUp(mbRight, shift | ssRight, cursor.x, cursor.y);
@@ -527,17 +564,34 @@ void TTrayIcon::ClickDefaultItem() {
     if (found) found->Click();
 }
 
+void TTrayIcon::KeySelect() {
+    // The shell may report one Enter twice: a repeat within the double-click time is the same key.
+    const uint64_t now = plat::Os().kernel->GetTickCount64();
+    if (keySelectSeen_ && now - lastKeySelect_ < User().GetDoubleClickTime()) return;
+    keySelectSeen_ = true;
+    lastKeySelect_ = now;
+    const plat::UINT id = trayIconId_;
+    clickPending_ = false;
+    DoDblClick();
+    if (!FindTrayIcon(id)) return;
+    ClickDefaultItem();
+}
+
 void TTrayIcon::ShowMenuAtCursor() {
-    if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
     plat::POINT cursor{};
-    if (!User().GetCursorPos(&cursor)) return;
+    if (!popupMenu_ || !popupMenu_->AutoPopup() || !User().GetCursorPos(&cursor)) return;
+    ShowMenuAt(cursor);
+}
+
+void TTrayIcon::ShowMenuAt(plat::POINT at) {
+    if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
     const plat::UINT id = trayIconId_;
     User().SetForegroundWindow(ApplicationWindow());
     if (fw::Application) fw::Application->ProcessMessages();
     // The messages just handled may have freed this component or its menu.
     if (!FindTrayIcon(id) || !popupMenu_) return;
     popupMenu_->SetPopupComponent(this);
-    popupMenu_->Popup(cursor.x, cursor.y);
+    popupMenu_->Popup(at.x, at.y);
     if (!FindTrayIcon(id)) return;
     // Lets the owner's thread notice that the menu has gone.
     if (OwnerIsWindowed())

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/classes.h"
@@ -78,6 +79,9 @@ class TTrayIcon : public TComponent {
     // reused, so a callback queued for a freed component matches no live one.
     plat::UINT TrayIconId() const { return trayIconId_; }
     const plat::NOTIFYICONDATA& NotifyData() const { return notifyData_; }
+    // The notification version the shell took for this icon: 4 (keyboard notifications, the
+    // anchor point) or 0.
+    plat::UINT NotifyVersion() const { return shellVersion_; }
 
     bool DesignPreview() const { return designPreview_; }
     void SetDesignPreview(bool value);
@@ -150,8 +154,12 @@ class TTrayIcon : public TComponent {
 
     bool FillNotifyData();
     bool Notify(plat::DWORD operation);
-    void HandleCallback(plat::LPARAM event);
+    // anchor: the point version 4 sends with the event; none with version 0.
+    void HandleCallback(plat::UINT message, std::optional<plat::POINT> anchor);
+    void AskForVersion();
+    void KeySelect();
     void ShowMenuAtCursor();
+    void ShowMenuAt(plat::POINT at);
     void ClickDefaultItem();
     void ClickDelayElapsed(TObject* Sender);
     void LeavePollTick(TObject* Sender);
@@ -197,7 +205,9 @@ class TTrayIcon : public TComponent {
     bool doubleClickSeen_ = false;
     bool cursorOutside_ = true;
     plat::POINT lastCursorPos_{};
-    uint32_t notifyVersionMode_ = 0;
+    plat::UINT shellVersion_ = 0;
+    bool keySelectSeen_ = false;
+    uint64_t lastKeySelect_ = 0;
     bool previewSwitching_ = false;
     bool mdiStartupPending_ = true;
     int32_t applicationHook_ = 0;

@@ -45,6 +45,9 @@ struct Machine {
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
     std::optional<uint64_t> taskbarCreatedAfterMs;
+    // The highest notification-icon version the shell takes: Windows since Vista takes 4, with
+    // keyboard notifications; 0 is a shell that answers only the first (as Wine's may).
+    plat::UINT shellNotifyVersion = 0;
 
     static Machine StandardUser() {
         Machine m;
@@ -52,6 +55,7 @@ struct Machine {
         m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows", "C:\\ProgramData"};
         m.foldersUsersMayCreateIn = {"C:\\ProgramData"};
         m.sharesNeedElevation = true;
+        m.shellNotifyVersion = plat::NOTIFYICON_VERSION_4;
         return m;
     }
 };
@@ -99,6 +103,7 @@ class SimPlatform {
         shares.RequireElevation(machine.sharesNeedElevation);
         for (const auto& c : machine.connections)
             shares.Connect(c.client, c.user, c.files);
+        shell.SetHighestVersion(machine.shellNotifyVersion);
         if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
             shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
     }

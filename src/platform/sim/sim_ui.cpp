@@ -801,7 +801,7 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
             }
             break;
         case NIM_SETVERSION:
-            if (present) {
+            if (present && lpData->uVersion <= highestVersion_) {
                 present->Version = lpData->uVersion;
                 result = 1;
             }
@@ -901,7 +901,12 @@ BOOL SimShell::ShellExecuteEx(SHELLEXECUTEINFO* info) {
 bool SimShell::PostCallback(UINT uID, LPARAM event) {
     const SimAreaIcon* icon = FindIcon(uID);
     if (!icon) return false;
-    user_.PostMessage(icon->Window, icon->CallbackMessage, uID, event);
+    POINT cursor{};
+    user_.GetCursorPos(&cursor);
+    PostVersioned(*icon, static_cast<UINT>(event), cursor);
+    if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_LBUTTONUP) PostVersioned(*icon, NIN_SELECT, cursor);
+    if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_RBUTTONUP)
+        PostVersioned(*icon, WM_CONTEXTMENU, cursor);
     return true;
 }
 

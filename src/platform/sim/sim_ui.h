@@ -88,6 +88,11 @@ class SimUser : public plat::IUser {
     plat::SHORT GetAsyncKeyState(int32_t vKey) override;
     plat::UINT GetDoubleClickTime() override { return doubleClickTime_; }
     int32_t GetSystemMetrics(int32_t nIndex) override;
+    plat::UINT GetDpiForWindow(plat::HWND hwnd) override;
+    int32_t GetSystemMetricsForDpi(int32_t nIndex, plat::UINT dpi) override;
+    plat::BOOL SystemParametersInfo(plat::UINT uiAction, plat::UINT uiParam, void* pvParam,
+                                    plat::UINT fWinIni) override;
+    plat::DWORD GetSysColor(int32_t nIndex) override;
     plat::HMENU CreatePopupMenu() override;
     plat::BOOL AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
                           const char* lpNewItem) override;
@@ -175,6 +180,20 @@ class SimUser : public plat::IUser {
     void SetKeyDown(int32_t vKey, bool down);
     void SetDoubleClickTime(plat::UINT ms) { doubleClickTime_ = ms; }
     void SetSystemMetric(int32_t index, int32_t value) { metrics_[index] = value; }
+
+    // ---- The display (sim_display.cpp): one monitor, its scale and its theme ----
+    plat::UINT Dpi() const { return dpi_; }
+    // The user changes the scale (Settings, or the laptop docked to another monitor): the new
+    // scale holds from now, and `message` (WM_DPICHANGED, WM_SETTINGCHANGE or WM_DISPLAYCHANGE)
+    // is sent to every top-level window. GetSystemMetrics keeps the scale of the logon, as on
+    // Windows.
+    void ChangeScale(plat::UINT dpi, plat::UINT message = plat::WM_DPICHANGED);
+    // High contrast on or off with its window, window-text and highlight colours (COLORREF),
+    // told as Windows tells it: WM_SETTINGCHANGE (SPI_SETHIGHCONTRAST), then WM_SYSCOLORCHANGE.
+    void SetHighContrast(bool on, plat::DWORD window = 0x000000, plat::DWORD windowText = 0xFFFFFF,
+                         plat::DWORD highlight = 0xFFEB1A);
+    // Windows before 10 1607: no GetDpiForWindow nor GetSystemMetricsForDpi (both answer 0).
+    void SetPerMonitorDpiMissing(bool missing) { perMonitorDpiMissing_ = missing; }
 
     // ---- Menus ----
     const std::vector<SimPopup>& Popups() const { return popups_; }
@@ -282,6 +301,11 @@ class SimUser : public plat::IUser {
     std::set<int32_t> keysDown_;
     plat::UINT doubleClickTime_ = 500;
     std::map<int32_t, int32_t> metrics_;
+    plat::UINT dpi_ = plat::USER_DEFAULT_SCREEN_DPI;
+    bool perMonitorDpiMissing_ = false;
+    bool highContrast_ = false;
+    std::map<int32_t, plat::DWORD> sysColors_{
+        {plat::COLOR_WINDOW, 0xFFFFFF}, {plat::COLOR_WINDOWTEXT, 0x000000}, {plat::COLOR_HIGHLIGHT, 0xD77800}};
     std::map<plat::HMENU, Menu> menus_;
     plat::HMENU nextMenu_ = 0x20010;
     std::vector<SimPopup> popups_;
@@ -357,9 +381,22 @@ class SimShell : public plat::IShell {
     // Explorer at logon: it refuses every call for refuseForMs from now, and broadcasts
     // "TaskbarCreated" after taskbarCreatedAfterMs, or never.
     void StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> taskbarCreatedAfterMs);
-    // Posts the icon's callback message as the shell does: wParam = uID, lParam = event.
-    // False when no icon with that id is in the area.
+    // Posts the icon's callback message as the shell does for the version the icon asked for:
+    // version 0 wParam = uID, lParam = event; version 4 wParam = the cursor (x, y), lParam =
+    // event | uID << 16, and after a button's release the notification version 4 adds to it
+    // (NIN_SELECT after the left, WM_CONTEXTMENU at the cursor after the right). False when no
+    // icon with that id is in the area.
     bool PostCallback(plat::UINT uID, plat::LPARAM event);
+    // ---- The notification area from the keyboard (sim_tray_shell.cpp) ----
+    // The highest NIM_SETVERSION the shell takes (0: it refuses version 4, as Wine's may).
+    void SetHighestVersion(plat::UINT version) { highestVersion_ = version; }
+    // Where the icons sit on the screen: the anchor point of keyboard notifications.
+    void SetIconAnchor(int32_t x, int32_t y) { anchor_ = {x, y}; }
+    // The icon selected with Win+B and the arrows, then Enter or Space (activate) or the menu
+    // key (menu). Version 4: NIN_KEYSELECT or WM_CONTEXTMENU at the icon's anchor; version 0:
+    // a right button press and release, as earlier shells send. False when the icon is absent.
+    bool KeyboardActivate(plat::UINT uID);
+    bool KeyboardMenu(plat::UINT uID);
     // Posts a callback to any window with any id (a stale or foreign one).
     void PostCallbackTo(plat::HWND hWnd, plat::UINT uID, plat::LPARAM event, plat::UINT message = 0x800);
 
@@ -375,6 +412,7 @@ class SimShell : public plat::IShell {
     void RemoveFileVersion(const std::string& file);
 
   private:
+    void PostVersioned(const SimAreaIcon& icon, plat::UINT event, plat::POINT at);
     SimAreaIcon* Find(plat::HWND h, plat::UINT id);
     void Apply(SimAreaIcon& icon, const plat::NOTIFYICONDATA& d);
 
@@ -383,6 +421,8 @@ class SimShell : public plat::IShell {
     std::vector<SimAreaIcon> area_;
     bool taskbarRunning_ = true;
     uint64_t explorerReadyAt_ = 0;
+    plat::UINT highestVersion_ = 0;
+    plat::POINT anchor_{1880, 1060};
     struct Program {
         std::function<plat::DWORD(const std::string&)> entry;
         uint64_t runsForMs = 0;

@@ -331,6 +331,35 @@ int32_t Win32User::GetSystemMetrics(int32_t nIndex) {
     return ::GetSystemMetrics(nIndex);
 }
 
+// Windows 10 1607 and later; looked up at run time so that the program starts on older ones.
+plat::UINT Win32User::GetDpiForWindow(plat::HWND hwnd) {
+    using Fn = UINT(WINAPI*)(HWND);
+    static const Fn get = User32Function<Fn>("GetDpiForWindow");
+    return get ? get(H(hwnd)) : 0;
+}
+
+int32_t Win32User::GetSystemMetricsForDpi(int32_t nIndex, plat::UINT dpi) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const Fn get = User32Function<Fn>("GetSystemMetricsForDpi");
+    return get ? get(nIndex, dpi) : 0;
+}
+
+plat::BOOL Win32User::SystemParametersInfo(plat::UINT uiAction, plat::UINT, void* pvParam, plat::UINT fWinIni) {
+    if (uiAction != plat::SPI_GETHIGHCONTRAST || !pvParam) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    ::HIGHCONTRASTW native{};
+    native.cbSize = sizeof native;
+    if (!::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof native, &native, fWinIni)) return 0;
+    static_cast<plat::HIGHCONTRAST*>(pvParam)->dwFlags = native.dwFlags;
+    return 1;
+}
+
+plat::DWORD Win32User::GetSysColor(int32_t nIndex) {
+    return ::GetSysColor(nIndex);
+}
+
 // ---- Menus and message boxes ----
 
 plat::HMENU Win32User::CreatePopupMenu() {
@@ -459,8 +488,9 @@ plat::BOOL Win32Shell::Shell_NotifyIcon(plat::DWORD dwMessage, const plat::NOTIF
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    // The whole record of this Windows: version 4 and NIF_SHOWTIP are taken only with it.
     ::NOTIFYICONDATAW n{};
-    n.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    n.cbSize = sizeof n;
     n.hWnd = FromRecord32(lpData->hWnd);
     n.uID = lpData->uID;
     n.uFlags = lpData->uFlags;

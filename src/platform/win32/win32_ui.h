@@ -40,6 +40,11 @@ class Win32User : public plat::IUser {
     plat::SHORT GetAsyncKeyState(int32_t vKey) override;
     plat::UINT GetDoubleClickTime() override;
     int32_t GetSystemMetrics(int32_t nIndex) override;
+    plat::UINT GetDpiForWindow(plat::HWND hwnd) override;
+    int32_t GetSystemMetricsForDpi(int32_t nIndex, plat::UINT dpi) override;
+    plat::BOOL SystemParametersInfo(plat::UINT uiAction, plat::UINT uiParam, void* pvParam,
+                                    plat::UINT fWinIni) override;
+    plat::DWORD GetSysColor(int32_t nIndex) override;
     plat::HMENU CreatePopupMenu() override;
     plat::BOOL AppendMenu(plat::HMENU hMenu, plat::UINT uFlags, plat::UINT_PTR uIDNewItem,
                           const char* lpNewItem) override;

@@ -123,7 +123,8 @@ TEST_F(TrayTest, AddModifyAndDeleteSendTheShellsRecordByteForByte) {
         if (op == plat::NIM_ADD) tray->SetIconVisible(true);
         if (op == plat::NIM_MODIFY) tray->RefreshIcon();
         if (op == plat::NIM_DELETE) tray->SetIconVisible(false);
-        const auto& call = Last();
+        const auto& calls = os.shell.Calls();
+        const auto& call = *std::find_if(calls.rbegin(), calls.rend(), [op](const auto& c) { return c.Operation == op; });
         SCOPED_TRACE(op);
         EXPECT_EQ(call.Operation, op);
         EXPECT_EQ(call.Result, 1);
@@ -652,7 +653,7 @@ TEST_F(StartupTest, WithoutAHandlerOrWithYesTheMainFormIsShown) {
     }
 }
 
-TEST_F(StartupTest, LoadingSendsModifyThenTheStoredVisibilityThenVersionZero) {
+TEST_F(StartupTest, LoadingSendsModifyThenTheStoredVisibilityThenAsksForVersionFour) {
     fw::TApplication app;
     TrayForm::configure = [](TrayForm& f) {
         f.tray->SetHint("Tarnwick");
@@ -667,9 +668,12 @@ TEST_F(StartupTest, LoadingSendsModifyThenTheStoredVisibilityThenVersionZero) {
     // Hint (refused), the stored IconVisible, then after loading: modify, add again, version.
     EXPECT_EQ(ops, (std::vector<plat::DWORD>{plat::NIM_MODIFY, plat::NIM_ADD, plat::NIM_MODIFY, plat::NIM_ADD,
                                              plat::NIM_SETVERSION}));
-    EXPECT_EQ(os.shell.Calls().back().Result, 1);
+    // This shell answers only version 0: the icon stays at version 0, its flags as they were.
+    EXPECT_EQ(os.shell.Calls().back().Result, 0);
+    EXPECT_EQ(U32(os.shell.Calls().back().Bytes, 416), plat::NOTIFYICON_VERSION_4);
     EXPECT_EQ(os.shell.Area()[0].Version, 0u);
-    EXPECT_EQ(U32(os.shell.Calls().back().Bytes, 416), 0u);
+    EXPECT_EQ(form->tray->NotifyVersion(), 0u);
+    EXPECT_EQ(form->tray->NotifyData().uFlags, 7u);
 }
 
 TEST_F(StartupTest, SharedWindowIsMadeWithTheFirstIconAndDestroyedWithTheLast) {
