@@ -39,6 +39,7 @@ DWORD SimUser::GetSysColor(int32_t nIndex) {
 
 void SimUser::ChangeScale(UINT dpi, UINT message) {
     dpi_ = dpi;
+    if (message == 0) return; // changed while nobody was told (Explorer down, say)
     const WPARAM both = (dpi & 0xFFFF) | ((dpi & 0xFFFF) << 16);
     SendMessage(HWND_BROADCAST, message, message == WM_DPICHANGED ? both : 0, 0);
 }

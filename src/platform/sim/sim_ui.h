@@ -185,8 +185,8 @@ class SimUser : public plat::IUser {
     plat::UINT Dpi() const { return dpi_; }
     // The user changes the scale (Settings, or the laptop docked to another monitor): the new
     // scale holds from now, and `message` (WM_DPICHANGED, WM_SETTINGCHANGE or WM_DISPLAYCHANGE)
-    // is sent to every top-level window. GetSystemMetrics keeps the scale of the logon, as on
-    // Windows.
+    // is sent to every top-level window (0: none is). GetSystemMetrics keeps the scale of the
+    // logon, as on Windows.
     void ChangeScale(plat::UINT dpi, plat::UINT message = plat::WM_DPICHANGED);
     // High contrast on or off with its window, window-text and highlight colours (COLORREF),
     // told as Windows tells it: WM_SETTINGCHANGE (SPI_SETHIGHCONTRAST), then WM_SYSCOLORCHANGE.

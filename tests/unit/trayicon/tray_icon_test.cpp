@@ -348,6 +348,100 @@ TEST_F(TrayTest, DoubleClickRunsTheFirstDefaultItemUnlessTheMenuOpensOnTheLeft) 
     EXPECT_TRUE(os.user.Popups().empty());
 }
 
+// ---- Version 4: the keyboard and the anchor point ----
+
+// A shell that takes version 4, as Windows does since Vista; the icon in the area with a menu
+// whose default item is the double click's command.
+class TrayVersion4Test : public TrayTest {
+  protected:
+    explicit TrayVersion4Test(plat::UINT version = plat::NOTIFYICON_VERSION_4) {
+        os.shell.SetHighestVersion(version);
+        os.shell.SetIconAnchor(1500, 1050);
+        os.user.SetCursor(100, 100);
+        LogEvents();
+        menu = new fw::TPopupMenu(form);
+        Item(menu, "Help");
+        Item(menu, "Switch")->SetDefault(true);
+        tray->SetPopupMenu(menu);
+        tray->SetHint("Tarnwick");
+        tray->SetIconVisible(true);
+    }
+    void Shell(plat::LPARAM event) {
+        os.shell.PostCallback(tray->TrayIconId(), event);
+        os.user.RunUntilIdle();
+    }
+    std::vector<std::pair<int32_t, int32_t>> PopupPoints() const {
+        std::vector<std::pair<int32_t, int32_t>> at;
+        for (const auto& p : os.user.Popups()) at.emplace_back(p.X, p.Y);
+        return at;
+    }
+    fw::TPopupMenu* menu = nullptr;
+};
+
+class TrayVersion0Test : public TrayVersion4Test {
+  protected:
+    TrayVersion0Test() : TrayVersion4Test(0) {}
+};
+
+TEST_F(TrayVersion4Test, AnAcceptedVersionFourKeepsTheToolTipShownAndTheIdInTheCallback) {
+    EXPECT_EQ(tray->NotifyVersion(), plat::NOTIFYICON_VERSION_4);
+    EXPECT_EQ(os.shell.Area()[0].Version, plat::NOTIFYICON_VERSION_4);
+    EXPECT_EQ(U32(Last().Bytes, 12), 7u | plat::NIF_SHOWTIP);
+    EXPECT_EQ(os.shell.Area()[0].Tip, "Tarnwick");
+    // Old-format callbacks and callbacks of an id nobody has are ignored.
+    os.shell.PostCallbackTo(HandlerWindow(), 0, plat::WM_CONTEXTMENU | (0x7777 << 16));
+    os.user.RunUntilIdle();
+    EXPECT_TRUE(os.user.Popups().empty());
+}
+
+TEST_F(TrayVersion4Test, TheMenuKeyOpensTheMenuAtTheIconAndARightClickOpensOneAtThePointer) {
+    os.shell.KeyboardMenu(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    Shell(plat::WM_RBUTTONDOWN);
+    Shell(plat::WM_RBUTTONUP); // the shell adds WM_CONTEXTMENU at the pointer
+    EXPECT_EQ(PopupPoints(), (std::vector<std::pair<int32_t, int32_t>>{{1500, 1050}, {100, 100}}));
+    EXPECT_EQ(log, (Log{"down 1 16 100,100", "up 1 16"}));
+}
+
+TEST_F(TrayVersion4Test, EnterOrSpaceDoesWhatTheDoubleClickDoesOncePerKey) {
+    os.shell.KeyboardActivate(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    EXPECT_EQ(log, (Log{"dbl", "item Switch"}));
+    // The shell's second report of one Enter, within the double-click time, is the same key.
+    os.user.RunFor(100);
+    os.shell.KeyboardActivate(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    EXPECT_EQ(log.size(), 2u);
+    os.user.RunFor(1000);
+    os.shell.KeyboardActivate(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    EXPECT_EQ(log, (Log{"dbl", "item Switch", "dbl", "item Switch"}));
+    EXPECT_TRUE(os.user.Popups().empty());
+}
+
+TEST_F(TrayVersion4Test, ClickAndDoubleClickKeepTheirTimingAmongTheSelectNotifications) {
+    Shell(plat::WM_LBUTTONDOWN);
+    Shell(plat::WM_LBUTTONUP); // the shell adds NIN_SELECT
+    os.user.RunFor(600);
+    for (plat::LPARAM e : {plat::WM_LBUTTONDOWN, plat::WM_LBUTTONUP, plat::WM_LBUTTONDBLCLK, plat::WM_LBUTTONUP})
+        Shell(e);
+    os.user.RunFor(600);
+    EXPECT_EQ(log, (Log{"down 0 8 100,100", "up 0 8", "click", "down 0 8 100,100", "up 0 8", "dbl", "item Switch",
+                        "up 0 8"}));
+}
+
+TEST_F(TrayVersion0Test, AShellOfVersionZeroBehavesAsBeforeTheMenuAtThePointer) {
+    EXPECT_EQ(tray->NotifyVersion(), 0u);
+    EXPECT_EQ(U32(Last().Bytes, 12), 7u);
+    // Earlier shells report the keyboard as right button presses.
+    os.shell.KeyboardMenu(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    os.shell.KeyboardActivate(tray->TrayIconId());
+    os.user.RunUntilIdle();
+    EXPECT_EQ(PopupPoints(), (std::vector<std::pair<int32_t, int32_t>>{{100, 100}, {100, 100}}));
+    EXPECT_EQ(log, (Log{"down 1 16 100,100", "up 1 16", "down 1 16 100,100", "up 1 16"}));
+}
+
 TEST_F(TrayTest, BalloonNotificationsArriveEvenWhileDisabledAndOtherDoubleClicksAreIgnored) {
     LogEvents();
     tray->OnBalloonHintShow = [this](fw::TObject* s) { log.push_back(s == tray ? "show" : "?"); };
