@@ -141,7 +141,7 @@ timeout 60 wine explorer /desktop=tray,800x600 "$unit" 'C:\win32tests.log' >/dev
 cp "$WINEPREFIX/drive_c/win32tests.log" "$unit_log" 2>/dev/null
 line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$unit_log" 2>/dev/null | tail -n 1)
 if [ -n "$line" ]; then
-    grep -E '^(ok|FAIL)' "$unit_log" | sed 's/^/     /'
+    grep -E '^(ok|FAIL|note)' "$unit_log" | sed 's/^/     /'
     passed=$((passed + $(cut -d' ' -f1 <<<"$line")))
     failed=$((failed + $(cut -d' ' -f3 <<<"$line")))
 else

@@ -1,5 +1,8 @@
 // framesheet: renders the tray lamp's frame lists for people and for the build.
 //   framesheet [--scale N] SHEET.png                  contact sheet of every list at every size
+//   framesheet --high-contrast SHEET.png              the same in Windows' "High Contrast Black"
+//   framesheet --vision SHEET.png                     the states through each colour-vision matrix
+//   framesheet --measure                              how far apart the states are (Markdown)
 //   framesheet --ico FILE.ico                         the program icon (green resting lamp)
 //   framesheet --picture FILE.png LIST SIZE SCALE F[,F...]  chosen frames side by side
 // PNG files are written through ImageMagick's `convert`, which also sets the sheet's labels.
@@ -8,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -18,6 +22,7 @@
 #include "app/images.h"
 #include "ico.h"
 #include "sheet.h"
+#include "vision.h"
 
 extern char** environ;
 
@@ -31,6 +36,9 @@ constexpr size_t GreenRestingLamp = 1; // DeTre frame 1
 
 int Usage() {
     std::cerr << "usage: framesheet [--scale N] SHEET.png\n"
+                 "       framesheet --high-contrast SHEET.png\n"
+                 "       framesheet --vision SHEET.png\n"
+                 "       framesheet --measure\n"
                  "       framesheet --ico FILE.ico\n"
                  "       framesheet --picture FILE.png LIST SIZE SCALE FRAME[,FRAME...]\n";
     return 2;
@@ -114,10 +122,38 @@ void WritePng(const std::string& path, const Raster& r, const std::vector<frames
     std::remove(pam.c_str());
 }
 
-int WriteSheet(const std::string& path, int32_t scale) {
-    const auto sheet = framesheet::BuildSheet(scale);
+int WriteSheet(const std::string& path, const framesheet::Sheet& sheet) {
     WritePng(path, sheet.Image, sheet.Labels);
     std::cout << path << ": " << sheet.Image.Width << " x " << sheet.Image.Height << "\n";
+    return 0;
+}
+
+// The least difference of each pair of states over the standard sizes, per theme and vision.
+int PrintMeasure() {
+    std::cout << std::fixed;
+    std::cout.precision(1);
+    for (const auto& theme : vision::CheckedThemes()) {
+        std::cout << "\n" << theme.Name << " (least over " ;
+        for (int32_t size : images::StandardSizes) std::cout << size << (size == 32 ? "" : ", ");
+        std::cout << " px), % of the lamp's pixels:\n\n| states |";
+        for (vision::Vision v : vision::AllVisions) std::cout << " " << vision::VisionName(v) << " |";
+        std::cout << "\n|---|";
+        for (size_t i = 0; i < std::size(vision::AllVisions); ++i) std::cout << "---|";
+        std::cout << "\n";
+        std::vector<vision::PairFigure> least;
+        for (int32_t size : images::StandardSizes) {
+            const auto figures = vision::Figures(size, theme.Theme);
+            if (least.empty()) least = figures;
+            for (size_t i = 0; i < figures.size(); ++i)
+                least[i].Share = std::min(least[i].Share, figures[i].Share);
+        }
+        const size_t visions = std::size(vision::AllVisions);
+        for (size_t i = 0; i < least.size(); i += visions) {
+            std::cout << "| " << least[i].A << " / " << least[i].B << " |";
+            for (size_t j = 0; j < visions; ++j) std::cout << " " << 100 * least[i + j].Share << " |";
+            std::cout << "\n";
+        }
+    }
     return 0;
 }
 
@@ -160,8 +196,14 @@ int main(int argc, char** argv) {
         if (args.size() == 2 && args[0] == "--ico") return WriteIcon(args[1]);
         if (args.size() == 6 && args[0] == "--picture")
             return WritePicture(args[1], args[2], args[3], args[4], args[5]);
-        if (args.size() == 3 && args[0] == "--scale") return WriteSheet(args[2], ParseInt(args[1], "N"));
-        if (args.size() == 1 && args[0].rfind("--", 0) != 0) return WriteSheet(args[0], 4);
+        if (args.size() == 3 && args[0] == "--scale")
+            return WriteSheet(args[2], framesheet::BuildSheet(ParseInt(args[1], "N")));
+        if (args.size() == 2 && args[0] == "--high-contrast")
+            return WriteSheet(args[1], framesheet::BuildSheet(4, vision::CheckedThemes()[1].Theme,
+                                                              "High Contrast Black"));
+        if (args.size() == 2 && args[0] == "--vision") return WriteSheet(args[1], framesheet::BuildVisionSheet(3));
+        if (args.size() == 1 && args[0] == "--measure") return PrintMeasure();
+        if (args.size() == 1 && args[0].rfind("--", 0) != 0) return WriteSheet(args[0], framesheet::BuildSheet(4));
         return Usage();
     } catch (const std::exception& e) {
         std::cerr << "framesheet: " << e.what() << "\n";

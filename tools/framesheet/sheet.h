@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/images.h"
 #include "platform/image.h"
 
 namespace framesheet {
@@ -34,9 +35,26 @@ struct Sheet {
     std::vector<Label> Labels;
 };
 
-// Lays out every list (rows) and frame (columns), one section per standard size.
+// A grid of pictures: sections one below the other, each a header, column labels and rows.
+struct Row {
+    std::string Label;
+    std::vector<plat::IconImage> Frames;
+};
+struct Section {
+    std::string Label;
+    std::vector<std::string> ColumnLabels;
+    std::vector<Row> Rows;
+};
 // Throws std::invalid_argument for a scale outside 1..16.
-Sheet BuildSheet(int32_t scale);
+Sheet BuildGrid(const std::string& title, const std::string& subtitle, const std::vector<Section>& sections,
+                int32_t scale);
+
+// Every list (rows) and frame (columns), one section per standard size, in the given theme.
+Sheet BuildSheet(int32_t scale, const images::Theme& theme = {}, const std::string& themeName = "");
+
+// The lamps of the states at every standard size, in the lamp's colours and in high contrast,
+// through each colour-vision simulation and in greyscale.
+Sheet BuildVisionSheet(int32_t scale);
 
 // Frames side by side on a transparent ground, magnified, `gap` transparent pixels apart.
 Raster Strip(const std::vector<plat::IconImage>& frames, int32_t scale, int32_t gap);

@@ -44,7 +44,9 @@ const char* VisionName(Vision v) {
     return "";
 }
 
-Lab Seen(uint32_t argb, Vision v) {
+namespace {
+
+std::array<double, 3> LinearSeen(uint32_t argb, Vision v) {
     std::array<double, 3> rgb{ToLinear((argb >> 16) & 0xFF), ToLinear((argb >> 8) & 0xFF), ToLinear(argb & 0xFF)};
     const Matrix* m = v == Vision::Protanopia     ? &Protan
                       : v == Vision::Deuteranopia ? &Deutan
@@ -60,6 +62,28 @@ Lab Seen(uint32_t argb, Vision v) {
         const double y = 0.2126 * rgb[0] + 0.7152 * rgb[1] + 0.0722 * rgb[2];
         rgb = {y, y, y};
     }
+    return rgb;
+}
+
+uint32_t ToSrgb(double v) {
+    const double s = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    return static_cast<uint32_t>(std::lround(std::clamp(s, 0.0, 1.0) * 255));
+}
+
+} // namespace
+
+plat::IconImage Simulated(const plat::IconImage& picture, Vision v) {
+    plat::IconImage out = picture;
+    for (size_t i = 0; i < out.Pixels.size(); ++i) {
+        if (out.Mask[i] != 0) continue;
+        const auto rgb = LinearSeen(out.Pixels[i], v);
+        out.Pixels[i] = 0xFF000000u | (ToSrgb(rgb[0]) << 16) | (ToSrgb(rgb[1]) << 8) | ToSrgb(rgb[2]);
+    }
+    return out;
+}
+
+Lab Seen(uint32_t argb, Vision v) {
+    const auto rgb = LinearSeen(argb, v);
     // sRGB (D65) to XYZ, relative to the white point.
     const double x = (0.4124564 * rgb[0] + 0.3575761 * rgb[1] + 0.1804375 * rgb[2]) / 0.95047;
     const double y = 0.2126729 * rgb[0] + 0.7151522 * rgb[1] + 0.0721750 * rgb[2];

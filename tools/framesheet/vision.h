@@ -34,6 +34,9 @@ struct Lab {
 // Machado, Oliveira and Fernandes (2009, severity 1) in linear RGB; greyscale by its luminance.
 Lab Seen(uint32_t argb, Vision v);
 
+// The picture with each colour as it looks with the vision (sRGB again, transparency kept).
+plat::IconImage Simulated(const plat::IconImage& picture, Vision v);
+
 // Share of lampPixels where a and b differ clearly with the vision.
 double Difference(const plat::IconImage& a, const plat::IconImage& b, Vision v, int32_t lampPixels);
 

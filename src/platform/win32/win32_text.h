@@ -51,6 +51,7 @@
 #undef AppendMenu
 #undef MessageBox
 #undef LoadIcon
+#undef SystemParametersInfo
 #undef Shell_NotifyIcon
 #undef ShellExecute
 #undef ShellExecuteEx

@@ -345,7 +345,7 @@ int32_t Win32User::GetSystemMetricsForDpi(int32_t nIndex, plat::UINT dpi) {
 }
 
 plat::BOOL Win32User::SystemParametersInfo(plat::UINT uiAction, plat::UINT, void* pvParam, plat::UINT fWinIni) {
-    if (uiAction != plat::SPI_GETHIGHCONTRAST || !pvParam) {
+    if (uiAction != SPI_GETHIGHCONTRAST || !pvParam) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }

@@ -18,6 +18,8 @@ namespace {
 FILE* out = stdout;
 int passed = 0;
 int failed = 0;
+// What the shell answered to NIM_SETVERSION with version 4 for a bare record.
+bool shellTakesVersion4 = false;
 
 void Check(const std::string& name, bool ok) {
     (ok ? passed : failed)++;
@@ -134,12 +136,32 @@ void Shell(bool restricted) {
     Check("shell accepts the 488-byte record for add", shell.Shell_NotifyIcon(plat::NIM_ADD, &d) != 0);
     std::strcpy(d.szTip, "changed");
     Check("shell accepts modify", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) != 0);
+    d.uVersion = plat::NOTIFYICON_VERSION_4;
+    shellTakesVersion4 = shell.Shell_NotifyIcon(plat::NIM_SETVERSION, &d) != 0;
+    std::fprintf(out, "note shell %s NIM_SETVERSION 4\n", shellTakesVersion4 ? "takes" : "refuses");
+    d.uVersion = 0;
+    d.uFlags |= shellTakesVersion4 ? plat::NIF_SHOWTIP : 0;
+    Check("shell accepts modify with the flags of the version it took", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) != 0);
     Check("shell accepts delete", shell.Shell_NotifyIcon(plat::NIM_DELETE, &d) != 0);
     Check("modify after delete is refused", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) == 0);
     d.cbSize = 100;
     Check("record of another size is refused", shell.Shell_NotifyIcon(plat::NIM_ADD, &d) == 0);
     User().DestroyIcon(icon);
     fw::DeallocateHWnd(h);
+}
+
+void Display() {
+    const plat::UINT dpi = User().GetDpiForWindow(fw::Application->Handle());
+    const int32_t small = User().GetSystemMetricsForDpi(plat::SM_CXSMICON, dpi);
+    Check("monitor's scale (" + std::to_string(dpi) + " dpi) and its small-icon size (" + std::to_string(small) +
+              " px) agree with the logon's",
+          dpi >= 96 && small == User().GetSystemMetrics(plat::SM_CXSMICON));
+    plat::HIGHCONTRAST hc;
+    const bool asked = User().SystemParametersInfo(plat::SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) != 0;
+    Check(std::string("high contrast is told (") + ((hc.dwFlags & plat::HCF_HIGHCONTRASTON) ? "on" : "off") + ")",
+          asked);
+    Check("another display setting is refused",
+          User().SystemParametersInfo(plat::SPI_SETHIGHCONTRAST, 0, &hc, 0) == 0);
 }
 
 void TrayComponent() {
@@ -155,6 +177,8 @@ void TrayComponent() {
     tray->SetIconVisible(true);
     // Without the icon in the area a modify is refused; with it, accepted.
     Check("component's icon is in the notification area", tray->UpdateIcon());
+    Check("component runs at the version the shell took (" + std::to_string(tray->NotifyVersion()) + ")",
+          tray->NotifyVersion() == (shellTakesVersion4 ? plat::NOTIFYICON_VERSION_4 : 0u));
     int clicks = 0;
     tray->OnClick = [&](fw::TObject*) { ++clicks; };
     User().PostMessage(shared, 0x800, tray->TrayIconId(), plat::WM_LBUTTONDOWN);
@@ -181,6 +205,7 @@ int main(int argc, char** argv) {
             ApplicationWindowAndTimers();
             Icons();
             Shell(restricted);
+            Display();
             TrayComponent();
         }
         TrayIcon::UnitFinalization();
