@@ -7,7 +7,8 @@
 //   probe menurect                  "X Y W H" of the visible popup menu
 //   probe menu DONE X Y ITEM...     shows a popup menu at X Y until the file DONE exists (at
 //                                   most 20 s, so a script that dies leaves no menu); an ITEM is
-//                                   a caption, prefixed "c:" when checked, "g:" when grayed;
+//                                   a caption, prefixed "c:" when checked, "g:" when grayed,
+//                                   "d:" when it is the default item (bold);
 //                                   once it is up prints "menu X Y W H", "item I X Y W H"
 //                                   for each item (screen coordinates) and "shown"
 //   probe windows                   "CLASS|TITLE" of each visible top-level window
@@ -175,9 +176,17 @@ int Menu(int argc, char** argv) {
     for (int i = 5; i < argc; ++i) {
         std::string caption = argv[i];
         UINT flags = MF_STRING;
-        if (caption.rfind("c:", 0) == 0) flags |= MF_CHECKED, caption.erase(0, 2);
-        if (caption.rfind("g:", 0) == 0) flags |= MF_GRAYED, caption.erase(0, 2);
+        bool isDefault = false;
+        for (bool more = true; more;) {
+            more = caption.size() > 2 && caption[1] == ':';
+            if (more && caption[0] == 'c') flags |= MF_CHECKED;
+            else if (more && caption[0] == 'g') flags |= MF_GRAYED;
+            else if (more && caption[0] == 'd') isDefault = true;
+            else more = false;
+            if (more) caption.erase(0, 2);
+        }
         ::AppendMenuA(menu, flags, static_cast<UINT_PTR>(i), caption.c_str());
+        if (isDefault) ::SetMenuDefaultItem(menu, static_cast<UINT>(i), FALSE);
     }
     referenceMenu = menu;
     referenceItems = argc - 5;

@@ -77,7 +77,7 @@ double_click_stops_dependents_breadth_first_then_server() {
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
   # The verifying query writes the state the switch aimed at.
   expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "off" || return 1
-  open_menu "c:Run at startup" Quit Help "&Start sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Start sharing" || return 1
   close_menu
 }
 
@@ -96,19 +96,19 @@ second_double_click_starts_recorded_services_again() {
   expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
   expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "on" || return 1
-  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
   close_menu
 }
 
 popup_menu_shows_four_items_switches_autostart_and_survives_help() {
   local run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' quoted
   quoted="REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\""
-  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
   save_docs_menu
   click_item 0
   wait_for 5 "[ -z \"\$(reg_value '$run_key' Tarnwick)\" ]" ||
     { REASON="\"Run at startup\" left the Run value: $(reg_value "$run_key" Tarnwick)"; return 1; }
-  open_menu "Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "Run at startup" Quit Help "d:&Stop sharing" || return 1
   click_item 0
   wait_for 5 "[ -n \"\$(reg_value '$run_key' Tarnwick)\" ]" || { REASON="\"Run at startup\" did not restore the Run value"; return 1; }
   expect_eq "restored Run value" "$(reg_value "$run_key" Tarnwick)" "$quoted" || return 1
@@ -117,7 +117,7 @@ popup_menu_shows_four_items_switches_autostart_and_survives_help() {
   local windows_before processes_before
   windows_before=$(probe windows | sort)
   processes_before=$(prefix_processes)
-  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
   click_item 2
   sleep 2
   local new_windows new_processes
@@ -232,13 +232,13 @@ refused_stop_shows_error_and_lamp_stays_green() {
   wait_lamp green 30 || return 1
   expect_states "TwSecond=RUNNING LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
-  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
   close_menu
 }
 
 quit_plays_closing_animation_and_ends_process() {
   taskbar_shown || { REASON="no taskbar before Quit"; return 1; }
-  open_menu "c:Run at startup" Quit Help "&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
   click_item 1
   local i f colours="" c alive
   # Looks as fast as the screen can be read while the program lives, then one more.
