@@ -19,8 +19,8 @@ images::Theme CurrentTheme() {
     if (!user.SystemParametersInfo(plat::SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) ||
         (hc.dwFlags & plat::HCF_HIGHCONTRASTON) == 0)
         return {};
-    return {true, RgbOf(user.GetSysColor(plat::COLOR_WINDOW)), RgbOf(user.GetSysColor(plat::COLOR_WINDOWTEXT)),
-            RgbOf(user.GetSysColor(plat::COLOR_HIGHLIGHT))};
+    return {true, RgbOf(user.GetSysColor(plat::COLOR_WINDOW)),
+            RgbOf(user.GetSysColor(plat::COLOR_WINDOWTEXT)), RgbOf(user.GetSysColor(plat::COLOR_HIGHLIGHT))};
 }
 
 // The scale of the monitor now, where the system tells it per monitor; otherwise the scale of

@@ -9,12 +9,12 @@ namespace {
 
 using Matrix = std::array<std::array<double, 3>, 3>;
 
-constexpr Matrix Protan{{{0.152286, 1.052583, -0.204868}, {0.114503, 0.786281, 0.099216},
-                         {-0.003882, -0.048116, 1.051998}}};
-constexpr Matrix Deutan{{{0.367322, 0.860646, -0.227968}, {0.280085, 0.672501, 0.047413},
-                         {-0.011820, 0.042940, 0.968881}}};
-constexpr Matrix Tritan{{{1.255528, -0.076749, -0.178779}, {-0.078411, 0.930809, 0.147602},
-                         {0.004733, 0.691367, 0.303900}}};
+constexpr Matrix Protan{
+    {{0.152286, 1.052583, -0.204868}, {0.114503, 0.786281, 0.099216}, {-0.003882, -0.048116, 1.051998}}};
+constexpr Matrix Deutan{
+    {{0.367322, 0.860646, -0.227968}, {0.280085, 0.672501, 0.047413}, {-0.011820, 0.042940, 0.968881}}};
+constexpr Matrix Tritan{
+    {{1.255528, -0.076749, -0.178779}, {-0.078411, 0.930809, 0.147602}, {0.004733, 0.691367, 0.303900}}};
 
 double ToLinear(uint32_t c) {
     const double v = c / 255.0;
@@ -47,7 +47,8 @@ const char* VisionName(Vision v) {
 namespace {
 
 std::array<double, 3> LinearSeen(uint32_t argb, Vision v) {
-    std::array<double, 3> rgb{ToLinear((argb >> 16) & 0xFF), ToLinear((argb >> 8) & 0xFF), ToLinear(argb & 0xFF)};
+    std::array<double, 3> rgb{ToLinear((argb >> 16) & 0xFF), ToLinear((argb >> 8) & 0xFF),
+                              ToLinear(argb & 0xFF)};
     const Matrix* m = v == Vision::Protanopia     ? &Protan
                       : v == Vision::Deuteranopia ? &Deutan
                       : v == Vision::Tritanopia   ? &Tritan

@@ -11,7 +11,9 @@ const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble
 class LampTest : public TarnwickTest {
   protected:
     LampTest() { os.services.Add("lanmanserver").Running(); }
-    const plat::IconImage& Picture() const { return os.shell.FindIcon(form->TrayIcon1->TrayIconId())->Picture; }
+    const plat::IconImage& Picture() const {
+        return os.shell.FindIcon(form->TrayIcon1->TrayIconId())->Picture;
+    }
     // The index of the frame shown, from its label "List[i]".
     int Index() const {
         const std::string name = Shown();
@@ -67,7 +69,8 @@ TEST_F(LampTest, AScaleChangeRedrawsTheFramesAtTheNewSizeAndThePulseGoesOn) {
         os.user.ChangeScale(dpi, message);
         EXPECT_EQ(Picture().Width, size);
         EXPECT_EQ(Shown(), "YellowHalf[" + std::to_string(index) + "]");
-        EXPECT_EQ(Picture(), images::DrawFrames(images::FrameList::YellowHalf, size)[static_cast<size_t>(index)]);
+        EXPECT_EQ(Picture(),
+                  images::DrawFrames(images::FrameList::YellowHalf, size)[static_cast<size_t>(index)]);
         // The next step comes on time, at the new size.
         os.user.RunFor(100);
         EXPECT_EQ(Index(), (index + 1) % 4);
