@@ -220,9 +220,10 @@ void TForm1::ThreadDone(TObject*) {
             }
         }
 
-        TrayIcon1->SetHint(SharingState == 1
-                               ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
-                               : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable");
+        TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v" TARNWICK_VERSION_TEXT
+                                               "\r\nSharing is enabled\r\nDouble click to disable"
+                                             : "Tarnwick v" TARNWICK_VERSION_TEXT
+                                               "\r\nSharing is disabled\r\nDouble click to enable");
 
         if (FirstCompletion) {
             TrayIcon1->SetEnabled(true);

@@ -172,7 +172,8 @@ Canvas DarkLamp(const Geometry& g, const Palette& pal) {
                 const double light = (-px - py) / (r * std::sqrt(2.0)); // -1 lower right .. 1 upper left
                 // On a wider rim the inner ring is a shade darker: the lens sits in a recess.
                 const bool inner = g.rim > 1 && r <= g.radius - 1;
-                c.Set(x, y, pal.Rim(Grey(static_cast<int32_t>(std::lround(98 + 37 * light)) - (inner ? 22 : 0))));
+                c.Set(x, y,
+                      pal.Rim(Grey(static_cast<int32_t>(std::lround(98 + 37 * light)) - (inner ? 22 : 0))));
             } else {
                 c.Set(x, y, pal.Lens());
             }

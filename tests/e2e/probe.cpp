@@ -179,10 +179,14 @@ int Menu(int argc, char** argv) {
         bool isDefault = false;
         for (bool more = true; more;) {
             more = caption.size() > 2 && caption[1] == ':';
-            if (more && caption[0] == 'c') flags |= MF_CHECKED;
-            else if (more && caption[0] == 'g') flags |= MF_GRAYED;
-            else if (more && caption[0] == 'd') isDefault = true;
-            else more = false;
+            if (more && caption[0] == 'c')
+                flags |= MF_CHECKED;
+            else if (more && caption[0] == 'g')
+                flags |= MF_GRAYED;
+            else if (more && caption[0] == 'd')
+                isDefault = true;
+            else
+                more = false;
             if (more) caption.erase(0, 2);
         }
         ::AppendMenuA(menu, flags, static_cast<UINT_PTR>(i), caption.c_str());

@@ -9,9 +9,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -133,12 +133,15 @@ int PrintMeasure() {
     std::cout << std::fixed;
     std::cout.precision(1);
     for (const auto& theme : vision::CheckedThemes()) {
-        std::cout << "\n" << theme.Name << " (least over " ;
-        for (int32_t size : images::StandardSizes) std::cout << size << (size == 32 ? "" : ", ");
+        std::cout << "\n" << theme.Name << " (least over ";
+        for (int32_t size : images::StandardSizes)
+            std::cout << size << (size == 32 ? "" : ", ");
         std::cout << " px), % of the lamp's pixels:\n\n| states |";
-        for (vision::Vision v : vision::AllVisions) std::cout << " " << vision::VisionName(v) << " |";
+        for (vision::Vision v : vision::AllVisions)
+            std::cout << " " << vision::VisionName(v) << " |";
         std::cout << "\n|---|";
-        for (size_t i = 0; i < std::size(vision::AllVisions); ++i) std::cout << "---|";
+        for (size_t i = 0; i < std::size(vision::AllVisions); ++i)
+            std::cout << "---|";
         std::cout << "\n";
         std::vector<vision::PairFigure> least;
         for (int32_t size : images::StandardSizes) {
@@ -150,7 +153,8 @@ int PrintMeasure() {
         const size_t visions = std::size(vision::AllVisions);
         for (size_t i = 0; i < least.size(); i += visions) {
             std::cout << "| " << least[i].A << " / " << least[i].B << " |";
-            for (size_t j = 0; j < visions; ++j) std::cout << " " << 100 * least[i + j].Share << " |";
+            for (size_t j = 0; j < visions; ++j)
+                std::cout << " " << 100 * least[i + j].Share << " |";
             std::cout << "\n";
         }
     }
@@ -199,11 +203,13 @@ int main(int argc, char** argv) {
         if (args.size() == 3 && args[0] == "--scale")
             return WriteSheet(args[2], framesheet::BuildSheet(ParseInt(args[1], "N")));
         if (args.size() == 2 && args[0] == "--high-contrast")
-            return WriteSheet(args[1], framesheet::BuildSheet(4, vision::CheckedThemes()[1].Theme,
-                                                              "High Contrast Black"));
-        if (args.size() == 2 && args[0] == "--vision") return WriteSheet(args[1], framesheet::BuildVisionSheet(3));
+            return WriteSheet(
+                args[1], framesheet::BuildSheet(4, vision::CheckedThemes()[1].Theme, "High Contrast Black"));
+        if (args.size() == 2 && args[0] == "--vision")
+            return WriteSheet(args[1], framesheet::BuildVisionSheet(3));
         if (args.size() == 1 && args[0] == "--measure") return PrintMeasure();
-        if (args.size() == 1 && args[0].rfind("--", 0) != 0) return WriteSheet(args[0], framesheet::BuildSheet(4));
+        if (args.size() == 1 && args[0].rfind("--", 0) != 0)
+            return WriteSheet(args[0], framesheet::BuildSheet(4));
         return Usage();
     } catch (const std::exception& e) {
         std::cerr << "framesheet: " << e.what() << "\n";

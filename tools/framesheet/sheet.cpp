@@ -77,7 +77,8 @@ Sheet BuildGrid(const std::string& title, const std::string& subtitle, const std
         height += SectionHeader + Gap;
         for (const auto& row : section.Rows) {
             int32_t tallest = 0;
-            for (const auto& f : row.Frames) tallest = std::max(tallest, f.Height);
+            for (const auto& f : row.Frames)
+                tallest = std::max(tallest, f.Height);
             columns = std::max(columns, static_cast<int32_t>(row.Frames.size()));
             largest = std::max(largest, tallest);
             height += tallest * scale + Gap;
@@ -96,12 +97,13 @@ Sheet BuildGrid(const std::string& title, const std::string& subtitle, const std
         for (const auto& row : section.Rows)
             if (!row.Frames.empty()) first = std::max(first, row.Frames.front().Width * scale);
         for (size_t c = 0; c < section.ColumnLabels.size(); ++c)
-            sheet.Labels.push_back({Margin + NameColumn + static_cast<int32_t>(c) * column + first / 2 - 5, y + 26,
-                                    12, false, section.ColumnLabels[c]});
+            sheet.Labels.push_back({Margin + NameColumn + static_cast<int32_t>(c) * column + first / 2 - 5,
+                                    y + 26, 12, false, section.ColumnLabels[c]});
         y += SectionHeader;
         for (const auto& row : section.Rows) {
             int32_t cell = 0;
-            for (const auto& f : row.Frames) cell = std::max(cell, f.Height * scale);
+            for (const auto& f : row.Frames)
+                cell = std::max(cell, f.Height * scale);
             sheet.Labels.push_back({Margin, y + cell / 2 + 5, 14, false, row.Label});
             for (size_t f = 0; f < row.Frames.size(); ++f) {
                 const int32_t x = Margin + NameColumn + static_cast<int32_t>(f) * column;
@@ -121,7 +123,8 @@ Sheet BuildSheet(int32_t scale, const images::Theme& theme, const std::string& t
     std::vector<Section> sections;
     for (int32_t size : images::StandardSizes) {
         Section section{std::to_string(size) + " x " + std::to_string(size) + " px", {}, {}};
-        for (int32_t f = 0; f < MostFrames(); ++f) section.ColumnLabels.push_back(std::to_string(f));
+        for (int32_t f = 0; f < MostFrames(); ++f)
+            section.ColumnLabels.push_back(std::to_string(f));
         for (auto list : images::AllFrameLists)
             section.Rows.push_back({images::ListName(list), images::DrawFrames(list, size, theme)});
         sections.push_back(std::move(section));
@@ -145,16 +148,18 @@ Sheet BuildVisionSheet(int32_t scale) {
             for (vision::Vision v : vision::AllVisions) {
                 Row row{ThemeLabel(theme.Name) + vision::VisionName(v), {}};
                 for (const auto& state : states)
-                    for (const auto& f : state.Frames) row.Frames.push_back(vision::Simulated(f, v));
+                    for (const auto& f : state.Frames)
+                        row.Frames.push_back(vision::Simulated(f, v));
                 section.Rows.push_back(std::move(row));
             }
         }
         sections.push_back(std::move(section));
     }
-    return BuildGrid("Tarnwick tray lamp: the states as others see them",
-                     "on, off, the switching pulse, unlit; each vision, in the lamp's colours and high contrast; " +
-                         std::to_string(scale) + "x",
-                     sections, scale);
+    return BuildGrid(
+        "Tarnwick tray lamp: the states as others see them",
+        "on, off, the switching pulse, unlit; each vision, in the lamp's colours and high contrast; " +
+            std::to_string(scale) + "x",
+        sections, scale);
 }
 
 Raster Strip(const std::vector<plat::IconImage>& frames, int32_t scale, int32_t gap) {

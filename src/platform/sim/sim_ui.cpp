@@ -904,7 +904,8 @@ bool SimShell::PostCallback(UINT uID, LPARAM event) {
     POINT cursor{};
     user_.GetCursorPos(&cursor);
     PostVersioned(*icon, static_cast<UINT>(event), cursor);
-    if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_LBUTTONUP) PostVersioned(*icon, NIN_SELECT, cursor);
+    if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_LBUTTONUP)
+        PostVersioned(*icon, NIN_SELECT, cursor);
     if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_RBUTTONUP)
         PostVersioned(*icon, WM_CONTEXTMENU, cursor);
     return true;

@@ -304,8 +304,9 @@ class SimUser : public plat::IUser {
     plat::UINT dpi_ = plat::USER_DEFAULT_SCREEN_DPI;
     bool perMonitorDpiMissing_ = false;
     bool highContrast_ = false;
-    std::map<int32_t, plat::DWORD> sysColors_{
-        {plat::COLOR_WINDOW, 0xFFFFFF}, {plat::COLOR_WINDOWTEXT, 0x000000}, {plat::COLOR_HIGHLIGHT, 0xD77800}};
+    std::map<int32_t, plat::DWORD> sysColors_{{plat::COLOR_WINDOW, 0xFFFFFF},
+                                              {plat::COLOR_WINDOWTEXT, 0x000000},
+                                              {plat::COLOR_HIGHLIGHT, 0xD77800}};
     std::map<plat::HMENU, Menu> menus_;
     plat::HMENU nextMenu_ = 0x20010;
     std::vector<SimPopup> popups_;

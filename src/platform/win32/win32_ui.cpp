@@ -344,7 +344,8 @@ int32_t Win32User::GetSystemMetricsForDpi(int32_t nIndex, plat::UINT dpi) {
     return get ? get(nIndex, dpi) : 0;
 }
 
-plat::BOOL Win32User::SystemParametersInfo(plat::UINT uiAction, plat::UINT, void* pvParam, plat::UINT fWinIni) {
+plat::BOOL Win32User::SystemParametersInfo(plat::UINT uiAction, plat::UINT, void* pvParam,
+                                           plat::UINT fWinIni) {
     if (uiAction != SPI_GETHIGHCONTRAST || !pvParam) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

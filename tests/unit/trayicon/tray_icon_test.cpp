@@ -124,7 +124,8 @@ TEST_F(TrayTest, AddModifyAndDeleteSendTheShellsRecordByteForByte) {
         if (op == plat::NIM_MODIFY) tray->RefreshIcon();
         if (op == plat::NIM_DELETE) tray->SetIconVisible(false);
         const auto& calls = os.shell.Calls();
-        const auto& call = *std::find_if(calls.rbegin(), calls.rend(), [op](const auto& c) { return c.Operation == op; });
+        const auto& call =
+            *std::find_if(calls.rbegin(), calls.rend(), [op](const auto& c) { return c.Operation == op; });
         SCOPED_TRACE(op);
         EXPECT_EQ(call.Operation, op);
         EXPECT_EQ(call.Result, 1);
@@ -372,7 +373,8 @@ class TrayVersion4Test : public TrayTest {
     }
     std::vector<std::pair<int32_t, int32_t>> PopupPoints() const {
         std::vector<std::pair<int32_t, int32_t>> at;
-        for (const auto& p : os.user.Popups()) at.emplace_back(p.X, p.Y);
+        for (const auto& p : os.user.Popups())
+            at.emplace_back(p.X, p.Y);
         return at;
     }
     fw::TPopupMenu* menu = nullptr;
@@ -423,11 +425,12 @@ TEST_F(TrayVersion4Test, ClickAndDoubleClickKeepTheirTimingAmongTheSelectNotific
     Shell(plat::WM_LBUTTONDOWN);
     Shell(plat::WM_LBUTTONUP); // the shell adds NIN_SELECT
     os.user.RunFor(600);
-    for (plat::LPARAM e : {plat::WM_LBUTTONDOWN, plat::WM_LBUTTONUP, plat::WM_LBUTTONDBLCLK, plat::WM_LBUTTONUP})
+    for (plat::LPARAM e :
+         {plat::WM_LBUTTONDOWN, plat::WM_LBUTTONUP, plat::WM_LBUTTONDBLCLK, plat::WM_LBUTTONUP})
         Shell(e);
     os.user.RunFor(600);
-    EXPECT_EQ(log, (Log{"down 0 8 100,100", "up 0 8", "click", "down 0 8 100,100", "up 0 8", "dbl", "item Switch",
-                        "up 0 8"}));
+    EXPECT_EQ(log, (Log{"down 0 8 100,100", "up 0 8", "click", "down 0 8 100,100", "up 0 8", "dbl",
+                        "item Switch", "up 0 8"}));
 }
 
 TEST_F(TrayVersion0Test, AShellOfVersionZeroBehavesAsBeforeTheMenuAtThePointer) {

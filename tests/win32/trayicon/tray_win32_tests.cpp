@@ -141,7 +141,8 @@ void Shell(bool restricted) {
     std::fprintf(out, "note shell %s NIM_SETVERSION 4\n", shellTakesVersion4 ? "takes" : "refuses");
     d.uVersion = 0;
     d.uFlags |= shellTakesVersion4 ? plat::NIF_SHOWTIP : 0;
-    Check("shell accepts modify with the flags of the version it took", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) != 0);
+    Check("shell accepts modify with the flags of the version it took",
+          shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) != 0);
     Check("shell accepts delete", shell.Shell_NotifyIcon(plat::NIM_DELETE, &d) != 0);
     Check("modify after delete is refused", shell.Shell_NotifyIcon(plat::NIM_MODIFY, &d) == 0);
     d.cbSize = 100;
@@ -153,12 +154,13 @@ void Shell(bool restricted) {
 void Display() {
     const plat::UINT dpi = User().GetDpiForWindow(fw::Application->Handle());
     const int32_t small = User().GetSystemMetricsForDpi(plat::SM_CXSMICON, dpi);
-    Check("monitor's scale (" + std::to_string(dpi) + " dpi) and its small-icon size (" + std::to_string(small) +
-              " px) agree with the logon's",
+    Check("monitor's scale (" + std::to_string(dpi) + " dpi) and its small-icon size (" +
+              std::to_string(small) + " px) agree with the logon's",
           dpi >= 96 && small == User().GetSystemMetrics(plat::SM_CXSMICON));
     plat::HIGHCONTRAST hc;
     const bool asked = User().SystemParametersInfo(plat::SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) != 0;
-    Check(std::string("high contrast is told (") + ((hc.dwFlags & plat::HCF_HIGHCONTRASTON) ? "on" : "off") + ")",
+    Check(std::string("high contrast is told (") + ((hc.dwFlags & plat::HCF_HIGHCONTRASTON) ? "on" : "off") +
+              ")",
           asked);
     Check("another display setting is refused",
           User().SystemParametersInfo(plat::SPI_SETHIGHCONTRAST, 0, &hc, 0) == 0);
