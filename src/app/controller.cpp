@@ -193,7 +193,10 @@ void TForm1::ThreadDone(TObject*) {
         StopStart->SetEnabled(true);
         StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
 
-        if (PrevWorkerKind == 1) LogSwitchResult();
+        if (PrevWorkerKind == 1) {
+            LogSwitchResult();
+            NetworkRuleSwitchEnded();
+        }
         // A declined UAC prompt, or a No to cutting people off, switched nothing by the user's
         // choice: no failure box. A switch that could not run at all says why, whatever the
         // state is now.
@@ -219,8 +222,7 @@ void TForm1::ThreadDone(TObject*) {
             }
         }
 
-        TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable"
-                                             : "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable");
+        TrayIcon1->SetHint(StateHint());
 
         if (FirstCompletion) {
             TrayIcon1->SetEnabled(true);
@@ -245,25 +247,18 @@ void TForm1::ThreadDone(TObject*) {
         PlayFrames(DeTre, SharingState, SharingState, 0);
         ShownState = SharingState;
         TrayIcon1->RefreshIcon();
+        AnnounceNetworkRuleSwitch();
     }
     CompletionIdle = true;
 }
 
 void TForm1::Timer1Timer(TObject*) {
     if (WorkerCount == 0 && CompletionIdle && LastWorkerKind == 1) GetState();
+    ApplyNetworkRule();
 }
 
-// The click carries the right to come to the foreground: taken now, it lets the UAC prompt
-// of the switch open in front instead of as a flashing taskbar button.
-// A No to the question leaves the menu command as it was.
-void TForm1::TrayIcon1DblClick(TObject*) {
-    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
-}
+void TForm1::TrayIcon1DblClick(TObject*) { SwitchAskedFor(); }
 
-void TForm1::StopStartClick(TObject*) {
-    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
-}
+void TForm1::StopStartClick(TObject*) { SwitchAskedFor(); }
 
 } // namespace Main

@@ -87,6 +87,10 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     Help->OnClick = [this](TObject* Sender) { HelpClick(Sender); };
     StopStart = AddItem(this, "StopStart", "Stop sharing");
     StopStart->OnClick = [this](TObject* Sender) { StopStartClick(Sender); };
+    // After the sharing command, so the other items keep their places and access keys.
+    PublicNetworks = AddItem(this, "PublicNetworks", "&Off on public networks");
+    PublicNetworks->OnClick = [this](TObject* Sender) { PublicNetworksClick(Sender); };
+    TrayIcon1->OnBalloonHintClick = [this](TObject* Sender) { NetworkBalloonClick(Sender); };
 
     Timer1 = new fw::TTimer(this);
     Timer1->SetName("Timer1");
@@ -102,6 +106,8 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
 TForm1::~TForm1() {
     // A worker completion that arrives while the form goes must not reach it.
     if (Form1 == this) Form1 = nullptr;
+    if (plat::Installed() && plat::Os().networks) plat::Os().networks->StopWatching();
+    if (fw::Application && networkHook_) fw::Application->UnhookMainWindow(networkHook_);
 }
 
 void TForm1::CreateImageLists() {
@@ -145,6 +151,7 @@ void TForm1::StartTarnwick() {
     TrayIcon1->SetIconVisible(true);
     Hide();
     GetState();
+    StartWatchingNetworks();
     Savestate->SetChecked(ReadIni("Info", "SaveState", "no") == "yes");
     if (Savestate->Checked()) {
         // The start-up query is still counted here, so ChangeState refuses: sharing is left

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/network_rule.h"
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/imglist.h"
 #include "framework/menus.h"
+#include "platform/networks.h"
 #include "trayicon/tray_icon.h"
 
 namespace Main {
@@ -46,6 +48,7 @@ class TForm1 : public fw::TForm {
     fw::TMenuItem* ExitMenu = nullptr;
     fw::TMenuItem* Help = nullptr;
     fw::TMenuItem* StopStart = nullptr;
+    fw::TMenuItem* PublicNetworks = nullptr;
     fw::TTimer* Timer1 = nullptr;
     fw::TImageList* DeTre = nullptr;
     fw::TImageList* YellowHalf = nullptr;
@@ -93,7 +96,26 @@ class TForm1 : public fw::TForm {
     // The autostart command line for the program in the current directory.
     std::string AutoRunPath();
 
+    // "Off on public networks": the networks from the Network List Manager, the rule's
+    // decisions at each tick, its balloon and its tool tip.
+    void StartWatchingNetworks();
+    void NetworkListChanged();
+    void ApplyNetworkRule();
+    void PublicNetworksClick(TObject* Sender);
+    void NetworkBalloonClick(TObject* Sender);
+    // The resting tool tip: the state, what the rule suggests, why the rule cannot work.
+    std::string StateHint() const;
+    TNetworkRule NetworkRule;
+
   private:
+    // A double click or the menu command: the user's own switch, or the one the rule's
+    // suggestion asked for.
+    void SwitchAskedFor();
+    bool SuggestionFits() const;
+    // At the verifying query of a switch: what the rule learns from it, and the balloon that
+    // tells of an automatic switch.
+    void NetworkRuleSwitchEnded();
+    void AnnounceNetworkRuleSwitch();
     void CreateImageLists();
     // False when no thread could be had and that was reported before.
     bool StartWorker(int32_t Mode);
@@ -103,7 +125,18 @@ class TForm1 : public fw::TForm {
     void LogSwitchResult();
     void WriteIni(const char* Section, const char* Key, const std::string& Value);
     std::string ReadIni(const char* Section, const char* Key, const char* Default);
+
+    plat::HRESULT networkError_ = 0; // why the Network List Manager cannot be had
+    int32_t networkHook_ = 0;
+    TNetworkRule::Action suggestion_ = TNetworkRule::Action::None; // a balloon not yet followed
+    bool ruleSwitch_ = false;  // the running switch is the rule's
+    bool ruleActedAlone_ = false; // ... and it ran without asking anybody
+    size_t connectedAtRuleSwitch_ = 0;
+    std::string announcement_;
 };
+
+// Posted to the application window at each event of the Network List Manager.
+inline constexpr plat::UINT WM_NETWORKSCHANGED = plat::WM_APP + 0x31;
 
 extern TForm1* Form1;
 

@@ -223,6 +223,8 @@ inline constexpr DWORD NIM_SETVERSION = 4;
 inline constexpr UINT NIF_MESSAGE = 1;
 inline constexpr UINT NIF_ICON = 2;
 inline constexpr UINT NIF_TIP = 4;
+inline constexpr UINT NIF_INFO = 0x10; // a balloon: szInfo, szInfoTitle, dwInfoFlags
+inline constexpr DWORD NIIF_INFO = 1;
 
 // The shell's notification record in the 488-byte form of its ANSI version, little-endian,
 // every field at its fixed offset, the texts in UTF-8 (the Win32 backend sends the wide
