@@ -72,6 +72,7 @@ void TForm1::NetworkListChanged() {
 }
 
 void TForm1::ApplyNetworkRule() {
+    if (!NetworkRule.Enabled()) return;
     const bool busy = WorkerCount != 0 || !CompletionIdle || FirstCompletion || ShownState == 2 || LastWorkerKind == 1;
     const bool elevated = plat::Os().kernel->IsProcessElevated();
     const Action action = NetworkRule.Decide(ShownState, busy, elevated, plat::Os().kernel->GetTickCount64());
@@ -146,17 +147,12 @@ void TForm1::NetworkRuleSwitchEnded() {
     if (!ruleSwitch_) return;
     ruleSwitch_ = false;
     NetworkRule.RuleSwitchEnded(SharingState);
-    if (!ruleActedAlone_ || SharingState == StateBeforeSwitch) return;
-    if (SharingState == 0) {
-        announcement_ = "File sharing is off because a public network is connected.";
-        if (connectedAtRuleSwitch_) {
-            announcement_ += ' ';
-            announcement_ += Computers(connectedAtRuleSwitch_);
-            announcement_ += " connected to it.";
-        }
-    } else {
-        announcement_ = "File sharing is on again: no public network is connected any more.";
-    }
+    // The lamp tells that sharing went off; a balloon only when it cut somebody off, whom
+    // nobody was asked about.
+    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1 || connectedAtRuleSwitch_ == 0) return;
+    announcement_ = "File sharing is off because a public network is connected. ";
+    announcement_ += Computers(connectedAtRuleSwitch_);
+    announcement_ += " connected to your shared folders.";
 }
 
 void TForm1::AnnounceNetworkRuleSwitch() {

@@ -30,22 +30,25 @@ class NetworkRule : public TarnwickTest {
     }
 };
 
+// Nobody is asked before an automatic switch; a balloon tells how many it cut off.
 TEST_F(NetworkRule, APublicNetworkAtStartUpSwitchesSharingOffAndLeavingItSwitchesItBackOn) {
     RuleOn();
+    os.shares.Connect("ANNA-PC", "anna", {"C:\\Share\\report.xlsx"});
     os.networks.Connect("{cafe}", Public);
     StartAndSettle();
     Settle();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Balloons(), std::vector<std::string>{"File sharing is off because a public network is connected."});
+    EXPECT_EQ(Balloons(), std::vector<std::string>{"File sharing is off because a public network is connected. 1 "
+                                                   "computer was connected to your shared folders."});
 
     os.networks.Disconnect("{cafe}");
     Settle();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_EQ(Tip(), EnabledTip);
-    EXPECT_EQ(Balloons().back(), "File sharing is on again: no public network is connected any more.");
+    EXPECT_EQ(Balloons().size(), 1u);
 }
 
 TEST_F(NetworkRule, WithoutTheKeyNothingIsSwitchedUntilTheItemIsChecked) {
@@ -81,6 +84,7 @@ TEST_F(NetworkRule, AFlappingNetworkIsActedOnOnceWhenItHasSettled) {
     Settle();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(Stops(), 2u); // Browser, then lanmanserver: one switch
+    EXPECT_TRUE(Balloons().empty()); // nobody was cut off
 }
 
 TEST_F(NetworkRule, TheUsersSwitchWinsUntilTheNetworksChange) {
