@@ -53,6 +53,9 @@ startup_shows_green_and_writes_settings() {
     "REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"" || return 1
   expect_eq "HKCU\\Software\\Tarnwick Run" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "REG_SZ Yes" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
+  # Wine calls its networks Public; without [Info] PublicNetworks=off nothing follows them.
+  sleep 6
+  wait_lamp green 5 || return 1
   expect_eq "LanmanServer" "$(service_state LanmanServer)" RUNNING
 }
 
