@@ -328,20 +328,16 @@ scenario second-service-switched-with-dependents second_service_is_switched_with
 scenario killed-in-a-stop-then-two-switches-restore-all killed_in_a_stop_then_two_switches_bring_every_service_back
 scenario refused-stop-shows-error-lamp-stays-green refused_stop_shows_error_and_lamp_stays_green
 scenario quit-animates-removes-icon-ends-process quit_plays_closing_animation_and_ends_process
-REASON=""
-if program_in_a_folder_outside_the_code_page; then
-  PASSED=$((PASSED + 1)); echo "PASS program-in-a-folder-outside-the-code-page"
-else
-  FAILED=$((FAILED + 1)); echo "FAIL program-in-a-folder-outside-the-code-page: ${REASON:-failed}"
-fi
-shot "$art/program-in-a-folder-outside-the-code-page.png"
-REASON=""
-if off_on_public_networks_switches_by_itself; then
-  PASSED=$((PASSED + 1)); echo "PASS off-on-public-networks-switches-by-itself"
-else
-  FAILED=$((FAILED + 1)); echo "FAIL off-on-public-networks-switches-by-itself: ${REASON:-failed}"
-fi
-shot "$art/off-on-public-networks-switches-by-itself.png"
+# Each of these starts a program of its own (none runs when they begin).
+for lone in program-in-a-folder-outside-the-code-page off-on-public-networks-switches-by-itself; do
+  REASON=""
+  if "${lone//-/_}"; then
+    PASSED=$((PASSED + 1)); echo "PASS $lone"
+  else
+    FAILED=$((FAILED + 1)); echo "FAIL $lone: ${REASON:-failed}"
+  fi
+  shot "$art/$lone.png"
+done
 
 [ -n "${XDOTOOL_SAW_BOX:-}" ] || echo "note: xdotool does not see Wine's windows inside the virtual desktop; the box was found and read with the probe"
 echo "e2e took $(($(date +%s) - started)) s; screenshots in $art"
