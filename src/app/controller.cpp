@@ -7,7 +7,6 @@
 #include "sharing/connections.h"
 #include "sharing/killserv.h"
 #include "sharing/killserv_report.h"
-#include "tarnwick_version.h"
 
 namespace Main {
 
@@ -194,7 +193,10 @@ void TForm1::ThreadDone(TObject*) {
         StopStart->SetEnabled(true);
         StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
 
-        if (PrevWorkerKind == 1) LogSwitchResult();
+        if (PrevWorkerKind == 1) {
+            LogSwitchResult();
+            NetworkRuleSwitchEnded();
+        }
         // A declined UAC prompt, or a No to cutting people off, switched nothing by the user's
         // choice: no failure box. A switch that could not run at all says why, whatever the
         // state is now.
@@ -220,10 +222,7 @@ void TForm1::ThreadDone(TObject*) {
             }
         }
 
-        TrayIcon1->SetHint(SharingState == 1 ? "Tarnwick v" TARNWICK_VERSION_TEXT
-                                               "\r\nSharing is enabled\r\nDouble click to disable"
-                                             : "Tarnwick v" TARNWICK_VERSION_TEXT
-                                               "\r\nSharing is disabled\r\nDouble click to enable");
+        TrayIcon1->SetHint(StateHint());
 
         if (FirstCompletion) {
             TrayIcon1->SetEnabled(true);
@@ -248,30 +247,25 @@ void TForm1::ThreadDone(TObject*) {
         PlayFrames(DeTre, SharingState, SharingState, 0);
         ShownState = SharingState;
         TrayIcon1->RefreshIcon();
+        AnnounceNetworkRuleSwitch();
     }
     CompletionIdle = true;
 }
 
 void TForm1::Timer1Timer(TObject*) {
     if (WorkerCount == 0 && CompletionIdle && LastWorkerKind == 1) GetState();
+    ApplyNetworkRule();
 }
 
-// The click carries the right to come to the foreground: taken now, it lets the UAC prompt
-// of the switch open in front instead of as a flashing taskbar button.
-// A No to the question leaves the menu command as it was.
 void TForm1::TrayIcon1DblClick(TObject*) {
     // The sharing command is the menu's default item: while it is enabled the tray icon clicks
     // it right after this handler, so a double click switches once, through the command.
     if (StopStart->Default() && StopStart->Enabled() && StopStart->Visible() &&
         TrayIcon1->PopupMenu() == PopupMenu1 && PopupMenu1->AutoPopup() && !TrayIcon1->LeftPopup())
         return;
-    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
+    SwitchAskedFor();
 }
 
-void TForm1::StopStartClick(TObject*) {
-    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
-    if (ChangeState() || WorkerCount != 0) StopStart->SetEnabled(false);
-}
+void TForm1::StopStartClick(TObject*) { SwitchAskedFor(); }
 
 } // namespace Main

@@ -81,6 +81,10 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     // The double click's command, shown in bold as Windows marks a notification icon's default.
     StopStart->SetDefault(true);
     StopStart->OnClick = [this](TObject* Sender) { StopStartClick(Sender); };
+    // After the sharing command, so the other items keep their places and access keys.
+    PublicNetworks = AddItem(this, "PublicNetworks", "&Off on public networks");
+    PublicNetworks->OnClick = [this](TObject* Sender) { PublicNetworksClick(Sender); };
+    TrayIcon1->OnBalloonHintClick = [this](TObject* Sender) { NetworkBalloonClick(Sender); };
 
     Timer1 = new fw::TTimer(this);
     Timer1->SetName("Timer1");
@@ -100,6 +104,8 @@ TForm1::~TForm1() {
     // A worker completion that arrives while the form goes must not reach it.
     if (Form1 == this) Form1 = nullptr;
     if (fw::Application && displayHook_ != 0) fw::Application->UnhookMainWindow(displayHook_);
+    if (plat::Installed() && plat::Os().networks) plat::Os().networks->StopWatching();
+    if (fw::Application && networkHook_) fw::Application->UnhookMainWindow(networkHook_);
 }
 
 void TForm1::CreateImageLists() {
@@ -143,6 +149,7 @@ void TForm1::StartTarnwick() {
     TrayIcon1->SetIconVisible(true);
     Hide();
     GetState();
+    StartWatchingNetworks();
     Savestate->SetChecked(ReadIni("Info", "SaveState", "no") == "yes");
     if (Savestate->Checked()) {
         // The start-up query is still counted here, so ChangeState refuses: sharing is left

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "app/images.h"
+#include "app/network_rule.h"
 #include "framework/extctrls.h"
 #include "framework/forms.h"
 #include "framework/imglist.h"
 #include "framework/menus.h"
+#include "platform/networks.h"
 #include "trayicon/tray_icon.h"
 
 namespace Main {
@@ -47,6 +49,7 @@ class TForm1 : public fw::TForm {
     fw::TMenuItem* ExitMenu = nullptr;
     fw::TMenuItem* Help = nullptr;
     fw::TMenuItem* StopStart = nullptr;
+    fw::TMenuItem* PublicNetworks = nullptr;
     fw::TTimer* Timer1 = nullptr;
     fw::TImageList* DeTre = nullptr;
     fw::TImageList* YellowHalf = nullptr;
@@ -100,8 +103,26 @@ class TForm1 : public fw::TForm {
     bool DrawImageLists();
     int32_t FrameSize() const { return frameSize_; }
     const images::Theme& FrameTheme() const { return frameTheme_; }
+    // "Off on public networks": the networks from the Network List Manager, the rule's
+    // decisions at each tick, its balloon and its tool tip.
+    void StartWatchingNetworks();
+    void NetworkListChanged();
+    void ApplyNetworkRule();
+    void PublicNetworksClick(TObject* Sender);
+    void NetworkBalloonClick(TObject* Sender);
+    // The resting tool tip: the state, what the rule suggests, why the rule cannot work.
+    std::string StateHint() const;
+    TNetworkRule NetworkRule;
 
   private:
+    // A double click or the menu command: the user's own switch, or the one the rule's
+    // suggestion asked for.
+    void SwitchAskedFor();
+    bool SuggestionFits() const;
+    // At the verifying query of a switch: what the rule learns from it, and the balloon that
+    // tells of an automatic switch.
+    void NetworkRuleSwitchEnded();
+    void AnnounceNetworkRuleSwitch();
     void CreateImageLists();
     // The application window's messages that change the display: scale, settings, theme,
     // a new taskbar.
@@ -118,7 +139,17 @@ class TForm1 : public fw::TForm {
     int32_t frameSize_ = 0;
     images::Theme frameTheme_;
     int32_t displayHook_ = 0;
+    plat::HRESULT networkError_ = 0; // why the Network List Manager cannot be had
+    int32_t networkHook_ = 0;
+    TNetworkRule::Action suggestion_ = TNetworkRule::Action::None; // a balloon not yet followed
+    bool ruleSwitch_ = false;  // the running switch is the rule's
+    bool ruleActedAlone_ = false; // ... and it ran without asking anybody
+    size_t connectedAtRuleSwitch_ = 0;
+    std::string announcement_;
 };
+
+// Posted to the application window at each event of the Network List Manager.
+inline constexpr plat::UINT WM_NETWORKSCHANGED = plat::WM_APP + 0x31;
 
 extern TForm1* Form1;
 

@@ -3,6 +3,7 @@
 // Win32 backend; a test installs a fresh simulated one.
 #include "platform/files.h"
 #include "platform/kernel.h"
+#include "platform/networks.h"
 #include "platform/registry.h"
 #include "platform/services.h"
 #include "platform/shares.h"
@@ -20,6 +21,7 @@ struct Platform {
     IUser* user = nullptr;
     IShell* shell = nullptr;
     IShares* shares = nullptr;
+    INetworkList* networks = nullptr;
 };
 
 // The installed platform; modules ask for it at each use and never keep the pointers.

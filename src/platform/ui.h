@@ -255,6 +255,8 @@ inline constexpr UINT NIF_TIP = 4;
 // With version 4 the shell shows the standard tool tip only when asked for.
 inline constexpr UINT NIF_SHOWTIP = 0x80;
 inline constexpr UINT NOTIFYICON_VERSION_4 = 4;
+inline constexpr UINT NIF_INFO = 0x10; // a balloon: szInfo, szInfoTitle, dwInfoFlags
+inline constexpr DWORD NIIF_INFO = 1;
 
 // The shell's notification record in the 488-byte form of its ANSI version, little-endian,
 // every field at its fixed offset, the texts in UTF-8 (the Win32 backend sends the wide

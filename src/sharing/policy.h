@@ -13,6 +13,9 @@ struct TPolicy {
     // SecondService, a REG_SZ: the second sharing service, whatever the settings name.
     // Empty when the policy does not set one.
     std::string SecondService;
+    // DisablePublicNetworkRule, a REG_DWORD other than 0: "Off on public networks" is off and
+    // greyed, whatever the user's code.ini says.
+    bool DisablePublicNetworkRule = false;
 };
 
 // Read afresh at each call. A missing key or value is a policy that is not set; so is a value

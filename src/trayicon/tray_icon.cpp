@@ -285,6 +285,32 @@ bool TTrayIcon::FillNotifyData() {
     return true;
 }
 
+namespace {
+// At most size - 1 bytes of whole UTF-8 characters and a terminating NUL.
+template <size_t N> void CopyField(char (&field)[N], const std::string& text) {
+    size_t n = std::min(text.size(), N - 1);
+    while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
+        --n;
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), n);
+}
+} // namespace
+
+bool TTrayIcon::ShowBalloonHint(const std::string& Title, const std::string& Text) {
+    if (!iconVisible_ || !FillNotifyData()) return false;
+    CopyField(notifyData_.szInfoTitle, Title);
+    CopyField(notifyData_.szInfo, Text);
+    notifyData_.dwInfoFlags = plat::NIIF_INFO;
+    notifyData_.uFlags |= plat::NIF_INFO;
+    const bool shown = Notify(plat::NIM_MODIFY);
+    // Later updates of the icon or the tip must not show the balloon again.
+    notifyData_.uFlags &= ~plat::NIF_INFO;
+    std::memset(notifyData_.szInfo, 0, sizeof notifyData_.szInfo);
+    std::memset(notifyData_.szInfoTitle, 0, sizeof notifyData_.szInfoTitle);
+    notifyData_.dwInfoFlags = 0;
+    return shown;
+}
+
 bool TTrayIcon::Notify(plat::DWORD operation) {
     return plat::Os().shell->Shell_NotifyIcon(operation, &notifyData_) != 0;
 }

@@ -114,6 +114,9 @@ class TTrayIcon : public TComponent {
 
     // Re-sends the icon and tool tip (NIM_MODIFY).
     void RefreshIcon() { UpdateIcon(); }
+    // A balloon from the icon (NIIF_INFO); its click raises OnBalloonHintClick. False when the
+    // icon is not in the area. Texts longer than the shell's fields are cut at a character.
+    bool ShowBalloonHint(const std::string& Title, const std::string& Text);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

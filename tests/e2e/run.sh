@@ -53,6 +53,9 @@ startup_shows_green_and_writes_settings() {
     "REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"" || return 1
   expect_eq "HKCU\\Software\\Tarnwick Run" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "REG_SZ Yes" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
+  # Wine calls its networks Public; without [Info] PublicNetworks=off nothing follows them.
+  sleep 6
+  wait_lamp green 5 || return 1
   expect_eq "LanmanServer" "$(service_state LanmanServer)" RUNNING
 }
 
@@ -77,7 +80,7 @@ double_click_stops_dependents_breadth_first_then_server() {
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
   # The verifying query writes the state the switch aimed at.
   expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "off" || return 1
-  open_menu "c:Run at startup" Quit Help "d:&Start sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Start sharing" "&Off on public networks" || return 1
   close_menu
 }
 
@@ -96,19 +99,19 @@ second_double_click_starts_recorded_services_again() {
   expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED TwIdle=STOPPED TwExpand=RUNNING" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
   expect_eq "code.ini [Info] LastState" "$(ini_get "$install/code.ini" Info LastState)" "on" || return 1
-  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   close_menu
 }
 
-popup_menu_shows_four_items_switches_autostart_and_survives_help() {
+popup_menu_shows_its_items_switches_autostart_and_survives_help() {
   local run_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' quoted
   quoted="REG_SZ \"C:\\Program Files\\Tarnwick\\Tarnwick.exe\""
-  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   save_docs_menu
   click_item 0
   wait_for 5 "[ -z \"\$(reg_value '$run_key' Tarnwick)\" ]" ||
     { REASON="\"Run at startup\" left the Run value: $(reg_value "$run_key" Tarnwick)"; return 1; }
-  open_menu "Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   click_item 0
   wait_for 5 "[ -n \"\$(reg_value '$run_key' Tarnwick)\" ]" || { REASON="\"Run at startup\" did not restore the Run value"; return 1; }
   expect_eq "restored Run value" "$(reg_value "$run_key" Tarnwick)" "$quoted" || return 1
@@ -117,7 +120,7 @@ popup_menu_shows_four_items_switches_autostart_and_survives_help() {
   local windows_before processes_before
   windows_before=$(probe windows | sort)
   processes_before=$(prefix_processes)
-  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   click_item 2
   sleep 2
   local new_windows new_processes
@@ -232,13 +235,13 @@ refused_stop_shows_error_and_lamp_stays_green() {
   wait_lamp green 30 || return 1
   expect_states "TwSecond=RUNNING LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING TwChain=RUNNING TwPaused=PAUSED" || return 1
   expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable' || return 1
-  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   close_menu
 }
 
 quit_plays_closing_animation_and_ends_process() {
   taskbar_shown || { REASON="no taskbar before Quit"; return 1; }
-  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" || return 1
+  open_menu "c:Run at startup" Quit Help "d:&Stop sharing" "&Off on public networks" || return 1
   click_item 1
   local i f colours="" c alive
   # Looks as fast as the screen can be read while the program lives, then one more.
@@ -270,6 +273,7 @@ program_in_a_folder_outside_the_code_page() {
   mkdir -p "$folder" && cp "$exe" "$help_page" "$folder/" || { REASON="cannot copy the program"; return 1; }
   wine reg delete 'HKCU\Software\Tarnwick' /f >/dev/null 2>&1
   wine reg delete 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' /v Tarnwick /f >/dev/null 2>&1
+  INSTALLED_PATH=$PROGRAM_PATH
   PROGRAM_PATH="$win\Tarnwick.exe"
   (cd "$launch" && LC_ALL=C.UTF-8 exec wine explorer "/desktop=$DESKTOP_NAME" "$PROGRAM_PATH" >>"$art/explorer.log" 2>&1) &
   EXPLORER_PID="$EXPLORER_PID $!"
@@ -293,21 +297,47 @@ program_in_a_folder_outside_the_code_page() {
   kill_program
 }
 
+# Wine's Network List Manager calls every connected network Public: with the key, the
+# installed program switches sharing off by itself after start-up, with the record and no
+# box; the user's switch back on then holds past the settling time.
+off_on_public_networks_switches_by_itself() {
+  PROGRAM_PATH=$INSTALLED_PATH
+  # The refusing second service of an earlier scenario would make the stop fail.
+  sed -i '/^SecondService=/d' "$install/code.ini"
+  ini_add_key "$install/code.ini" Info PublicNetworks off
+  rm -f "$install/srvStat.txt" "$install/srvStat.done" "$install/srvStat.paused"
+  restart_program || { REASON="Tarnwick.exe did not start again"; return 1; }
+  wait_lamp red 90 || return 1
+  expect_states "LanmanServer=STOPPED TwComma=STOPPED TwDirect=STOPPED" || return 1
+  [ -s "$install/srvStat.txt" ] || { REASON="no srvStat.txt after the automatic switch"; return 1; }
+  ! probe box Error >/dev/null || { REASON="an \"Error\" box is open"; return 1; }
+  expect_eq "tool tip" "$(read_tip)" 'Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable' || return 1
+  double_click_lamp
+  wait_lamp green 150 || return 1
+  sleep 8
+  wait_lamp green 5 || return 1
+  expect_states "LanmanServer=RUNNING TwComma=RUNNING TwDirect=RUNNING" || return 1
+  kill_program
+}
+
 scenario startup-shows-green-and-writes-settings startup_shows_green_and_writes_settings
 scenario double-click-stops-dependents-breadth-first double_click_stops_dependents_breadth_first_then_server
 scenario second-double-click-starts-them-again second_double_click_starts_recorded_services_again
-scenario popup-menu-autostart-and-help popup_menu_shows_four_items_switches_autostart_and_survives_help
+scenario popup-menu-autostart-and-help popup_menu_shows_its_items_switches_autostart_and_survives_help
 scenario second-service-switched-with-dependents second_service_is_switched_with_its_dependents
 scenario killed-in-a-stop-then-two-switches-restore-all killed_in_a_stop_then_two_switches_bring_every_service_back
 scenario refused-stop-shows-error-lamp-stays-green refused_stop_shows_error_and_lamp_stays_green
 scenario quit-animates-removes-icon-ends-process quit_plays_closing_animation_and_ends_process
-REASON=""
-if program_in_a_folder_outside_the_code_page; then
-  PASSED=$((PASSED + 1)); echo "PASS program-in-a-folder-outside-the-code-page"
-else
-  FAILED=$((FAILED + 1)); echo "FAIL program-in-a-folder-outside-the-code-page: ${REASON:-failed}"
-fi
-shot "$art/program-in-a-folder-outside-the-code-page.png"
+# Each of these starts a program of its own (none runs when they begin).
+for lone in program-in-a-folder-outside-the-code-page off-on-public-networks-switches-by-itself; do
+  REASON=""
+  if "${lone//-/_}"; then
+    PASSED=$((PASSED + 1)); echo "PASS $lone"
+  else
+    FAILED=$((FAILED + 1)); echo "FAIL $lone: ${REASON:-failed}"
+  fi
+  shot "$art/$lone.png"
+done
 
 [ -n "${XDOTOOL_SAW_BOX:-}" ] || echo "note: xdotool does not see Wine's windows inside the virtual desktop; the box was found and read with the probe"
 echo "e2e took $(($(date +%s) - started)) s; screenshots in $art"

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_kernel.h"
+#include "platform/sim/sim_networks.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_services.h"
 #include "platform/sim/sim_shares.h"
@@ -41,6 +42,10 @@ struct Machine {
     std::vector<Connection> connections;
     // Windows 10/11 let only administrators list sessions and open files; Wine lets everybody.
     bool sharesNeedElevation = false;
+    // The networks connected at start, as the Network List Manager classes them, or the COM
+    // error that keeps it from being had.
+    std::vector<plat::ConnectedNetwork> networks;
+    plat::HRESULT networkListError = 0;
     // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
@@ -71,6 +76,7 @@ class SimPlatform {
         table.user = &user;
         table.shell = &shell;
         table.shares = &shares;
+        table.networks = &networks;
         // Worker completions reach the main thread through its message loop.
         user.SetPumpHook([this] { threads.RunPending(); }, [this] { return threads.PendingCount() > 0; });
         plat::Install(&table);
@@ -104,6 +110,9 @@ class SimPlatform {
         for (const auto& c : machine.connections)
             shares.Connect(c.client, c.user, c.files);
         shell.SetHighestVersion(machine.shellNotifyVersion);
+        for (const auto& n : machine.networks)
+            networks.Connect(n.id, n.category);
+        networks.Fail(machine.networkListError);
         if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
             shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
     }
@@ -118,6 +127,7 @@ class SimPlatform {
     SimUser user{kernel};
     SimShell shell{user};
     SimShares shares{kernel};
+    SimNetworks networks{user};
 
     plat::Platform table;
 };

@@ -765,6 +765,11 @@ void SimShell::Apply(SimAreaIcon& icon, const NOTIFYICONDATA& d) {
         icon.Picture = pic ? *pic : IconImage{};
     }
     if (d.uFlags & NIF_TIP) icon.Tip = BoundedString(d.szTip, sizeof d.szTip);
+    // An empty text takes a balloon down; any other shows one.
+    if (d.uFlags & NIF_INFO) {
+        std::string text = BoundedString(d.szInfo, sizeof d.szInfo);
+        if (!text.empty()) icon.Balloons.push_back(std::move(text));
+    }
 }
 
 BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {

@@ -341,6 +341,7 @@ struct SimAreaIcon {
     bool IconWasLive = false; // the handle was a live icon when it was sent
     std::string Tip;
     plat::UINT Version = 0;
+    std::vector<std::string> Balloons; // the text of each balloon shown, in order
 };
 
 struct SimShellExecute {

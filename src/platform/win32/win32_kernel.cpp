@@ -1,5 +1,6 @@
 #include "platform/win32/win32_kernel.h"
 
+#include "platform/win32/win32_system_dll.h"
 #include "platform/win32/win32_text.h"
 // After windows.h, which they need.
 #include <shlobj.h>
@@ -134,7 +135,7 @@ using GetUniversalNameFn = DWORD(WINAPI*)(LPCWSTR, DWORD, LPVOID, LPDWORD);
 // mpr.dll, loaded when first needed, from the system folder only.
 GetUniversalNameFn UniversalNameApi() {
     static const GetUniversalNameFn api = [] {
-        HMODULE module = ::LoadLibraryExW(L"mpr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        HMODULE module = LoadSystemDll(L"mpr.dll");
         return module ? reinterpret_cast<GetUniversalNameFn>(
                             reinterpret_cast<void (*)()>(::GetProcAddress(module, "WNetGetUniversalNameW")))
                       : nullptr;

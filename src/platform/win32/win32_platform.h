@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_kernel.h"
+#include "platform/win32/win32_networks.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shares.h"
@@ -24,6 +25,7 @@ class Win32Platform {
         table.user = &user;
         table.shell = &shell;
         table.shares = &shares;
+        table.networks = &networks;
         plat::Install(&table);
     }
     ~Win32Platform() { plat::Install(nullptr); }
@@ -38,6 +40,7 @@ class Win32Platform {
     Win32User user;
     Win32Shell shell;
     Win32Shares shares;
+    Win32Networks networks; // COM on the main thread, which declares this object
 
     plat::Platform table;
 };

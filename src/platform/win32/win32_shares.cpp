@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <lm.h>
 
+#include "platform/win32/win32_system_dll.h"
 #include "platform/win32/win32_text.h"
 
 namespace win32 {
@@ -31,16 +32,7 @@ struct NetApi {
   private:
     static NetApi Load() {
         NetApi api;
-        HMODULE module = ::LoadLibraryExW(L"netapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module) {
-            // Older systems do not know the flag: load by the system folder's full path.
-            wchar_t folder[MAX_PATH];
-            const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-            if (n > 0 && n < MAX_PATH) {
-                const std::wstring path = std::wstring(folder, n) + L"\\netapi32.dll";
-                module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-            }
-        }
+        HMODULE module = LoadSystemDll(L"netapi32.dll");
         if (!module) return api;
         auto proc = [module](const char* name) {
             return reinterpret_cast<void (*)()>(::GetProcAddress(module, name));

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_ui.h"
 
+#include "platform/win32/win32_system_dll.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -118,16 +119,7 @@ struct VersionApi {
   private:
     static VersionApi Load() {
         VersionApi api;
-        HMODULE module = ::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!module) {
-            // Older systems do not know the flag: load by the system folder's full path.
-            wchar_t folder[MAX_PATH];
-            const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-            if (n > 0 && n < MAX_PATH) {
-                const std::wstring path = std::wstring(folder, n) + L"\\version.dll";
-                module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-            }
-        }
+        HMODULE module = LoadSystemDll(L"version.dll");
         if (!module) return api;
         api.size = reinterpret_cast<SizeFn>(
             reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetFileVersionInfoSizeW")));

@@ -237,12 +237,13 @@ TEST_F(Lifecycle, HelpOpensThePageBesideTheProgramAndNothingWhenItIsMissing) {
     EXPECT_EQ(os.shell.Executed()[0].ShowCmd, 1);
 }
 
-TEST_F(Lifecycle, TheMenuShowsItsFourVisibleItemsInOrder) {
+// The network rule's item comes last, so the others keep their places.
+TEST_F(Lifecycle, TheMenuShowsItsVisibleItemsInOrder) {
     StartAndSettle();
     ChooseFromMenu("");
     ASSERT_FALSE(os.user.Popups().empty());
     EXPECT_EQ(os.user.Popups().back().Captions(),
-              (std::vector<std::string>{"Run at startup", "Quit", "Help", "&Stop sharing"}));
+              (std::vector<std::string>{"Run at startup", "Quit", "Help", "&Stop sharing", "&Off on public networks"}));
 }
 
 } // namespace

@@ -436,3 +436,41 @@ TEST_F(StandardUser, AnotherProcessClosingTheTimerWindowDoesNotStopThePulse) {
 }
 
 } // namespace
+
+namespace {
+
+// Without elevation the network rule asks with a balloon instead of a UAC prompt out of nowhere.
+TEST_F(StandardUser, APublicNetworkBringsABalloonWhoseClickSwitchesThroughThePromptAndADeclineWaitsForTheNextChange) {
+    const char* const Suggestion = "You joined a public network while file sharing is on. Click here to switch it off.";
+    os.kernel.RemoveMissingFolder(UserFolder);
+    os.files.Put(std::string(UserFolder) + "\\code.ini", "[Info]\r\nPublicNetworks=off\r\n");
+    os.networks.Connect("{cafe}", plat::NLM_NETWORK_CATEGORY_PUBLIC);
+    StartAndSettle();
+    os.user.RunFor(Main::TNetworkRule::SettleMs + 3000);
+    const auto balloons = [this] { return os.shell.FindIcon(form->TrayIcon1->TrayIconId())->Balloons; };
+    EXPECT_EQ(balloons(), std::vector<std::string>{Suggestion});
+    EXPECT_EQ(Tip(), "Tarnwick v1.10\r\nYou joined a public network while file sharing is on.\r\nDouble click to "
+                     "switch it off.");
+    EXPECT_TRUE(RunasLaunches().empty());
+
+    os.kernel.SetUacAnswer(sim::UacAnswer::Decline);
+    Click(0x405);
+    os.user.RunFor(Main::TNetworkRule::SettleMs + 4000);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_EQ(balloons().size(), 1u);
+    EXPECT_TRUE(Boxes().empty());
+
+    os.kernel.SetUacAnswer(sim::UacAnswer::Accept);
+    os.networks.Connect("{airport}", plat::NLM_NETWORK_CATEGORY_PUBLIC);
+    os.user.RunFor(Main::TNetworkRule::SettleMs + 3000);
+    ASSERT_EQ(balloons().size(), 2u);
+    Click(0x405);
+    os.user.RunFor(4000);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(RunasLaunches().size(), 2u);
+    EXPECT_EQ(MachineFile("srvStat.txt"), "Browser\r\n");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+} // namespace

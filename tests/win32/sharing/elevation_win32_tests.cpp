@@ -100,6 +100,19 @@ void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& 
     Check(local.size() > 3, "LOCALAPPDATA is set: " + local);
 }
 
+// The network rule's premise under Wine: its Network List Manager can be watched and calls
+// every connected network Public.
+void WinesNetworkListManagerCallsEveryConnectedNetworkPublic(win32::Win32Platform& os) {
+    const plat::HRESULT watching = os.networks.StartWatching(0, plat::WM_APP + 0x31);
+    Check(watching == 0, "watching the Network List Manager: " + std::to_string(watching));
+    std::vector<plat::ConnectedNetwork> networks;
+    Check(os.networks.GetConnectedNetworks(&networks) == 0 && !networks.empty(), "connected networks are listed");
+    for (const auto& n : networks)
+        Check(n.category == plat::NLM_NETWORK_CATEGORY_PUBLIC && n.id.size() == 38 && n.id.front() == '{',
+              "network " + n.id + " is Public: category " + std::to_string(n.category));
+    os.networks.StopWatching();
+}
+
 // The completion is posted to the main thread's loop; when no event or no room in the queue
 // can be had, it is sent instead. Either way it runs once, on the main thread.
 void ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread(win32::Win32Platform& os) {
@@ -144,6 +157,7 @@ int main(int argc, char** argv) {
          TheElevatedCopyRefusesACommandLineNotOurOwnAndTouchesNothing},
         {"AMissingProgramFileFailsTheLaunchWithItsError", AMissingProgramFileFailsTheLaunchWithItsError},
         {"WineGivesAFullTokenAWritableFolderAndOneMutexPerName", WineGivesAFullTokenAWritableFolderAndOneMutexPerName},
+        {"WinesNetworkListManagerCallsEveryConnectedNetworkPublic", WinesNetworkListManagerCallsEveryConnectedNetworkPublic},
         {"ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread",
          ACompletionThatCannotBePostedIsStillDeliveredOnceOnTheMainThread},
     });

@@ -1,0 +1,178 @@
+// "Off on public networks": sharing follows the networks Windows classes as Public.
+#include <algorithm>
+#include <cstdio>
+
+#include "app/main_form.h"
+#include "platform/platform.h"
+#include "sharing/connections.h"
+#include "sharing/policy.h"
+#include "tarnwick_version.h"
+
+namespace Main {
+
+namespace {
+
+using Action = TNetworkRule::Action;
+
+const char* const SuggestOffBalloon =
+    "You joined a public network while file sharing is on. Click here to switch it off.";
+const char* const SuggestOnBalloon =
+    "No public network is connected any more and file sharing is still off. Click here to switch it back on.";
+
+std::string HexError(plat::HRESULT error) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(error));
+    return text;
+}
+
+std::string Computers(size_t n) { return n == 1 ? "1 computer was" : std::to_string(n) + " computers were"; }
+
+} // namespace
+
+void TForm1::StartWatchingNetworks() {
+    const bool allowed = !KillServ::ReadPolicy().DisablePublicNetworkRule;
+    PublicNetworks->SetChecked(allowed && ReadIni("Info", "PublicNetworks", "") == "off");
+    if (fw::Application && !networkHook_)
+        networkHook_ = fw::Application->HookMainWindow([this](fw::TMessage& message) {
+            if (message.Msg != WM_NETWORKSCHANGED) return false;
+            NetworkListChanged();
+            return true;
+        });
+    auto* networks = plat::Os().networks;
+    const plat::HWND window = fw::Application ? fw::Application->Handle() : 0;
+    networkError_ = !networks ? static_cast<plat::HRESULT>(0x80004001) // E_NOTIMPL
+                              : networks->StartWatching(window, WM_NETWORKSCHANGED);
+    // Without the Network List Manager the rule cannot work; the tool tip tells why.
+    PublicNetworks->SetEnabled(allowed && networkError_ == 0);
+    NetworkRule.SetEnabled(PublicNetworks->Checked() && networkError_ == 0);
+    // What is connected at start-up counts as a change.
+    if (networkError_ == 0) NetworkListChanged();
+}
+
+void TForm1::NetworkListChanged() {
+    auto* networks = plat::Os().networks;
+    if (!networks || networkError_ != 0) return;
+    std::vector<plat::ConnectedNetwork> connected;
+    if (networks->GetConnectedNetworks(&connected) != 0) return; // asked again at the next event
+    std::sort(connected.begin(), connected.end(),
+              [](const auto& a, const auto& b) { return a.id < b.id; });
+    bool anyPublic = false;
+    std::string signature;
+    for (const auto& n : connected) {
+        anyPublic = anyPublic || n.category == plat::NLM_NETWORK_CATEGORY_PUBLIC;
+        signature += n.id + "=" + std::to_string(n.category) + ";";
+    }
+    const uint64_t now = plat::Os().kernel->GetTickCount64();
+    if (!NetworkRule.NetworksChanged(anyPublic, signature, now) || suggestion_ == Action::None) return;
+    // A suggestion belongs to the networks it was made for.
+    suggestion_ = Action::None;
+    if (ShownState != 2) {
+        TrayIcon1->SetHint(StateHint());
+        TrayIcon1->RefreshIcon();
+    }
+}
+
+void TForm1::ApplyNetworkRule() {
+    if (!NetworkRule.Enabled()) return;
+    const bool busy = WorkerCount != 0 || !CompletionIdle || FirstCompletion || ShownState == 2 || LastWorkerKind == 1;
+    const bool elevated = plat::Os().kernel->IsProcessElevated();
+    const Action action = NetworkRule.Decide(ShownState, busy, elevated, plat::Os().kernel->GetTickCount64());
+    switch (action) {
+    case Action::SwitchOff:
+    case Action::SwitchOn: {
+        // Nobody is asked: the rule acts for the user, who is told afterwards whom it cut off.
+        connectedAtRuleSwitch_ = action == Action::SwitchOff ? KillServ::WhoIsConnected().Sessions.size() : 0;
+        if (!ChangeState(false)) return;
+        ruleSwitch_ = ruleActedAlone_ = true;
+        StopStart->SetEnabled(false);
+        return;
+    }
+    case Action::SuggestOff:
+    case Action::SuggestOn:
+        // Unelevated, a UAC prompt out of nowhere would be wrong: the user is asked to click.
+        suggestion_ = action;
+        TrayIcon1->SetHint(StateHint());
+        TrayIcon1->RefreshIcon();
+        TrayIcon1->ShowBalloonHint("Tarnwick", action == Action::SuggestOff ? SuggestOffBalloon : SuggestOnBalloon);
+        return;
+    case Action::None:
+        return;
+    }
+}
+
+bool TForm1::SuggestionFits() const {
+    return (suggestion_ == Action::SuggestOff && ShownState == 1) ||
+           (suggestion_ == Action::SuggestOn && ShownState == 0);
+}
+
+void TForm1::SwitchAskedFor() {
+    // The click carries the right to come to the foreground: taken now, it lets the UAC prompt
+    // of the switch open in front instead of as a flashing taskbar button.
+    if (fw::Application) plat::Os().user->SetForegroundWindow(fw::Application->Handle());
+    const bool followsSuggestion = SuggestionFits();
+    const bool started = ChangeState();
+    if (started) {
+        if (followsSuggestion) {
+            ruleSwitch_ = true;
+            ruleActedAlone_ = false;
+        } else {
+            NetworkRule.UserSwitched();
+        }
+        suggestion_ = Action::None;
+    }
+    // A No to the question leaves the menu command as it was.
+    if (started || WorkerCount != 0) StopStart->SetEnabled(false);
+}
+
+void TForm1::NetworkBalloonClick(TObject*) {
+    // A balloon that told of an automatic switch, or a suggestion overtaken meanwhile, asks
+    // nothing of its click.
+    if (SuggestionFits()) SwitchAskedFor();
+}
+
+void TForm1::PublicNetworksClick(TObject*) {
+    const bool on = !PublicNetworks->Checked();
+    PublicNetworks->SetChecked(on);
+    WriteIni("Info", "PublicNetworks", on ? "off" : "on");
+    NetworkRule.SetEnabled(on);
+    if (!on && suggestion_ != Action::None) {
+        suggestion_ = Action::None;
+        if (ShownState != 2) {
+            TrayIcon1->SetHint(StateHint());
+            TrayIcon1->RefreshIcon();
+        }
+    }
+}
+
+void TForm1::NetworkRuleSwitchEnded() {
+    if (!ruleSwitch_) return;
+    ruleSwitch_ = false;
+    NetworkRule.RuleSwitchEnded(SharingState);
+    // The lamp tells that sharing went off; a balloon only when it cut somebody off, whom
+    // nobody was asked about.
+    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1 || connectedAtRuleSwitch_ == 0) return;
+    announcement_ = "File sharing is off because a public network is connected. ";
+    announcement_ += Computers(connectedAtRuleSwitch_);
+    announcement_ += " connected to your shared folders.";
+}
+
+void TForm1::AnnounceNetworkRuleSwitch() {
+    if (announcement_.empty()) return;
+    TrayIcon1->ShowBalloonHint("Tarnwick", announcement_);
+    announcement_.clear();
+}
+
+std::string TForm1::StateHint() const {
+    std::string hint;
+    if (suggestion_ == Action::SuggestOff && SharingState == 1)
+        hint = "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nYou joined a public network while file sharing is on.\r\nDouble click to switch it off.";
+    else if (suggestion_ == Action::SuggestOn && SharingState == 0)
+        hint = "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nNo public network is connected; sharing is still off.\r\nDouble click to enable";
+    else
+        hint = SharingState == 1 ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
+                                 : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable";
+    if (networkError_ != 0) hint += "\r\nPublic network rule unavailable: " + HexError(networkError_);
+    return hint;
+}
+
+} // namespace Main

@@ -1,0 +1,144 @@
+// "Off on public networks" on an elevated machine (the rule switches by itself) against the
+// simulated Network List Manager.
+#include "app_fixture.h"
+#include "sharing/policy.h"
+
+namespace {
+
+constexpr int32_t Public = plat::NLM_NETWORK_CATEGORY_PUBLIC;
+constexpr int32_t Private = plat::NLM_NETWORK_CATEGORY_PRIVATE;
+const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
+
+class NetworkRule : public TarnwickTest {
+  protected:
+    NetworkRule() {
+        os.services.Add("lanmanserver").Running();
+        os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
+        os.networks.Connect("{home}", Private);
+    }
+    void RuleOn() { os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nPublicNetworks=off\r\n"); }
+    // Past the settling time, the switch and its verifying query.
+    void Settle() { os.user.RunFor(Main::TNetworkRule::SettleMs + 5000); }
+    size_t Stops() const { return os.services.CallsTo("ControlService").size(); }
+    std::vector<std::string> Balloons() const {
+        const auto* icon = os.shell.FindIcon(form->TrayIcon1->TrayIconId());
+        return icon ? icon->Balloons : std::vector<std::string>{};
+    }
+    const sim::SimMenuItem* MenuItem() {
+        ChooseFromMenu("");
+        return os.user.Popups().back().Find("&Off on public networks");
+    }
+};
+
+// Nobody is asked before an automatic switch; a balloon tells how many it cut off.
+TEST_F(NetworkRule, APublicNetworkAtStartUpSwitchesSharingOffAndLeavingItSwitchesItBackOn) {
+    RuleOn();
+    os.shares.Connect("ANNA-PC", "anna", {"C:\\Share\\report.xlsx"});
+    os.networks.Connect("{cafe}", Public);
+    StartAndSettle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Balloons(), std::vector<std::string>{"File sharing is off because a public network is connected. 1 "
+                                                   "computer was connected to your shared folders."});
+
+    os.networks.Disconnect("{cafe}");
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Tip(), EnabledTip);
+    EXPECT_EQ(Balloons().size(), 1u);
+}
+
+TEST_F(NetworkRule, WithoutTheKeyNothingIsSwitchedUntilTheItemIsChecked) {
+    os.networks.Connect("{cafe}", Public);
+    StartAndSettle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    const auto* item = MenuItem();
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->Enabled);
+    EXPECT_FALSE(item->Checked);
+
+    ChooseFromMenu("&Off on public networks");
+    EXPECT_EQ(File("code.ini"), "[Info]\r\nLastState=on\r\nPublicNetworks=off\r\n");
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+}
+
+TEST_F(NetworkRule, AFlappingNetworkIsActedOnOnceWhenItHasSettled) {
+    RuleOn();
+    StartAndSettle();
+    for (int i = 0; i < 4; ++i) {
+        os.networks.Connect("{hotel}", Public);
+        os.user.RunFor(1000);
+        os.networks.SetCategory("{hotel}", Private);
+        os.user.RunFor(1000);
+    }
+    os.networks.SetCategory("{hotel}", Public);
+    // Changed a second ago: nothing yet.
+    os.user.RunFor(1000);
+    EXPECT_EQ(Stops(), 0u);
+    Settle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(Stops(), 2u); // Browser, then lanmanserver: one switch
+    EXPECT_TRUE(Balloons().empty()); // nobody was cut off
+}
+
+TEST_F(NetworkRule, TheUsersSwitchWinsUntilTheNetworksChange) {
+    RuleOn();
+    os.networks.Connect("{cafe}", Public);
+    StartAndSettle();
+    Settle();
+    ASSERT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    DoubleClick();
+    Settle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    // An event that changes nothing (the same networks, the same categories) is no change.
+    os.networks.SetCategory("{cafe}", Public);
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+
+    os.networks.Connect("{airport}", Public);
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+    // Switched off by the user, sharing stays off when the public networks go.
+    DoubleClick();
+    Settle();
+    DoubleClick();
+    Settle();
+    os.networks.Disconnect("{cafe}");
+    os.networks.Disconnect("{airport}");
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+}
+
+TEST_F(NetworkRule, WithoutTheNetworkListManagerTheItemIsGreyedAndTheTipSaysWhy) {
+    RuleOn();
+    os.networks.Connect("{cafe}", Public);
+    os.networks.Fail(static_cast<plat::HRESULT>(0x80040154));
+    StartAndSettle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    EXPECT_EQ(Tip(), std::string(EnabledTip) + "\r\nPublic network rule unavailable: 0x80040154");
+    EXPECT_FALSE(MenuItem()->Enabled);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(NetworkRule, APolicyTurnsTheRuleOffAndGreysTheItem) {
+    RuleOn();
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisablePublicNetworkRule", 1);
+    os.networks.Connect("{cafe}", Public);
+    StartAndSettle();
+    Settle();
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    const auto* item = MenuItem();
+    EXPECT_FALSE(item->Enabled);
+    EXPECT_FALSE(item->Checked);
+    EXPECT_EQ(Tip(), EnabledTip);
+}
+
+} // namespace
