@@ -25,7 +25,8 @@ TEST_F(LampTest, TheSharingCommandIsTheBoldDefaultAndTheItemsKeepTheirOrder) {
     StartAndSettle();
     ChooseFromMenu("");
     const auto& menu = os.user.Popups().back();
-    EXPECT_EQ(menu.Captions(), (std::vector<std::string>{"Run at startup", "Quit", "Help", "&Stop sharing"}));
+    EXPECT_EQ(menu.Captions(), (std::vector<std::string>{"Run at startup", "Quit", "Help", "&Stop sharing",
+                                                      "&Off on public networks"}));
     for (const auto& item : menu.Items)
         EXPECT_EQ(item.Default, item.Caption == "&Stop sharing") << item.Caption;
     // A double click switches once, through the default item.
