@@ -22,7 +22,7 @@ inline constexpr Vision AllVisions[] = {Vision::Normal, Vision::Protanopia, Visi
 
 // A colour difference well beyond a glance's threshold (about 2), read even on a 16 px icon.
 inline constexpr double ClearDeltaE = 20.0;
-// A tenth of the lamp: at 16 px about 13 of its 137 pixels.
+// A tenth of the lamp: at 16 px 14 of its 137 pixels.
 inline constexpr double ClearShare = 0.10;
 
 const char* VisionName(Vision v);
