@@ -25,7 +25,9 @@ std::string HexError(plat::HRESULT error) {
     return text;
 }
 
-std::string Computers(size_t n) { return n == 1 ? "1 computer was" : std::to_string(n) + " computers were"; }
+std::string Computers(size_t n) {
+    return n == 1 ? "1 computer was" : std::to_string(n) + " computers were";
+}
 
 } // namespace
 
@@ -54,8 +56,7 @@ void TForm1::NetworkListChanged() {
     if (!networks || networkError_ != 0) return;
     std::vector<plat::ConnectedNetwork> connected;
     if (networks->GetConnectedNetworks(&connected) != 0) return; // asked again at the next event
-    std::sort(connected.begin(), connected.end(),
-              [](const auto& a, const auto& b) { return a.id < b.id; });
+    std::sort(connected.begin(), connected.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
     bool anyPublic = false;
     std::string signature;
     for (const auto& n : connected) {
@@ -74,7 +75,8 @@ void TForm1::NetworkListChanged() {
 
 void TForm1::ApplyNetworkRule() {
     if (!NetworkRule.Enabled()) return;
-    const bool busy = WorkerCount != 0 || !CompletionIdle || FirstCompletion || ShownState == 2 || LastWorkerKind == 1;
+    const bool busy =
+        WorkerCount != 0 || !CompletionIdle || FirstCompletion || ShownState == 2 || LastWorkerKind == 1;
     const bool elevated = plat::Os().kernel->IsProcessElevated();
     const Action action = NetworkRule.Decide(ShownState, busy, elevated, plat::Os().kernel->GetTickCount64());
     switch (action) {
@@ -93,7 +95,8 @@ void TForm1::ApplyNetworkRule() {
         suggestion_ = action;
         TrayIcon1->SetHint(StateHint());
         TrayIcon1->RefreshIcon();
-        TrayIcon1->ShowBalloonHint("Tarnwick", action == Action::SuggestOff ? SuggestOffBalloon : SuggestOnBalloon);
+        TrayIcon1->ShowBalloonHint("Tarnwick",
+                                   action == Action::SuggestOff ? SuggestOffBalloon : SuggestOnBalloon);
         return;
     case Action::None:
         return;
@@ -150,7 +153,8 @@ void TForm1::NetworkRuleSwitchEnded() {
     NetworkRule.RuleSwitchEnded(SharingState);
     // The lamp tells that sharing went off; a balloon only when it cut somebody off, whom
     // nobody was asked about.
-    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1 || connectedAtRuleSwitch_ == 0) return;
+    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1 || connectedAtRuleSwitch_ == 0)
+        return;
     announcement_ = "File sharing is off because a public network is connected. ";
     announcement_ += Computers(connectedAtRuleSwitch_);
     announcement_ += " connected to your shared folders.";
@@ -165,12 +169,15 @@ void TForm1::AnnounceNetworkRuleSwitch() {
 std::string TForm1::StateHint() const {
     std::string hint;
     if (suggestion_ == Action::SuggestOff && SharingState == 1)
-        hint = "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nYou joined a public network while file sharing is on.\r\nDouble click to switch it off.";
+        hint = "Tarnwick v" TARNWICK_VERSION_TEXT
+               "\r\nYou joined a public network while file sharing is on.\r\nDouble click to switch it off.";
     else if (suggestion_ == Action::SuggestOn && SharingState == 0)
-        hint = "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nNo public network is connected; sharing is still off.\r\nDouble click to enable";
+        hint = "Tarnwick v" TARNWICK_VERSION_TEXT
+               "\r\nNo public network is connected; sharing is still off.\r\nDouble click to enable";
     else
-        hint = SharingState == 1 ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
-                                 : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable";
+        hint = SharingState == 1
+                   ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
+                   : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable";
     if (networkError_ != 0) hint += "\r\nPublic network rule unavailable: " + HexError(networkError_);
     return hint;
 }

@@ -18,6 +18,19 @@
 
 namespace sim {
 
+// ASCII lower case, as the system compares names; the text of a fixed field up to its NUL.
+inline std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+inline std::string BoundedString(const char* p, size_t max) {
+    size_t n = 0;
+    while (n < max && p[n] != '\0')
+        ++n;
+    return std::string(p, n);
+}
+
 // One item of a popup menu as it was on screen (hidden items are not built into a menu).
 struct SimMenuItem {
     plat::UINT_PTR Id = 0;

@@ -23,7 +23,9 @@ class NetworkEventSink final : public INetworkEvents {
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&references_));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG left = InterlockedDecrement(&references_);
         if (left == 0) delete this;
@@ -32,7 +34,9 @@ class NetworkEventSink final : public INetworkEvents {
     HRESULT STDMETHODCALLTYPE NetworkAdded(GUID) override { return Post(); }
     HRESULT STDMETHODCALLTYPE NetworkDeleted(GUID) override { return Post(); }
     HRESULT STDMETHODCALLTYPE NetworkConnectivityChanged(GUID, NLM_CONNECTIVITY) override { return Post(); }
-    HRESULT STDMETHODCALLTYPE NetworkPropertyChanged(GUID, NLM_NETWORK_PROPERTY_CHANGE) override { return Post(); }
+    HRESULT STDMETHODCALLTYPE NetworkPropertyChanged(GUID, NLM_NETWORK_PROPERTY_CHANGE) override {
+        return Post();
+    }
 
   private:
     HRESULT Post() {

@@ -40,8 +40,9 @@ TEST_F(NetworkRule, APublicNetworkAtStartUpSwitchesSharingOffAndLeavingItSwitche
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Balloons(), std::vector<std::string>{"File sharing is off because a public network is connected. 1 "
-                                                   "computer was connected to your shared folders."});
+    EXPECT_EQ(Balloons(),
+              std::vector<std::string>{"File sharing is off because a public network is connected. 1 "
+                                       "computer was connected to your shared folders."});
 
     os.networks.Disconnect("{cafe}");
     Settle();
@@ -83,7 +84,7 @@ TEST_F(NetworkRule, AFlappingNetworkIsActedOnOnceWhenItHasSettled) {
     Settle();
     Settle();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
-    EXPECT_EQ(Stops(), 2u); // Browser, then lanmanserver: one switch
+    EXPECT_EQ(Stops(), 2u);          // Browser, then lanmanserver: one switch
     EXPECT_TRUE(Balloons().empty()); // nobody was cut off
 }
 
