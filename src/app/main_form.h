@@ -119,6 +119,8 @@ class TForm1 : public fw::TForm {
     // suggestion asked for.
     void SwitchAskedFor();
     bool SuggestionFits() const;
+    // Forgets the balloon's suggestion and puts the resting tool tip back.
+    void DropSuggestion();
     // At the verifying query of a switch: what the rule learns from it, and the balloon that
     // tells of an automatic switch.
     void NetworkRuleSwitchEnded();

@@ -66,7 +66,12 @@ void TForm1::NetworkListChanged() {
     const uint64_t now = plat::Os().kernel->GetTickCount64();
     if (!NetworkRule.NetworksChanged(anyPublic, signature, now) || suggestion_ == Action::None) return;
     // A suggestion belongs to the networks it was made for.
+    DropSuggestion();
+}
+
+void TForm1::DropSuggestion() {
     suggestion_ = Action::None;
+    // While a switch runs, its own tool tip stays; the completion writes the resting one.
     if (ShownState != 2) {
         TrayIcon1->SetHint(StateHint());
         TrayIcon1->RefreshIcon();
@@ -138,13 +143,7 @@ void TForm1::PublicNetworksClick(TObject*) {
     PublicNetworks->SetChecked(on);
     WriteIni("Info", "PublicNetworks", on ? "off" : "on");
     NetworkRule.SetEnabled(on);
-    if (!on && suggestion_ != Action::None) {
-        suggestion_ = Action::None;
-        if (ShownState != 2) {
-            TrayIcon1->SetHint(StateHint());
-            TrayIcon1->RefreshIcon();
-        }
-    }
+    if (!on && suggestion_ != Action::None) DropSuggestion();
 }
 
 void TForm1::NetworkRuleSwitchEnded() {

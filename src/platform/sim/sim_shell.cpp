@@ -285,11 +285,12 @@ void SimShell::PostVersioned(const SimAreaIcon& icon, UINT event, POINT at) {
         user_.PostMessage(icon.Window, icon.CallbackMessage, icon.Id, event);
 }
 
-bool SimShell::KeyboardActivate(UINT uID) {
+// A version-4 icon is told the keyboard's own event; an older one a right click.
+bool SimShell::KeyboardEvent(UINT uID, UINT version4Event) {
     const SimAreaIcon* icon = FindIcon(uID);
     if (!icon) return false;
     if (icon->Version >= NOTIFYICON_VERSION_4) {
-        PostVersioned(*icon, NIN_KEYSELECT, anchor_);
+        PostVersioned(*icon, version4Event, anchor_);
     } else {
         PostVersioned(*icon, WM_RBUTTONDOWN, anchor_);
         PostVersioned(*icon, WM_RBUTTONUP, anchor_);
@@ -297,16 +298,12 @@ bool SimShell::KeyboardActivate(UINT uID) {
     return true;
 }
 
+bool SimShell::KeyboardActivate(UINT uID) {
+    return KeyboardEvent(uID, NIN_KEYSELECT);
+}
+
 bool SimShell::KeyboardMenu(UINT uID) {
-    const SimAreaIcon* icon = FindIcon(uID);
-    if (!icon) return false;
-    if (icon->Version >= NOTIFYICON_VERSION_4) {
-        PostVersioned(*icon, WM_CONTEXTMENU, anchor_);
-    } else {
-        PostVersioned(*icon, WM_RBUTTONDOWN, anchor_);
-        PostVersioned(*icon, WM_RBUTTONUP, anchor_);
-    }
-    return true;
+    return KeyboardEvent(uID, WM_CONTEXTMENU);
 }
 
 } // namespace sim

@@ -428,6 +428,7 @@ class SimShell : public plat::IShell {
 
   private:
     void PostVersioned(const SimAreaIcon& icon, plat::UINT event, plat::POINT at);
+    bool KeyboardEvent(plat::UINT uID, plat::UINT version4Event);
     SimAreaIcon* Find(plat::HWND h, plat::UINT id);
     void Apply(SimAreaIcon& icon, const plat::NOTIFYICONDATA& d);
 
