@@ -2,7 +2,7 @@
 # Installs from Debian's packages whatever the build and the tests need and is missing.
 set -euo pipefail
 need=()
-want=(cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64
+want=(cmake g++ make ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64
       wine wine64 xvfb xdotool imagemagick clang libclang-rt-14-dev zip xauth x11-utils python3 bc wixl msitools
       osslsigncode openssl python3-yaml python3-jsonschema)
 for p in "${want[@]}"; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: host unit tests (simulated OS, also under ASan and
-# UBSan), the signed release and its manifests, the Win32 layer under Wine, the tray component
+# UBSan), a sample of the deliberate-fault catalogue, the signed release and its manifests, the Win32 layer under Wine, the tray component
 # in a Wine desktop, the installer, the end-to-end suite and a short fuzz run.
 # Ends with one line "N passed, M failed"; exits non-zero when anything failed.
 set -uo pipefail
@@ -48,6 +48,15 @@ host_suite() {
 
 host_suite host "host unit tests (simulated OS, virtual time)"
 host_suite host-sanitize "host unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+
+# The catalogue's fixed sample (an entry for every file it names), then the runner's own
+# checks; the whole catalogue is `bash scripts/mutants.sh`, run before an issue is resolved.
+step "deliberate faults: the catalogue's sample (scripts/mutants.sh --sample)"
+bash scripts/mutants.sh --sample 2>&1 | tee "$ARTIFACTS/mutants-sample.log"
+add_counts "$ARTIFACTS/mutants-sample.log" "scripts/mutants.sh --sample"
+step "the mutation runner checks itself (scripts/mutants.sh --self-test)"
+bash scripts/mutants.sh --self-test 2>&1 | tee "$ARTIFACTS/mutants-self-test.log"
+add_counts "$ARTIFACTS/mutants-self-test.log" "scripts/mutants.sh --self-test"
 
 step "windows build"
 if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs" >build/windows-build.log 2>&1; then

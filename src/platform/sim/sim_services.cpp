@@ -103,6 +103,11 @@ SimServices::ServiceBuilder& SimServices::ServiceBuilder::DoesNotAcceptStop() {
     return *this;
 }
 
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::AcceptsStopOnlyOnceDependentsStopped() {
+    Get().acceptsStopOnlyWithoutDependents = true;
+    return *this;
+}
+
 SimServices::ServiceBuilder& SimServices::ServiceBuilder::RefusesStart(DWORD code) {
     Get().refuseStart = code;
     return *this;
@@ -219,7 +224,11 @@ void SimServices::Fill(const Service& s, SERVICE_STATUS* status) const {
     status->dwCurrentState = s.state;
     const bool active = s.state == SERVICE_RUNNING || s.state == SERVICE_PAUSED;
     status->dwControlsAccepted =
-        active ? SERVICE_ACCEPT_PAUSE_CONTINUE | (s.acceptsStop ? SERVICE_ACCEPT_STOP : 0u) : 0u;
+        active ? SERVICE_ACCEPT_PAUSE_CONTINUE | (AcceptsStopNow(s) ? SERVICE_ACCEPT_STOP : 0u) : 0u;
+}
+
+bool SimServices::AcceptsStopNow(const Service& s) const {
+    return s.acceptsStop && !(s.acceptsStopOnlyWithoutDependents && HasRunningDependents(s));
 }
 
 bool SimServices::HasRunningDependents(const Service& s) const {
@@ -364,7 +373,7 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
     switch (control) {
     case SERVICE_CONTROL_STOP:
         if (s->state == SERVICE_STOPPED) return Fail(ERROR_SERVICE_NOT_ACTIVE);
-        if (!s->acceptsStop && !pending) return Fail(ERROR_INVALID_SERVICE_CONTROL);
+        if (!AcceptsStopNow(*s) && !pending) return Fail(ERROR_INVALID_SERVICE_CONTROL);
         if (pending) return Fail(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
         if (refuseStopWithDependents_ && HasRunningDependents(*s))
             return Fail(ERROR_DEPENDENT_SERVICES_RUNNING);

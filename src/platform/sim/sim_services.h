@@ -33,6 +33,9 @@ class SimServices : public plat::IServiceManager {
         bool neverSettles = false; // stays in the pending state for good
         plat::DWORD refuseControl = 0;
         bool acceptsStop = true; // else a stop is refused with 1052 and the status says so
+        // Withholds STOP while a dependent is active, as the Wine suites' test service does
+        // (a service may change what it accepts at any time; unverified which ones do).
+        bool acceptsStopOnlyWithoutDependents = false;
         plat::DWORD refuseStart = 0;
         plat::DWORD openError = 0;
         int failingQueries = 0;
@@ -59,6 +62,7 @@ class SimServices : public plat::IServiceManager {
         ServiceBuilder& NeverSettles();
         ServiceBuilder& RefusesControl(plat::DWORD code);
         ServiceBuilder& DoesNotAcceptStop();
+        ServiceBuilder& AcceptsStopOnlyOnceDependentsStopped();
         ServiceBuilder& RefusesStart(plat::DWORD code);
         ServiceBuilder& CannotBeOpened(plat::DWORD code);
         ServiceBuilder& FailsQueries(int count);
@@ -134,6 +138,7 @@ class SimServices : public plat::IServiceManager {
     bool Gone();
     void Fill(const Service& s, plat::SERVICE_STATUS* status) const;
     bool HasRunningDependents(const Service& s) const;
+    bool AcceptsStopNow(const Service& s) const;
     plat::DWORD BeginStart(Service& s, int depth);
     void Begin(Service& s, plat::DWORD pending, plat::DWORD target);
     std::vector<Service*> Enumerated(plat::DWORD serviceState) const;

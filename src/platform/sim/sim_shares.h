@@ -19,6 +19,10 @@ class SimShares : public plat::IShares {
     // A client computer connected as user, holding the given files (local paths) open.
     void Connect(const std::string& client, const std::string& user,
                  const std::vector<std::string>& files = {});
+    // A file still listed open while its session has ended (between the two enumerations).
+    void OpenFileOfEndedSession(const std::string& user, const std::string& file) {
+        files_.push_back({file, user});
+    }
     void DisconnectAll() {
         sessions_.clear();
         files_.clear();

@@ -76,6 +76,12 @@ TEST_F(ElevatedCopy, RunsOneSwitchIntoTheMachineFolderItMadeForAdministratorsAnd
 
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
+    // The second service: the administrators' machine setting first, then the program folder's.
+    os.files.Put(machine + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
+    os.files.Put("C:\\Program Files\\Tarnwick\\code.ini", "[Info]\r\nSecondService=RemoteRegistry\r\n");
+    EXPECT_EQ(KillServ::SecondServiceName(), "BFE");
+    os.files.Remove(machine + "\\code.ini");
+    EXPECT_EQ(KillServ::SecondServiceName(), "RemoteRegistry");
 }
 
 TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
@@ -100,6 +106,10 @@ TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
     EXPECT_TRUE(KillServ::SwitchSteps.empty());
     EXPECT_EQ(KillServ::SwitchDirection, "");
     EXPECT_FALSE(KillServ::ParseSwitchRecord("step=stop\tBrowser\t5\t0\t\r\n", 0));
+    // Every DWORD is an error code a service may report.
+    ASSERT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nfailure=start\tX\t4294967295\t0\t\r\n", 0));
+    ASSERT_TRUE(KillServ::FirstFailure);
+    EXPECT_EQ(KillServ::FirstFailure->Error, 0xFFFFFFFFu);
     EXPECT_FALSE(KillServ::ParseSwitchRecord("started=99999999999999999999999\r\n", 0));
 }
 
@@ -144,6 +154,7 @@ TEST_F(ElevatedCopy, AMachineFolderAStandardUserMadeFirstOrALinkIsNotTrusted) {
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchUntrustedFolder);
     EXPECT_TRUE(os.services.Actions().empty());
     EXPECT_EQ(os.files.Get(machine + "\\srvStat.txt"), std::nullopt);
+    EXPECT_EQ(KillServ::SecondServiceName(), "") << "the tray's lamp does not follow it either";
 
     // A junction planted in its place, to a folder only administrators may write.
     os.files.Remove(machine + "\\code.ini");
@@ -167,11 +178,16 @@ TEST_F(ElevatedCopy, OldRecordsBesideTheProgramAndInTheUserFolderAreHonouredOnce
         EXPECT_FALSE(os.files.FileExists(old)) << old;
 }
 
-TEST_F(ElevatedCopy, AnOldRecordIsNotDeletedThroughALink) {
+TEST_F(ElevatedCopy, AnOldRecordIsNotDeletedThroughALinkNorInAFolderTheUserCannotChange) {
     os.files.Put("C:\\Windows\\Tarnwick\\srvStat.txt", "Browser\r\n");
     os.files.PlantLink(user, "C:\\Windows\\Tarnwick");
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(MachineRecord(), "Browser\r\n");
+    EXPECT_TRUE(os.files.FileExists("C:\\Windows\\Tarnwick\\srvStat.txt"));
+    // The user sets LOCALAPPDATA: pointed at a folder of the administrators', nothing there goes.
+    os.kernel.SetEnvironmentVariable("LOCALAPPDATA", "C:\\Windows");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_TRUE(os.files.FileExists("C:\\Windows\\Tarnwick\\srvStat.txt"));
 }
 

@@ -1,5 +1,6 @@
 #include "sharing_fixture.h"
 
+#include "sharing/killserv_report.h"
 #include "sharing/policy.h"
 
 using namespace plat;
@@ -121,6 +122,48 @@ TEST_F(WorkerTest, ADependentThatDoesNotAcceptStopLeavesEveryServiceUntouched) {
     EXPECT_EQ(os.files.ReplaceCount(), 0);
 }
 
+TEST_F(WorkerTest, AServiceThatTakesStopOnlyOnceItsDependentsStoppedIsStoppedAfterThem) {
+    os.services.Add("Deep").Running().DependsOn({"Browser"});
+    os.services.Add("Browser").AcceptsStopOnlyOnceDependentsStopped();
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.Actions(), (List{"stop Both", "stop Fax", "stop Netlogon", "stop Deep",
+                                           "stop Browser", "stop Second", "stop LanmanServer"}));
+}
+
+TEST_F(WorkerTest, AStopRefusedWhoseUndoFailsTooReportsTheRefusalAndStillOwesWhatStaysDown) {
+    os.services.Add("Deep").Running().DependsOn({"Browser"}).RefusesControl(ERROR_ACCESS_DENIED);
+    os.services.Add("Fax").RefusesStart(ERROR_SERVICE_DISABLED);
+    ASSERT_TRUE(Run(1));
+    ASSERT_TRUE(KillServ::FirstFailure);
+    EXPECT_EQ(KillServ::FirstFailure->Action, "stop");
+    EXPECT_EQ(KillServ::FirstFailure->Service, "Deep");
+    EXPECT_EQ(KillServ::FirstFailure->Error, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_STOPPED);
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "Both\r\nBrowser\r\nNetlogon\r\nDeep\r\n")
+        << "Fax stays owed";
+}
+
+TEST_F(WorkerTest, PolicyValuesCountOnlyAsTheDwordsGroupPolicyWritesAndZeroDisablesNothing) {
+    struct Case {
+        DWORD type;
+        std::vector<uint8_t> data;
+        bool disables;
+    };
+    for (const auto& [type, data, disables] : std::vector<Case>{{REG_DWORD, {1, 0, 0, 0}, true},
+                                                                {REG_DWORD, {0, 0, 0, 0}, false},
+                                                                {REG_SZ, {'1', 0, 0, 0}, false},
+                                                                {REG_DWORD, {1, 0}, false}}) {
+        for (const std::string name : {"DisableAutoStart", "DisablePublicNetworkRule"}) {
+            os.registry.SetValue(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, name, type, data);
+            const KillServ::TPolicy policy = KillServ::ReadPolicy();
+            EXPECT_EQ(name == "DisableAutoStart" ? policy.DisableAutoStart : policy.DisablePublicNetworkRule,
+                      disables)
+                << name << ", type " << type << ", " << data.size() << " bytes";
+            os.registry.DeleteKey(HKEY_LOCAL_MACHINE, KillServ::PolicyKey);
+        }
+    }
+}
+
 TEST_F(WorkerTest, SwitchWhileOnlyLanmanserverRunsLeavesTheSecondServiceAlone) {
     Stop({"Second", "Fax"});
     ASSERT_TRUE(Run(1));
@@ -205,6 +248,13 @@ TEST_F(StartSequenceTest, EmptyOverlongAndUnknownLinesLeadToNoStartAttempt) {
     os.files.Put("./srvStat.txt", "\r\nGhost\r\n" + std::string(300, 'x') + "\r\n \r\nFax");
     ASSERT_TRUE(Run(1));
     EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "LanmanServer"}));
+    // Windows takes service names of up to 256 characters.
+    const std::string longest(256, 'L');
+    os.services.Add(longest).Stopped().DependsOn({"Second"});
+    os.files.Put("./srvStat.txt", longest + "\r\n");
+    Stop({"Second", "LanmanServer"});
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.StateOf(longest), SERVICE_RUNNING);
     for (const auto& name : os.services.CallsTo("OpenService")) {
         EXPECT_FALSE(name.empty());
         EXPECT_LE(name.size(), 256u);
