@@ -224,11 +224,12 @@ INSTANTIATE_TEST_SUITE_P(
               "Stopping \"Server\" (lanmanserver) failed: The service cannot accept control messages at this time. "
               "(error 1061)",
               "\"Server\" is busy starting or stopping and cannot take the request now. Try again in a minute."},
-        Cause{"ADependentStartedMeanwhile",
+        Cause{"ADependentStartedAndPausedMeanwhile",
               [](sim::SimPlatform& os) {
                   os.services.Add("Fax").Stopped().DependsOn({"LanmanServer"});
                   os.services.OnCall = [&os](const sim::SimServices::Call& call) {
-                      if (call.op == "ControlService" && call.service == "Browser") os.services.SetState("Fax", 4);
+                      // paused: Windows counts it as running
+                      if (call.op == "ControlService" && call.service == "Browser") os.services.SetState("Fax", 7);
                   };
               },
               "Stopping \"Server\" (lanmanserver) failed: A stop control has been sent to a service that other running "

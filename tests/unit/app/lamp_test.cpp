@@ -100,6 +100,10 @@ TEST_F(LampTest, HighContrastDrawsTheLampInTheThemesColoursUntilItIsSwitchedOff)
     for (size_t i = 0; i < Picture().Pixels.size(); ++i)
         if (Picture().Mask[i] == 0) colours.insert(Picture().Pixels[i] & 0xFFFFFF);
     EXPECT_EQ(colours, (std::set<uint32_t>{0x000000, 0xFFFFFF, 0x1AEBFF}));
+    // Each part in its own colour: the rim in the text colour, the unlit lens in the window's.
+    const auto at = [&](size_t x, size_t y) { return Picture().Pixels[y * 16 + x] & 0xFFFFFF; };
+    EXPECT_EQ(at(1, 7), 0xFFFFFFu);
+    EXPECT_EQ(at(3, 7), 0x000000u);
     EXPECT_EQ(Shown(), "DeTre[1]");
     os.user.SetHighContrast(false);
     EXPECT_EQ(Picture(), images::DrawFrames(images::FrameList::DeTre, 16)[1]);

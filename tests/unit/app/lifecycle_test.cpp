@@ -76,10 +76,10 @@ TEST_F(Lifecycle, SaveStateYesChecksTheHiddenItemAndOtherSpellingsDoNot) {
     // The restore request at start-up meets the counted start-up query: sharing stays on.
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.threads.StartedCount(), 1);
-}
 
-TEST_F(Lifecycle, SaveStateWithACapitalIsNotSet) {
+    app.reset();
     os.files.Put(std::string(Folder) + "\\code.ini", "[info]\r\nsavestate=Yes\r\n");
+    Main::ResetUnitState();
     StartAndSettle();
     EXPECT_FALSE(form->Savestate->Checked());
 }
@@ -108,6 +108,15 @@ TEST_F(Lifecycle, FirstStartRegistersAutostartOnceWithTheFolderQuotedForItsBlank
     StartAndSettle();
     EXPECT_EQ(RunValue(), "<missing>");
     EXPECT_FALSE(form->RunAtStartup->Checked());
+
+    // A Run key that refuses the write is offered once all the same, and quietly.
+    app.reset();
+    DeleteValue(Main::MarkerKey, "Run");
+    os.registry.FailOpen(plat::HKEY_CURRENT_USER, Main::RunKey, plat::ERROR_ACCESS_DENIED);
+    Main::ResetUnitState();
+    StartAndSettle();
+    EXPECT_EQ(Value(Main::MarkerKey, "Run"), "Yes");
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(Lifecycle, AFolderWithoutBlanksOrAtADriveRootIsWrittenAsItIs) {
@@ -183,11 +192,20 @@ TEST_F(Lifecycle, APolicyDisablingAutostartKeepsTheRunValueUnwrittenAndGreysTheI
     EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_TRUE(form->RunAtStartup->Enabled());
 
-    // Set while the item is still enabled: a click writes and removes nothing.
+    // A policy of 0 leaves the choice to the user.
+    os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", 0);
+    ChooseFromMenu("Run at startup");
+    EXPECT_EQ(RunValue(), "<missing>");
+    ChooseFromMenu("Run at startup");
+
+    // Set while the item is still enabled: a click writes and removes nothing; the next switch
+    // applies it as a start would.
     os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", 1);
     ChooseFromMenu("Run at startup");
     EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_FALSE(form->RunAtStartup->Enabled());
+    DoubleClick();
+    EXPECT_EQ(RunValue(), "<missing>");
     EXPECT_TRUE(Boxes().empty());
 }
 

@@ -78,8 +78,8 @@ TEST_F(NetworkRule, AFlappingNetworkIsActedOnOnceWhenItHasSettled) {
         os.user.RunFor(1000);
     }
     os.networks.SetCategory("{hotel}", Public);
-    // Changed a second ago: nothing yet.
-    os.user.RunFor(1000);
+    // Changed just under the settling time ago: nothing yet.
+    os.user.RunFor(Main::TNetworkRule::SettleMs - 1);
     EXPECT_EQ(Stops(), 0u);
     Settle();
     Settle();

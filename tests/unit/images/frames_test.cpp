@@ -325,12 +325,14 @@ TEST_P(FramesAtSize, HighContrastFramesUseOnlyTheThemesColours) {
                         ASSERT_EQ(allowed.count(At(f, x, y)), 1u) << x << "," << y;
                     }
     }
-    // The lamp's light takes the highlight colour, the unlit lens the window colour.
+    // The lamp's light takes the highlight colour, the unlit lens the window colour, the rim
+    // around it the text colour.
     const auto rest = images::DrawFrames(FrameList::DeTre, Size(), theme);
     const Box lens = OpaqueBox(rest[3]);
     const int cx = static_cast<int>(lens.CentreX()), cy = static_cast<int>(lens.CentreY());
     EXPECT_EQ(At(rest[1], cx, cy), (Colour{0x30, 0xC0, 0x60}));
     EXPECT_EQ(At(rest[3], cx, cy), (Colour{0x10, 0x20, 0x30}));
+    EXPECT_EQ(At(rest[3], lens.left, cy), (Colour{0xF0, 0xE0, 0xD0}));
 }
 
 TEST_P(FramesAtSize, LensSitsInTheUpperLeftAndLeavesTheLastRowsAndColumnsFree) {
