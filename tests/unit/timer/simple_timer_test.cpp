@@ -62,7 +62,7 @@ TEST_F(SimpleTimerTest, ZeroPeriodNeverStartsAndLeavesActiveAsItWas) {
     EXPECT_FALSE(os.user.TimerSet(Window(), timer->TimerId()));
 }
 
-TEST_F(SimpleTimerTest, SamePeriodKeepsThePhaseAndANewOneRestartsFromNow) {
+TEST_F(SimpleTimerTest, SamePeriodKeepsThePhaseWhileANewOneOrActiveAgainRestartsFromNow) {
     auto timer = Recording(300, fired);
     timer->SetActive(true);
     os.user.RunFor(200);
@@ -70,16 +70,9 @@ TEST_F(SimpleTimerTest, SamePeriodKeepsThePhaseAndANewOneRestartsFromNow) {
     os.user.RunFor(200); // 400
     timer->SetPeriod(250);
     os.user.RunFor(600); // 1000
-    EXPECT_EQ(fired, (std::vector<uint64_t>{300, 650, 900}));
-}
-
-TEST_F(SimpleTimerTest, ActiveAgainRestartsARunningTimersPeriod) {
-    auto timer = Recording(300, fired);
     timer->SetActive(true);
-    os.user.RunFor(200);
-    timer->SetActive(true);
-    os.user.RunFor(400);
-    EXPECT_EQ(fired, (std::vector<uint64_t>{500}));
+    os.user.RunFor(300); // 1300
+    EXPECT_EQ(fired, (std::vector<uint64_t>{300, 650, 900, 1250}));
 }
 
 TEST_F(SimpleTimerTest, SuspendedByZeroPeriodResumesWithTheNextNonZeroPeriod) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -176,11 +177,26 @@ TEST_F(TrayTest, HintOrRefreshWhileHiddenSendsARefusedModifyAndNothingElseChange
     EXPECT_TRUE(os.shell.Area().empty());
 }
 
-TEST_F(TrayTest, RefusedAddIsIgnoredAndTheIconStaysMeantToBeVisible) {
-    os.shell.SetTaskbarRunning(false);
+TEST_F(TrayTest, RefusedAddStaysMeantToBeVisibleAndTheIconThatArrivesLateAsksForVersionFour) {
+    os.shell.SetHighestVersion(plat::NOTIFYICON_VERSION_4);
+    // Explorer not ready at logon.
+    os.shell.StartExplorerLate(2500, std::nullopt);
     tray->SetIconVisible(true);
     EXPECT_EQ(Last().Result, 0);
     EXPECT_TRUE(tray->IconVisible());
+    os.user.RunFor(3500);
+    ASSERT_NE(os.shell.FindIcon(tray->TrayIconId()), nullptr);
+    EXPECT_EQ(os.shell.FindIcon(tray->TrayIconId())->Version, plat::NOTIFYICON_VERSION_4);
+    // An add the shell took although it answered no: the next try finds the icon there.
+    tray->SetIconVisible(false);
+    os.shell.SetTaskbarRunning(false);
+    tray->SetIconVisible(true);
+    os.shell.SetTaskbarRunning(true);
+    os.shell.Shell_NotifyIcon(plat::NIM_ADD, &tray->NotifyData());
+    const size_t before = os.shell.Calls().size();
+    os.user.RunFor(5000);
+    EXPECT_EQ(os.shell.Calls().size(), before + 3); // modify, version, modify: no more tries
+    EXPECT_EQ(os.shell.FindIcon(tray->TrayIconId())->Version, plat::NOTIFYICON_VERSION_4);
 }
 
 TEST_F(TrayTest, AssigningAnIconCopiesItAndSendsExactlyOneModify) {
@@ -207,14 +223,19 @@ TEST_F(TrayTest, PictureThatCannotBecomeAnIconIsSentAsNoIcon) {
 
 // ---- Clicks, double clicks and the menu ----
 
-TEST_F(TrayTest, WithoutADoubleClickHandlerTheClickComesAtButtonUpBeforeMouseUp) {
-    LogEvents();
-    tray->OnDblClick = nullptr;
+TEST_F(TrayTest, ClickComesAtReleaseBeforeMouseUpWithoutADoubleClickHandlerOrAfterTheDoubleClickTime) {
+    os.user.SetDoubleClickTime(300);
     os.user.SetCursor(700, 590);
-    Event(plat::WM_LBUTTONDOWN);
-    EXPECT_EQ(log, Log{"down 0 8 700,590"});
-    Event(plat::WM_LBUTTONUP);
-    EXPECT_EQ(log, (Log{"down 0 8 700,590", "click", "up 0 8"}));
+    for (bool handler : {false, true}) {
+        log.clear();
+        LogEvents();
+        if (!handler) tray->OnDblClick = nullptr;
+        Event(plat::WM_LBUTTONDOWN);
+        os.user.RunFor(handler ? 400 : 0); // held longer than the double-click time
+        EXPECT_EQ(log, Log{"down 0 8 700,590"});
+        Event(plat::WM_LBUTTONUP);
+        EXPECT_EQ(log, (Log{"down 0 8 700,590", "click", "up 0 8"}));
+    }
 }
 
 TEST_F(TrayTest, WithADoubleClickHandlerASingleClickWaitsForTheDoubleClickTimeFromThePress) {
@@ -228,16 +249,6 @@ TEST_F(TrayTest, WithADoubleClickHandlerASingleClickWaitsForTheDoubleClickTimeFr
     EXPECT_EQ(log, (Log{"down 0 8 100,100", "up 0 8", "click"}));
     os.user.RunFor(2000);
     EXPECT_EQ(log.size(), 3u);
-}
-
-TEST_F(TrayTest, ButtonHeldLongerThanTheDoubleClickTimeClicksAtRelease) {
-    LogEvents();
-    os.user.SetDoubleClickTime(300);
-    Event(plat::WM_LBUTTONDOWN);
-    os.user.RunFor(700);
-    EXPECT_EQ(log.size(), 1u);
-    Event(plat::WM_LBUTTONUP);
-    EXPECT_EQ(log, (Log{"down 0 8 100,100", "click", "up 0 8"}));
 }
 
 TEST_F(TrayTest, DoubleClickGivesOnDblClickAndNoClick) {
@@ -299,12 +310,18 @@ TEST_F(TrayTest, RightButtonOpensTheMenuAtTheCursorInTheForeground) {
     Item(menu, "Quit");
     tray->SetPopupMenu(menu);
     os.user.SetCursor(760, 590);
-    os.user.ChooseNextPopupItem("Quit");
+    // Only a menu opened from the foreground closes when the user clicks elsewhere.
+    plat::HWND foregroundWhileOpen = 0;
+    os.user.OnPopup = [&](const sim::SimPopup& popup) {
+        foregroundWhileOpen = os.user.ForegroundWindow();
+        return popup.Find("Quit")->Id;
+    };
     os.user.ClearDelivered();
     Event(plat::WM_RBUTTONDOWN);
     ASSERT_EQ(os.user.Popups().size(), 1u);
     EXPECT_EQ(os.user.Popups()[0].X, 760);
     EXPECT_EQ(os.user.Popups()[0].Y, 590);
+    EXPECT_EQ(foregroundWhileOpen, app.Handle());
     EXPECT_EQ(os.user.ForegroundWindow(), app.Handle());
     EXPECT_EQ(menu->PopupComponent(), tray);
     EXPECT_EQ(log, Log{"item Quit"});
@@ -397,12 +414,15 @@ TEST_F(TrayVersion4Test, AnAcceptedVersionFourKeepsTheToolTipShownAndTheIdInTheC
 }
 
 TEST_F(TrayVersion4Test, TheMenuKeyOpensTheMenuAtTheIconAndARightClickOpensOneAtThePointer) {
+    // Monitors left of or above the main one have negative coordinates.
+    os.shell.SetIconAnchor(-420, 1050);
+    os.user.SetCursor(-300, -20);
     os.shell.KeyboardMenu(tray->TrayIconId());
     os.user.RunUntilIdle();
     Shell(plat::WM_RBUTTONDOWN);
     Shell(plat::WM_RBUTTONUP); // the shell adds WM_CONTEXTMENU at the pointer
-    EXPECT_EQ(PopupPoints(), (std::vector<std::pair<int32_t, int32_t>>{{1500, 1050}, {100, 100}}));
-    EXPECT_EQ(log, (Log{"down 1 16 100,100", "up 1 16"}));
+    EXPECT_EQ(PopupPoints(), (std::vector<std::pair<int32_t, int32_t>>{{-420, 1050}, {-300, -20}}));
+    EXPECT_EQ(log, (Log{"down 1 16 -300,-20", "up 1 16"}));
 }
 
 TEST_F(TrayVersion4Test, EnterOrSpaceDoesWhatTheDoubleClickDoesOncePerKey) {
@@ -503,11 +523,14 @@ TEST_F(TrayTest, SharedWindowAgreesToEndTheSessionAndCannotBeClosedByAMessage) {
 // ---- The taskbar coming back ----
 
 TEST_F(TrayTest, RecreatedTaskbarGetsTheIconBackOnlyWhileItIsVisible) {
+    os.shell.SetHighestVersion(plat::NOTIFYICON_VERSION_4);
     tray->SetIconVisible(true);
     os.shell.RecreateTaskbar();
     EXPECT_TRUE(os.shell.Area().empty());
     os.user.RunUntilIdle();
-    EXPECT_NE(os.shell.FindIcon(tray->TrayIconId()), nullptr);
+    ASSERT_NE(os.shell.FindIcon(tray->TrayIconId()), nullptr);
+    // The new shell knows nothing of the version the old one was asked for.
+    EXPECT_EQ(os.shell.FindIcon(tray->TrayIconId())->Version, plat::NOTIFYICON_VERSION_4);
     tray->SetIconVisible(false);
     const size_t before = os.shell.Calls().size();
     os.shell.RecreateTaskbar();
@@ -714,38 +737,27 @@ class StartupTest : public ::testing::Test {
     sim::SimPlatform os;
 };
 
-TEST_F(StartupTest, HandlerThatAnswersNoKeepsTheMainFormFromBeingShown) {
-    fw::TApplication app;
-    int asked = 0;
-    TrayForm::configure = [&](TrayForm& f) {
-        f.tray->OnStartup = [&](fw::TObject*, bool& show) {
-            ++asked;
-            show = false;
-        };
-    };
-    TrayForm* form = nullptr;
-    app.CreateForm(form);
-    EXPECT_EQ(asked, 1);
-    EXPECT_FALSE(app.ShowMainForm());
-    os.user.After(100, [&] { form->Close(); });
-    app.Run();
-    EXPECT_FALSE(os.user.IsWindowVisible(form->Handle()));
-    delete form;
-}
-
-TEST_F(StartupTest, WithoutAHandlerOrWithYesTheMainFormIsShown) {
-    for (bool answer : {true, false}) {
+TEST_F(StartupTest, OnlyAHandlerThatAnswersNoKeepsTheMainFormFromBeingShown) {
+    for (std::optional<bool> answer :
+         {std::optional<bool>{}, std::optional<bool>{true}, std::optional<bool>{false}}) {
+        SCOPED_TRACE(answer ? (*answer ? "yes" : "no") : "no handler");
         fw::TApplication app;
+        int asked = 0;
         if (answer)
-            TrayForm::configure = [](TrayForm& f) {
-                f.tray->OnStartup = [](fw::TObject*, bool& show) { show = true; };
+            TrayForm::configure = [&](TrayForm& f) {
+                f.tray->OnStartup = [&](fw::TObject*, bool& show) {
+                    ++asked;
+                    show = *answer;
+                };
             };
         TrayForm* form = nullptr;
         app.CreateForm(form);
-        EXPECT_TRUE(app.ShowMainForm());
+        EXPECT_EQ(asked, answer ? 1 : 0);
+        EXPECT_EQ(app.ShowMainForm(), answer.value_or(true));
         os.user.After(100, [&] { form->Close(); });
         app.Run();
-        EXPECT_TRUE(os.user.IsWindowVisible(form->Handle()));
+        EXPECT_EQ(os.user.IsWindowVisible(form->Handle()), answer.value_or(true));
+        delete form;
         TrayForm::configure = nullptr;
     }
 }
