@@ -21,8 +21,14 @@ bool StartFailureReported = false;
 
 // A completion that arrives after the form has gone (the process is ending) is dropped. An
 // error from the handler reaches the top-level error report, as in any other handler.
-void DeliverCompletion() {
+void DeliverCompletion(int32_t mode, const KillServ::TKT& worker) {
     if (!Form1) return;
+    if (mode == 1) {
+        // Who was connected: as the copy found it, or else as the tray's own question did.
+        const std::string asked = Form1->SwitchReport.Connected;
+        Form1->SwitchReport = worker.Report();
+        if (Form1->SwitchReport.Connected.empty()) Form1->SwitchReport.Connected = asked;
+    }
     try {
         Form1->ThreadDone(nullptr);
     } catch (...) {
@@ -33,7 +39,7 @@ void DeliverCompletion() {
 
 // What a switch that could not run at all tells the user, instead of the reboot advice; empty
 // when the verifying query tells it.
-std::string OutcomeText(KillServ::SwitchOutcome outcome) {
+std::string OutcomeText(KillServ::SwitchOutcome outcome, const KillServ::THomes& homes) {
     switch (outcome) {
     case KillServ::SwitchOutcome::Busy:
         return "Another switch of file sharing was running, so Tarnwick switched nothing. Try again when it "
@@ -45,7 +51,7 @@ std::string OutcomeText(KillServ::SwitchOutcome outcome) {
         return "Tarnwick could not switch sharing: it was started from a network drive that a program running "
                "as administrator cannot reach. Start Tarnwick from a local folder or by its network path.";
     case KillServ::SwitchOutcome::UntrustedFolder:
-        return "Tarnwick could not switch sharing: the folder " + KillServ::MachineFolderPath +
+        return "Tarnwick could not switch sharing: the folder " + homes.MachineFolder +
                " was not made by an administrator, so Tarnwick does not trust what is in it. An administrator "
                "should delete that folder; Tarnwick then makes it anew.";
     default:
@@ -55,8 +61,8 @@ std::string OutcomeText(KillServ::SwitchOutcome outcome) {
 
 // The failure box: the first sentence as it always was (people and scripts know the box by
 // it), then what failed and what to do about it.
-std::string WithReason(const std::string& sentence) {
-    const std::string reason = KillServ::FailureReasonText();
+std::string WithReason(const std::string& sentence, const KillServ::TSwitchReport& report) {
+    const std::string reason = KillServ::FailureReasonText(report);
     return reason.empty() ? sentence : sentence + "\r\n\r\n" + reason;
 }
 
@@ -103,7 +109,12 @@ void ResetControllerState() {
 bool TForm1::StartWorker(int32_t Mode) {
     // The handler goes in with the construction, so it is bound before the run can end.
     try {
-        new KillServ::TKT(Mode, &SharingState, [](plat::TThread*) { DeliverCompletion(); });
+        KillServ::TSwitchRequest request = Mode == 1 ? SwitchRequest : KillServ::TSwitchRequest{};
+        request.Homes = Homes;
+        new KillServ::TKT(
+            Mode, &SharingState,
+            [Mode](plat::TThread* worker) { DeliverCompletion(Mode, static_cast<KillServ::TKT&>(*worker)); },
+            std::move(request));
     } catch (const std::exception& e) {
         // No thread, no completion: uncount it, or the controller would stay busy for good.
         WorkerCount = 0;
@@ -137,32 +148,30 @@ bool TForm1::MayCutOffWhoIsConnected() {
     KillServ::TCutOffAnswer answer;
     {
         HoldTheController hold;
-        answer = KillServ::AskBeforeCuttingOff(KillServ::PromptOwner, 0, &connected);
+        answer = KillServ::AskBeforeCuttingOff(SwitchRequest.PromptOwner, 0, &connected);
     }
     // Where Windows would not tell this process, the elevated copy asks instead.
-    KillServ::ConnectedAtSwitch = KillServ::ConnectedSummary(connected);
-    KillServ::UserConfirmedCutOff = answer == KillServ::TCutOffAnswer::Yes;
+    SwitchReport.Connected = KillServ::ConnectedSummary(connected);
+    SwitchRequest.UserConfirmedCutOff = answer == KillServ::TCutOffAnswer::Yes;
     if (answer != KillServ::TCutOffAnswer::No) return true;
-    KillServ::ClearSwitchReport();
-    KillServ::LogSwitch("off", OutcomeWords(KillServ::SwitchOutcome::KeptOn));
+    KillServ::LogSwitch(Homes, SwitchReport, "off", OutcomeWords(KillServ::SwitchOutcome::KeptOn));
     return false;
 }
 
 void TForm1::LogSwitchResult() {
-    const std::string direction = StateBeforeSwitch == 1   ? "off"
-                                  : StateBeforeSwitch == 0 ? "on"
-                                                           : KillServ::SwitchDirection;
-    KillServ::LogSwitch(direction, OutcomeWords(KillServ::LastSwitchOutcome) + "; sharing is " +
-                                       (SharingState == 1 ? "on" : "off"));
+    const std::string& direction = SwitchRequest.Direction.empty() ? SwitchReport.Direction : SwitchRequest.Direction;
+    KillServ::LogSwitch(Homes, SwitchReport, direction,
+                        OutcomeWords(SwitchReport.Outcome) + "; sharing is " + (SharingState == 1 ? "on" : "off"));
 }
 
 bool TForm1::ChangeState(bool AskWhoIsConnected) {
     FirstStartAutoRun();
     if (WorkerCount != 0) return false;
+    SwitchRequest = KillServ::TSwitchRequest{};
+    SwitchReport = KillServ::TSwitchReport{};
     // The UAC prompt of an unelevated switch belongs to this program's window.
-    KillServ::PromptOwner = fw::Application ? fw::Application->Handle() : 0;
-    KillServ::UserConfirmedCutOff = false;
-    KillServ::ConnectedAtSwitch.clear();
+    SwitchRequest.PromptOwner = fw::Application ? fw::Application->Handle() : 0;
+    SwitchRequest.Direction = ShownState == 1 ? "off" : ShownState == 0 ? "on" : "";
     // Only a stop cuts anybody off.
     if (ShownState == 1 && AskWhoIsConnected && !MayCutOffWhoIsConnected()) return false;
     WorkerCount = 1;
@@ -200,9 +209,9 @@ void TForm1::ThreadDone(TObject*) {
         // A declined UAC prompt, or a No to cutting people off, switched nothing by the user's
         // choice: no failure box. A switch that could not run at all says why, whatever the
         // state is now.
-        const std::string outcomeText = PrevWorkerKind == 1 ? OutcomeText(KillServ::LastSwitchOutcome) : "";
+        const std::string outcomeText = PrevWorkerKind == 1 ? OutcomeText(SwitchReport.Outcome, Homes) : "";
         if (PrevWorkerKind == 1 && (!outcomeText.empty() || (SharingState == StateBeforeSwitch &&
-                                                              !ChosenByTheUser(KillServ::LastSwitchOutcome)))) {
+                                                              !ChosenByTheUser(SwitchReport.Outcome)))) {
             // The box tells the measured state: a switch asked for while it is open starts
             // from that state, so its own failure can be reported in turn.
             ShownState = SharingState;
@@ -210,10 +219,12 @@ void TForm1::ThreadDone(TObject*) {
                 fw::ShowError(outcomeText);
             else if (SharingState == 1)
                 fw::ShowError(
-                    WithReason("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot."));
+                    WithReason("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.",
+                               SwitchReport));
             else if (SharingState == 0)
                 fw::ShowError(
-                    WithReason("Tarnwick was unable to start sharing, if the problem persists you may have to reboot."));
+                    WithReason("Tarnwick was unable to start sharing, if the problem persists you may have to reboot.",
+                               SwitchReport));
             // The box's own message loop may have let a new switch in, or shown a later
             // result: the lamp and the tool tip are theirs now.
             if (SwitchesAccepted != switchesBefore || CompletionsRun != completionsBefore) {

@@ -24,10 +24,6 @@ TForm1* Form1 = nullptr;
 void ResetUnitState() {
     SharingState = ShownState = WorkerCount = LastWorkerKind = PrevWorkerKind = StateBeforeSwitch = 0;
     CompletionIdle = FirstCompletion = false;
-    KillServ::DataFolderPath.clear();
-    KillServ::MachineFolderPath.clear();
-    KillServ::LastSwitchOutcome = KillServ::SwitchOutcome::Ran;
-    KillServ::PromptOwner = 0;
     ResetControllerState();
 }
 
@@ -133,7 +129,7 @@ void TForm1::FormCreate(TObject*) {
     plat::Os().kernel->SetCurrentDirectory(folder.c_str());
     // Installed where only an administrator may write (Program Files), the files go to the
     // user's own folder instead; a portable install keeps them beside the program.
-    KillServ::ChooseDataFolder();
+    Homes = KillServ::ChooseHomes();
 
     ShownState = 2;
     TrayIcon1->SetEnabled(false);

@@ -11,6 +11,7 @@
 #include "framework/imglist.h"
 #include "framework/menus.h"
 #include "platform/networks.h"
+#include "sharing/switch_request.h"
 #include "trayicon/tray_icon.h"
 
 namespace Main {
@@ -31,8 +32,6 @@ extern bool FirstCompletion;      // true until the start-up query has been show
 void ResetUnitState();
 void ResetControllerState();
 
-// code.ini in the data folder ("./code.ini" beside the program).
-std::string IniFile();
 inline constexpr const char* RunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* MarkerKey = "Software\\Tarnwick";
 inline constexpr const char* AutoRunName = "Tarnwick";
@@ -113,6 +112,11 @@ class TForm1 : public fw::TForm {
     // The resting tool tip: the state, what the rule suggests, why the rule cannot work.
     std::string StateHint() const;
     TNetworkRule NetworkRule;
+    // Where this tray keeps its files, chosen at start-up; each worker's request carries them.
+    KillServ::THomes Homes;
+    // The latest switch: as it was asked for, and as its worker (or the elevated copy) told it.
+    KillServ::TSwitchRequest SwitchRequest;
+    KillServ::TSwitchReport SwitchReport;
 
   private:
     // A double click or the menu command: the user's own switch, or the one the rule's
@@ -136,6 +140,8 @@ class TForm1 : public fw::TForm {
     // The switch log's entry once the verifying query has told where the switch led.
     void LogSwitchResult();
     void WriteIni(const char* Section, const char* Key, const std::string& Value);
+    // The user's code.ini, in the user's home.
+    std::string IniFile() const;
     std::string ReadIni(const char* Section, const char* Key, const char* Default);
 
     int32_t frameSize_ = 0;

@@ -72,8 +72,8 @@ bool MachineStartsIt(const std::string& Name) {
 
 } // namespace
 
-std::string IniFile() {
-    return KillServ::DataFile("code.ini");
+std::string TForm1::IniFile() const {
+    return Homes.UserFile("code.ini");
 }
 
 std::string TForm1::ReadIni(const char* Section, const char* Key, const char* Default) {

@@ -70,10 +70,10 @@ bool MayName(const TServiceSet& allowed, const std::string& name) {
 
 // Records that earlier versions kept elsewhere: beside a protected program (an elevated run
 // of an old build) and in the per-user folder. Only a protected install has them.
-std::vector<std::string> OldRecordFolders() {
-    if (MachineFolderPath.empty()) return {};
+std::vector<std::string> OldRecordFolders(const THomes& homes) {
+    if (homes.BesideTheProgram()) return {};
     std::vector<std::string> folders{ProgramFolder()};
-    if (!DataFolderPath.empty()) folders.push_back(DataFolderPath);
+    if (!homes.UserFolder.empty()) folders.push_back(homes.UserFolder);
     return folders;
 }
 
@@ -116,24 +116,21 @@ bool WaitWhileSwitchRuns() {
     return true;
 }
 
-std::string SecondServiceName() {
+std::string SecondServiceName(const THomes& homes) {
     // An administrator's policy comes before every settings file.
     if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
-    if (MachineFolderPath.empty()) return ReadSecondService(MachineFile("code.ini"));
+    if (homes.BesideTheProgram()) return ReadSecondService(homes.MachineFile("code.ini"));
     // A protected install: only what administrators wrote counts.
     std::string name;
-    if (Os().files->GetFolderTrust(MachineFolderPath) == FolderTrust::AdminOnly)
-        name = ReadSecondService(MachineFile("code.ini"));
+    if (Os().files->GetFolderTrust(homes.MachineFolder) == FolderTrust::AdminOnly)
+        name = ReadSecondService(homes.MachineFile("code.ini"));
     if (name.empty()) name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
     return name;
 }
 
-SwitchOutcome LastSwitchOutcome = SwitchOutcome::Ran;
-HWND PromptOwner = 0;
-bool AskWhoIsConnected = false;
-bool UserConfirmedCutOff = false;
-
-TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished) {
+TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished,
+         TSwitchRequest request)
+    : request_(std::move(request)) {
     WorkerMode = Mode;
     WorkerResult = Result;
     SetFreeOnTerminate(true);
@@ -141,7 +138,7 @@ TKT::TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender
     Start();
 }
 
-TKT::TKT(InPlace, int32_t Mode, int32_t* Result) {
+TKT::TKT(InPlace, int32_t Mode, int32_t* Result, TSwitchRequest request) : request_(std::move(request)) {
     WorkerMode = Mode;
     WorkerResult = Result;
 }
@@ -154,8 +151,8 @@ void TKT::DoWork() {
         Perform();
         return;
     }
-    LastSwitchOutcome = SwitchOutcome::Failed;
-    ClearSwitchReport();
+    report_ = TSwitchReport{};
+    report_.Outcome = SwitchOutcome::Failed;
     // Without elevation Windows refuses every stop and start (error 5): the switch is done
     // by an elevated copy of the program, after the UAC prompt.
     if (!Os().kernel->IsProcessElevated()) {
@@ -168,16 +165,16 @@ void TKT::DoWork() {
 void TKT::SwitchHoldingTheLock() {
     SwitchLock lock;
     if (!lock.Held()) {
-        LastSwitchOutcome = SwitchOutcome::Busy;
+        report_.Outcome = SwitchOutcome::Busy;
         return;
     }
-    if (!PrepareMachineFolder()) {
-        LastSwitchOutcome = SwitchOutcome::UntrustedFolder;
+    if (!PrepareMachineFolder(request_.Homes)) {
+        report_.Outcome = SwitchOutcome::UntrustedFolder;
         return;
     }
     keptOn_ = false;
     Perform();
-    LastSwitchOutcome = keptOn_ ? SwitchOutcome::KeptOn : SwitchOutcome::Ran;
+    report_.Outcome = keptOn_ ? SwitchOutcome::KeptOn : SwitchOutcome::Ran;
 }
 
 void TKT::Perform() {
@@ -194,7 +191,7 @@ void TKT::Perform() {
 
 void TKT::QuerySharing() {
     int32_t enabled = 0;
-    if (ServiceRunning(SecondServiceName()))
+    if (ServiceRunning(SecondServiceName(request_.Homes)))
         enabled = 1;
     else if (ServiceRunning(kServer))
         enabled = 1;
@@ -202,25 +199,25 @@ void TKT::QuerySharing() {
 }
 
 void TKT::SwitchSharing() {
-    const bool secondRunning = ServiceRunning(SecondServiceName());
+    const bool secondRunning = ServiceRunning(SecondServiceName(request_.Homes));
     const bool serverRunning = ServiceRunning(kServer);
     if (secondRunning || serverRunning) {
-        SwitchDirection = "off";
+        report_.Direction = "off";
         if (!MayCutOffWhoIsConnected()) return;
         StopSequence(secondRunning, serverRunning);
     } else {
-        SwitchDirection = "on";
+        report_.Direction = "on";
         StartSequence();
     }
 }
 
 // Asked before anything is stopped, so that No leaves every service as it is.
 bool TKT::MayCutOffWhoIsConnected() {
-    if (!AskWhoIsConnected) return true;
+    if (!request_.AskWhoIsConnected) return true;
     TConnections connected;
     // The copy has no window: its box comes to the front by itself.
     const TCutOffAnswer answer = AskBeforeCuttingOff(0, MB_TOPMOST | MB_SETFOREGROUND, &connected);
-    ConnectedAtSwitch = ConnectedSummary(connected);
+    report_.Connected = ConnectedSummary(connected);
     if (answer != TCutOffAnswer::No) return true;
     keptOn_ = true;
     return false;
@@ -246,7 +243,7 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     // One read of the registry serves both walks, the order of the stops and the check of
     // every recorded name.
     const TDependencyTable dependencies = ReadDependencyTable();
-    const std::string second = SecondServiceName();
+    const std::string second = SecondServiceName(request_.Homes);
     if (secondRunning) CollectDependents(second, dependencies);
     if (serverRunning) CollectDependents(kServer, dependencies);
     const TStringList owed = OwedServices(ServicesARecordMayName(dependencies, second));
@@ -309,7 +306,7 @@ bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDepende
         });
         if (waitsForDependents) continue;
         ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
-        NoteServiceStep({"stop", name, ERROR_INVALID_SERVICE_CONTROL, false, {}});
+        report_.NoteStep({"stop", name, ERROR_INVALID_SERVICE_CONTROL, false, {}});
         return false;
     }
     return true;
@@ -345,7 +342,7 @@ void TKT::NoteBroughtBack() {
 
 void TKT::StartSequence() {
     const TDependencyTable dependencies = ReadDependencyTable();
-    const std::string second = SecondServiceName();
+    const std::string second = SecondServiceName(request_.Homes);
     const TServiceSet allowed = ServicesARecordMayName(dependencies, second);
     DependentList.clear();
     LoadDependents();
@@ -374,8 +371,8 @@ TStringList TKT::OwedServices(const TServiceSet& allowed) {
         for (const auto& name : ReadStatusFileAt(record))
             if (MayName(allowed, name) && !Contains(broughtBack, name) && !Contains(owed, name)) owed.push_back(name);
     };
-    addOwed(MachineFile(kStatusFileName), MachineFile(kBroughtBackFileName));
-    for (const auto& folder : OldRecordFolders()) {
+    addOwed(request_.Homes.MachineFile(kStatusFileName), request_.Homes.MachineFile(kBroughtBackFileName));
+    for (const auto& folder : OldRecordFolders(request_.Homes)) {
         try {
             addOwed(InFolder(folder, kStatusFileName), InFolder(folder, kBroughtBackFileName));
         } catch (const EKillServError&) {
@@ -390,7 +387,7 @@ TStringList TKT::OwedServices(const TServiceSet& allowed) {
 // (never through a link, never in a folder the user could not change anyway).
 void TKT::RetireOldRecords() {
     auto& files = *Os().files;
-    for (const auto& folder : OldRecordFolders()) {
+    for (const auto& folder : OldRecordFolders(request_.Homes)) {
         if (folder != ProgramFolder() && files.GetFolderTrust(folder) != FolderTrust::UserWritable) continue;
         for (const char* name : {kStatusFileName, kBroughtBackFileName})
             files.DeleteFileNoLink(InFolder(folder, name));
@@ -398,14 +395,14 @@ void TKT::RetireOldRecords() {
 }
 
 void TKT::WriteStatusFile(const char* name, const TStringList& names) {
-    const std::string path = MachineFile(name);
+    const std::string path = request_.Homes.MachineFile(name);
     std::lock_guard<std::mutex> hold(StatusFileLock());
     if (!Os().files->ReplaceFileAtomically(path, FormatStatusText(names)))
         throw EKillServError("Cannot create file \"" + path + "\"");
 }
 
 TStringList TKT::ReadStatusFile(const char* name) {
-    return ReadStatusFileAt(MachineFile(name));
+    return ReadStatusFileAt(request_.Homes.MachineFile(name));
 }
 
 TStringList TKT::ReadStatusFileAt(const std::string& path) {

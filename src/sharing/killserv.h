@@ -11,6 +11,7 @@
 #include "platform/types.h"
 #include "sharing/killserv_dependents.h"
 #include "sharing/killserv_text.h"
+#include "sharing/switch_request.h"
 
 namespace KillServ {
 
@@ -46,36 +47,22 @@ extern TStringList& DependentList;
 // ends in the middle of a write.
 std::mutex& StatusFileLock();
 
-// Where the program keeps its files. Two homes, each empty for the current directory (the
-// program's folder): DataFolderPath for the user's own settings (code.ini's LastState and
-// SaveState) and MachineFolderPath for the machine's state (srvStat.txt, srvStat.done,
-// srvStat.paused and the machine's code.ini with SecondService). Beside a program whose folder
-// a standard user may write (a portable copy), both are the program's folder: there the
-// program itself is no better guarded than its files. Beside a protected program (Program
-// Files) the user's settings go to %LOCALAPPDATA%\\Tarnwick and the machine's state to
-// ProgramData\\Tarnwick, which only administrators may change. One place decides it
-// (ChooseDataFolder) and every path comes from DataFile or MachineFile.
-extern std::string DataFolderPath;
-extern std::string MachineFolderPath;
-std::string DataFile(const std::string& name);
-std::string MachineFile(const std::string& name);
-// The absolute per-user data folder, also when it is the current directory.
-std::string DataFolder();
 // The folder of the running program file, without a trailing separator except at a root.
 std::string ProgramFolder();
-// Chooses both homes from the program folder's own rights. The per-user folder is created
-// when missing (createUserFolder); one that cannot be had leaves the program's folder in use.
-void ChooseDataFolder(bool createUserFolder = true);
+// Chooses both homes from the program folder's own rights (see THomes). The per-user folder is
+// created when missing (createUserFolder); one that cannot be had leaves the program's folder
+// in use.
+THomes ChooseHomes(bool createUserFolder = true);
 // For the elevated side, before it reads or writes machine state: the machine's folder is
 // trusted as it is, or made with administrators-only rights when missing. False for a
 // folder somebody else made (a standard user may create folders in ProgramData), a link,
 // or one whose rights cannot be read.
-bool PrepareMachineFolder();
+bool PrepareMachineFolder(const THomes& homes);
 
 // The second sharing service from the machine's code.ini [Info] SecondService (the machine
 // folder when administrators made it, then code.ini beside the program); empty when there
 // is none. A user's own code.ini never names it. Read afresh at each call.
-std::string SecondServiceName();
+std::string SecondServiceName(const THomes& homes);
 
 // The mutex held by whichever process runs a switch, in every session.
 inline constexpr const char* SwitchLockName = "Global\\Tarnwick.Switch";
@@ -85,37 +72,20 @@ inline constexpr uint32_t SwitchLockWaitMs = 60000;
 // none runs any more.
 bool WaitWhileSwitchRuns();
 
-// How the most recent switch run went as far as this process can tell; the verifying query
-// tells the rest.
-enum class SwitchOutcome {
-    Ran,
-    Declined,          // the elevation it needed was refused or not available: nothing switched
-    Failed,
-    Busy,              // another switch ran all the time it waited: nothing switched
-    DeniedByPolicy,    // elevation is refused by policy on this computer
-    UnreachableProgram, // the program's mapped drive cannot be reached by an elevated process
-    UntrustedFolder,   // the machine's folder was not made by an administrator
-    KeptOn             // somebody was connected and the user chose to keep sharing on
-};
-extern SwitchOutcome LastSwitchOutcome;
-// The window the UAC prompt belongs to (the tray's), so it opens in front.
-extern plat::HWND PromptOwner;
-// The elevated copy asks who is connected before a stop cuts them off (the tray could not
-// tell, for want of rights); the tray's own workers never ask, the tray asks first.
-extern bool AskWhoIsConnected;
-// The tray asked and the user said yes: the copy is told so and does not ask again.
-extern bool UserConfirmedCutOff;
-
 class TKT : public plat::TThread {
   public:
-    // Mode 1 switches sharing, any other value queries it into *Result. The worker starts at
-    // once and frees itself after onFinished has run on the main thread.
-    TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished = {});
+    // Mode 1 switches sharing, any other value queries it into *Result, as the request asks.
+    // The worker starts at once and frees itself after onFinished has run on the main thread,
+    // where its report is read.
+    TKT(int32_t Mode, int32_t* Result, std::function<void(plat::TThread* Sender)> onFinished = {},
+        TSwitchRequest request = {});
     // A run on the calling thread, for the elevated copy, which has no window to keep alive;
     // RunHere performs it and lets its error through.
     struct InPlace {};
-    TKT(InPlace, int32_t Mode, int32_t* Result);
+    TKT(InPlace, int32_t Mode, int32_t* Result, TSwitchRequest request = {});
     void RunHere() { DoWork(); }
+    const TSwitchRequest& Request() const { return request_; }
+    const TSwitchReport& Report() const { return report_; }
 
     void SwitchSharing();
 
@@ -162,11 +132,13 @@ class TKT : public plat::TThread {
     TStringList OwedServices(const TServiceSet& allowed);
     void RetireOldRecords();
     static bool Contains(const TStringList& list, const std::string& name);
-    static void WriteStatusFile(const char* name, const TStringList& names);
-    static TStringList ReadStatusFile(const char* name);
+    void WriteStatusFile(const char* name, const TStringList& names);
+    TStringList ReadStatusFile(const char* name);
     static TStringList ReadStatusFileAt(const std::string& path);
     int FindInEnumeration(const std::string& Name) const;
 
+    const TSwitchRequest request_;
+    TSwitchReport report_;
     bool keptOn_ = false;
 };
 

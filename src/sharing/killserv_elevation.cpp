@@ -8,9 +8,6 @@
 namespace KillServ {
 using namespace plat;
 
-std::string DataFolderPath;
-std::string MachineFolderPath;
-
 namespace {
 
 std::string FileIn(const std::string& folder, const std::string& name) {
@@ -30,44 +27,40 @@ std::string ProgramFolder() {
     return folder;
 }
 
-std::string DataFolder() {
-    return DataFolderPath.empty() ? Os().kernel->GetCurrentDirectory() : DataFolderPath;
+std::string THomes::UserFile(const std::string& name) const {
+    return FileIn(UserFolder, name);
 }
 
-std::string DataFile(const std::string& name) {
-    return FileIn(DataFolderPath, name);
-}
-
-std::string MachineFile(const std::string& name) {
-    return FileIn(MachineFolderPath, name);
+std::string THomes::MachineFile(const std::string& name) const {
+    return FileIn(MachineFolder, name);
 }
 
 // Decided by the program folder's own rights, not by this process's, so the tray, its
 // elevated copy and another user's tray all choose the same homes.
-void ChooseDataFolder(bool createUserFolder) {
-    DataFolderPath.clear();
-    MachineFolderPath.clear();
+THomes ChooseHomes(bool createUserFolder) {
+    THomes homes;
     auto& files = *Os().files;
-    if (files.GetFolderTrust(ProgramFolder()) != FolderTrust::AdminOnly) return;
+    if (files.GetFolderTrust(ProgramFolder()) != FolderTrust::AdminOnly) return homes;
     // Known to the system, not taken from the environment, which the user may change.
     const std::string programData = WithoutTrailingSeparator(Os().kernel->GetProgramDataFolder());
-    if (programData.size() >= 3) MachineFolderPath = programData + "\\Tarnwick";
+    if (programData.size() >= 3) homes.MachineFolder = programData + "\\Tarnwick";
     const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariable("LOCALAPPDATA"));
-    if (local.size() < 3) return;
+    if (local.size() < 3) return homes;
     const std::string folder = local + "\\Tarnwick";
     if (createUserFolder && !files.FolderExists(folder)) files.CreateDirectory(folder.c_str());
-    if (files.FolderExists(folder)) DataFolderPath = folder;
+    if (files.FolderExists(folder)) homes.UserFolder = folder;
+    return homes;
 }
 
-bool PrepareMachineFolder() {
-    if (MachineFolderPath.empty()) return true; // beside the program, as trusted as the program
+bool PrepareMachineFolder(const THomes& homes) {
+    if (homes.BesideTheProgram()) return true; // as trusted as the program
     auto& files = *Os().files;
-    switch (files.GetFolderTrust(MachineFolderPath)) {
+    switch (files.GetFolderTrust(homes.MachineFolder)) {
     case FolderTrust::AdminOnly:
         return true;
     case FolderTrust::Missing:
-        return files.CreateProtectedFolder(MachineFolderPath) &&
-               files.GetFolderTrust(MachineFolderPath) == FolderTrust::AdminOnly;
+        return files.CreateProtectedFolder(homes.MachineFolder) &&
+               files.GetFolderTrust(homes.MachineFolder) == FolderTrust::AdminOnly;
     default:
         return false;
     }
@@ -80,25 +73,23 @@ uint32_t RunSwitchCommand(std::string_view args) {
     // Nothing of the folders comes from the tray: the copy finds them as the tray does, from
     // its own program file. Relative paths are beside the program, as in the tray.
     Os().kernel->SetCurrentDirectory(ProgramFolder().c_str());
-    ChooseDataFolder(false);
-    const uint64_t started = Os().kernel->GetTickCount64();
-    ConnectedAtSwitch.clear();
+    TSwitchRequest own;
+    own.Homes = ChooseHomes(false);
     // Elevated, the copy can tell who is connected where the tray could not.
-    AskWhoIsConnected = !request->asked;
-    struct AskOnlyHere {
-        ~AskOnlyHere() { AskWhoIsConnected = false; }
-    } askOnlyHere;
+    own.AskWhoIsConnected = !request->asked;
+    const uint64_t started = Os().kernel->GetTickCount64();
+    TKT worker(TKT::InPlace{}, 1, nullptr, own);
     try {
-        TKT worker(TKT::InPlace{}, 1, nullptr);
         worker.RunHere();
     } catch (...) {
         // The folder was trusted and the run had begun: the tray learns how far it got.
-        WriteSwitchRecord(started);
+        WriteSwitchRecord(own.Homes, worker.Report(), started);
         return SwitchRunFailed;
     }
-    if (LastSwitchOutcome == SwitchOutcome::Ran || LastSwitchOutcome == SwitchOutcome::KeptOn)
-        WriteSwitchRecord(started);
-    switch (LastSwitchOutcome) {
+    const SwitchOutcome outcome = worker.Report().Outcome;
+    if (outcome == SwitchOutcome::Ran || outcome == SwitchOutcome::KeptOn)
+        WriteSwitchRecord(own.Homes, worker.Report(), started);
+    switch (outcome) {
     case SwitchOutcome::Ran:
         return SwitchRan;
     case SwitchOutcome::KeptOn:
@@ -148,28 +139,28 @@ SwitchOutcome OutcomeOfRefusedLaunch(DWORD error) {
 void TKT::SwitchThroughElevatedCopy() {
     // A copy left running by an earlier tray, or another user's switch: no second prompt.
     if (!WaitWhileSwitchRuns()) {
-        LastSwitchOutcome = SwitchOutcome::Busy;
+        report_.Outcome = SwitchOutcome::Busy;
         return;
     }
     // The elevated copy runs in a logon session of its own, which does not see this
     // session's network drives: it is started by the drive's network path.
     std::string program;
     if (Os().kernel->GetUniversalPath(Os().kernel->GetModuleFileName(), &program) != 0) {
-        LastSwitchOutcome = SwitchOutcome::UnreachableProgram;
+        report_.Outcome = SwitchOutcome::UnreachableProgram;
         return;
     }
     const std::string parameters =
-        std::string(SwitchCommandVerb) + (UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
+        std::string(SwitchCommandVerb) + (request_.UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
     const uint64_t launched = Os().kernel->GetTickCount64();
     SHELLEXECUTEINFO info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = PromptOwner; // the prompt belongs to the tray, which the click made foreground
+    info.hwnd = request_.PromptOwner; // the prompt belongs to the tray, which the click made foreground
     info.lpVerb = "runas";
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = SW_HIDE;
     if (!Os().shell->ShellExecuteEx(&info)) {
-        LastSwitchOutcome = OutcomeOfRefusedLaunch(Os().kernel->GetLastError());
+        report_.Outcome = OutcomeOfRefusedLaunch(Os().kernel->GetLastError());
         return;
     }
     if (!info.hProcess) return; // started, but how it went cannot be told: the query tells
@@ -179,11 +170,11 @@ void TKT::SwitchThroughElevatedCopy() {
         !Os().kernel->GetExitCodeProcess(info.hProcess, &exitCode))
         exitCode = SwitchRunFailed;
     Os().kernel->CloseHandle(info.hProcess);
-    LastSwitchOutcome = OutcomeOfExitCode(exitCode);
+    report_.Outcome = OutcomeOfExitCode(exitCode);
     // What the copy did, service by service, for the failure box and the log.
     if (exitCode == SwitchRan || exitCode == SwitchKeptOn || exitCode == SwitchRunFailed) {
         try {
-            ReadSwitchRecord(launched);
+            ReadSwitchRecord(request_.Homes, launched, report_);
         } catch (...) {
             // Without it the box keeps its first sentence only.
         }

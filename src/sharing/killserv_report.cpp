@@ -11,11 +11,6 @@
 namespace KillServ {
 using namespace plat;
 
-std::vector<TServiceStep>& SwitchSteps = *new std::vector<TServiceStep>; // outlives a worker at exit
-std::optional<TServiceStep> FirstFailure;
-std::string SwitchDirection;
-std::string ConnectedAtSwitch;
-
 namespace {
 
 // A record or log line names at most this much of a service; more is not a service name.
@@ -157,28 +152,22 @@ std::string StepResult(const TServiceStep& s) {
 
 } // namespace
 
-void ClearSwitchReport() {
-    SwitchSteps.clear();
-    FirstFailure.reset();
-    SwitchDirection.clear();
-}
-
-void NoteServiceStep(TServiceStep step) {
+void TSwitchReport::NoteStep(TServiceStep step) {
     if (step.Failed() && !FirstFailure) FirstFailure = step;
-    SwitchSteps.push_back(std::move(step));
+    Steps.push_back(std::move(step));
 }
 
-std::string FormatSwitchRecord(uint64_t started) {
+std::string FormatSwitchRecord(const TSwitchReport& report, uint64_t started) {
     std::string text = "started=" + std::to_string(started) + "\r\n";
-    text += "direction=" + Field(SwitchDirection) + "\r\n";
-    if (!ConnectedAtSwitch.empty()) text += "connected=" + Field(ConnectedAtSwitch) + "\r\n";
-    for (const auto& s : SwitchSteps)
+    text += "direction=" + Field(report.Direction) + "\r\n";
+    if (!report.Connected.empty()) text += "connected=" + Field(report.Connected) + "\r\n";
+    for (const auto& s : report.Steps)
         text += "step=" + StepLine(s) + "\r\n";
-    if (FirstFailure) text += "failure=" + StepLine(*FirstFailure) + "\r\n";
+    if (report.FirstFailure) text += "failure=" + StepLine(*report.FirstFailure) + "\r\n";
     return text;
 }
 
-bool ParseSwitchRecord(const std::string& text, uint64_t startedAfter) {
+bool ParseSwitchRecord(const std::string& text, uint64_t startedAfter, TSwitchReport& report) {
     if (text.size() > kLongestRecord) return false;
     uint64_t started = 0;
     bool fresh = false;
@@ -203,54 +192,55 @@ bool ParseSwitchRecord(const std::string& text, uint64_t startedAfter) {
         }
     }
     if (!fresh) return false;
-    SwitchDirection = direction;
-    if (!connected.empty()) ConnectedAtSwitch = connected;
-    SwitchSteps = std::move(steps);
-    FirstFailure = failure && failure->Failed() ? failure : std::nullopt;
+    report.Direction = direction;
+    if (!connected.empty()) report.Connected = connected;
+    report.Steps = std::move(steps);
+    report.FirstFailure = failure && failure->Failed() ? failure : std::nullopt;
     return true;
 }
 
-void WriteSwitchRecord(uint64_t started) {
+void WriteSwitchRecord(const THomes& homes, const TSwitchReport& report, uint64_t started) {
     // The tray learns less without it; the switch itself is done.
-    Os().files->ReplaceFileAtomically(MachineFile(SwitchRecordFileName), FormatSwitchRecord(started));
+    Os().files->ReplaceFileAtomically(homes.MachineFile(SwitchRecordFileName), FormatSwitchRecord(report, started));
 }
 
-bool ReadSwitchRecord(uint64_t startedAfter) {
-    const std::string path = MachineFile(SwitchRecordFileName);
+bool ReadSwitchRecord(const THomes& homes, uint64_t startedAfter, TSwitchReport& report) {
+    const std::string path = homes.MachineFile(SwitchRecordFileName);
     std::string text;
     if (!Os().files->FileExists(path) || Os().files->ReadWholeFile(path, text) != ReadResult::Ok)
         return false;
-    return ParseSwitchRecord(text, startedAfter);
+    return ParseSwitchRecord(text, startedAfter, report);
 }
 
-std::string FailureReasonText() {
-    if (!FirstFailure) return {};
-    std::string text = WhatFailed(*FirstFailure);
-    const std::string advice = Advice(*FirstFailure);
+std::string FailureReasonText(const TSwitchReport& report) {
+    if (!report.FirstFailure) return {};
+    std::string text = WhatFailed(*report.FirstFailure);
+    const std::string advice = Advice(*report.FirstFailure);
     if (!advice.empty()) text += "\r\n" + advice;
     return text;
 }
 
-void LogSwitch(const std::string& direction, const std::string& outcome) {
+void LogSwitch(const THomes& homes, const TSwitchReport& report, const std::string& direction,
+               const std::string& outcome) {
     try {
         std::string entry =
             Timestamp() + " switch " + (direction.empty() ? "(direction unknown)" : direction) + "\r\n";
         entry +=
-            "  connected: " + (ConnectedAtSwitch.empty() ? std::string("not asked") : ConnectedAtSwitch) +
+            "  connected: " + (report.Connected.empty() ? std::string("not asked") : report.Connected) +
             "\r\n";
-        for (const auto& s : SwitchSteps)
+        for (const auto& s : report.Steps)
             entry += "  " + s.Action + " " + s.Service + ": " + StepResult(s) + "\r\n";
         entry += "  outcome: " + outcome + "\r\n";
         if (entry.size() > kLongestEntry) entry = entry.substr(0, kLongestEntry - 7) + "...\r\n";
 
         auto& files = *Os().files;
-        const std::string path = DataFile(LogFileName);
+        const std::string path = homes.UserFile(LogFileName);
         std::string log;
         if (files.FileExists(path) && files.ReadWholeFile(path, log) != ReadResult::Ok) return;
         if (log.size() + entry.size() > LogLimitBytes) {
             // The old log goes whole to .1; a log grown too big elsewhere keeps only its end.
             if (log.size() > LogLimitBytes) log.erase(0, log.size() - LogLimitBytes);
-            if (!files.ReplaceFileAtomically(DataFile(std::string(LogFileName) + ".1"), log)) return;
+            if (!files.ReplaceFileAtomically(homes.UserFile(std::string(LogFileName) + ".1"), log)) return;
             log.clear();
         }
         files.ReplaceFileAtomically(path, log + entry);

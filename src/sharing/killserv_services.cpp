@@ -145,11 +145,12 @@ std::string RunningDependentOf(const std::string& name) {
 }
 
 // Each action of a switch run goes to its report; a query's never does.
-void NoteAction(const ActionInfo& action, const std::string& name, DWORD error, bool timedOut = false) {
+void NoteAction(TSwitchReport& report, const ActionInfo& action, const std::string& name, DWORD error,
+                bool timedOut = false) {
     if (WorkerMode != 1) return;
     TServiceStep step{action.verb, name, error, timedOut, {}};
     if (error == ERROR_DEPENDENT_SERVICES_RUNNING) step.Dependent = RunningDependentOf(name);
-    NoteServiceStep(std::move(step));
+    report.NoteStep(std::move(step));
 }
 
 std::string StateName(DWORD state) {
@@ -269,14 +270,14 @@ bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     if (!manager) {
         const DWORD error = LastError();
         ReportError(ManagerOpenErrorText(error));
-        NoteAction(action, Name, error);
+        NoteAction(report_, action, Name, error);
         return false;
     }
     unique_schandle service(OpenService(manager, Name, Purpose::Act));
     if (!service) {
         const DWORD error = LastError();
         ReportError(ServiceOpenErrorText(error));
-        NoteAction(action, Name, error);
+        NoteAction(report_, action, Name, error);
         return false;
     }
     BOOL accepted = 0;
@@ -291,7 +292,7 @@ bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
     if (!accepted) {
         const DWORD error = LastError();
         ReportError(RequestErrorText(error));
-        NoteAction(action, Name, error);
+        NoteAction(report_, action, Name, error);
         return false;
     }
     // A failed query is a poll without the target state; running out goes to the report only.
@@ -299,11 +300,11 @@ bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
         Os().kernel->Sleep(kPollInterval);
         DWORD state = 0;
         if (QueryState(service, &state) && state == action.target) {
-            NoteAction(action, Name, 0);
+            NoteAction(report_, action, Name, 0);
             return true;
         }
     }
-    NoteAction(action, Name, 0, true);
+    NoteAction(report_, action, Name, 0, true);
     return false;
 }
 

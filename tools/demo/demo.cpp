@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     win32::Win32Platform os;
-    const std::string second = KillServ::SecondServiceName();
+    const std::string second = KillServ::SecondServiceName({});
     std::printf("second sharing service: %s\n", second.empty() ? "(none)" : second.c_str());
     if (std::strcmp(command, "switch") == 0) {
         int32_t unused = 0;

@@ -35,17 +35,10 @@ class StandardUser : public TarnwickTest {
         os.shell.InstallProgram(
             path,
             [this](const std::string& parameters) {
-                const std::string trayFolder = KillServ::DataFolderPath;
-                const std::string trayMachineFolder = KillServ::MachineFolderPath;
-                const std::string trayConnected = KillServ::ConnectedAtSwitch;
                 copyRanElevated.push_back(os.kernel.IsProcessElevated());
-                const uint32_t code = KillServ::RunSwitchCommand(parameters);
-                KillServ::DataFolderPath = trayFolder;
-                KillServ::MachineFolderPath = trayMachineFolder;
-                // The copy's memory is its own: the tray learns what it did from its record.
-                KillServ::ClearSwitchReport();
-                KillServ::ConnectedAtSwitch = trayConnected;
-                return code;
+                // Nothing of the tray's goes in or comes out but the command line, the exit
+                // code and the copy's record.
+                return KillServ::RunSwitchCommand(parameters);
             },
             runsForMs);
     }
@@ -372,7 +365,7 @@ TEST_F(StandardUser, ARestartedTrayWaitsForTheCopyItsPredecessorLeftRunning) {
 TEST_F(StandardUser, APerUserFolderThatCannotBeCreatedIsNotUsed) {
     os.files.SetReadOnly("C:\\Users\\Ann\\AppData\\Local");
     StartAndSettle();
-    EXPECT_EQ(KillServ::DataFolderPath, "");
+    EXPECT_EQ(form->Homes.UserFolder, "");
     EXPECT_FALSE(os.files.FolderExists(UserFolder));
 }
 

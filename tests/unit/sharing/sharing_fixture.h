@@ -13,6 +13,7 @@ class SharingTest : public ::testing::Test {
   protected:
     sim::SimPlatform os;
     int32_t result = -1;
+    KillServ::TSwitchReport report; // the latest run's, as its completion handed it over
 
     void SetUp() override {
         KillServ::ServiceNameList.clear();
@@ -35,7 +36,10 @@ class SharingTest : public ::testing::Test {
     // Runs one worker to its end, as the message loop would; true when OnFinished ran.
     bool Run(int32_t mode) {
         int finished = 0;
-        new KillServ::TKT(mode, &result, [&](plat::TThread*) { ++finished; });
+        new KillServ::TKT(mode, &result, [&](plat::TThread* worker) {
+            ++finished;
+            report = static_cast<KillServ::TKT*>(worker)->Report();
+        });
         os.threads.RunPending();
         return finished == 1;
     }

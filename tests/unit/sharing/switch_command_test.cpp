@@ -51,11 +51,8 @@ class ElevatedCopy : public SharingTest {
         os.services.Add("RemoteRegistry").Stopped();
         os.services.Add("BFE").Running();
     }
-    void TearDown() override {
-        KillServ::DataFolderPath.clear();
-        KillServ::MachineFolderPath.clear();
-        SharingTest::TearDown();
-    }
+    // The homes as the copy chooses them.
+    static KillServ::THomes Homes() { return KillServ::ChooseHomes(false); }
     bool NothingTouched() {
         return os.services.Actions().empty() && os.files.ReplaceCount() == 0 &&
                os.registry.OpenHandleCount() == 0;
@@ -79,9 +76,9 @@ TEST_F(ElevatedCopy, RunsOneSwitchIntoTheMachineFolderItMadeForAdministratorsAnd
     // The second service: the administrators' machine setting first, then the program folder's.
     os.files.Put(machine + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
     os.files.Put("C:\\Program Files\\Tarnwick\\code.ini", "[Info]\r\nSecondService=RemoteRegistry\r\n");
-    EXPECT_EQ(KillServ::SecondServiceName(), "BFE");
+    EXPECT_EQ(KillServ::SecondServiceName(Homes()), "BFE");
     os.files.Remove(machine + "\\code.ini");
-    EXPECT_EQ(KillServ::SecondServiceName(), "RemoteRegistry");
+    EXPECT_EQ(KillServ::SecondServiceName(Homes()), "RemoteRegistry");
 }
 
 TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
@@ -89,28 +86,28 @@ TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     const std::string record = os.files.Get(machine + "\\srvStat.report").value_or("");
     ASSERT_FALSE(record.empty());
-    KillServ::ClearSwitchReport();
-    EXPECT_FALSE(KillServ::ParseSwitchRecord(record, os.kernel.GetTickCount64() + 1)) << "an older run's";
-    EXPECT_FALSE(KillServ::FirstFailure);
-    ASSERT_TRUE(KillServ::ParseSwitchRecord(record, 0));
-    ASSERT_TRUE(KillServ::FirstFailure);
-    EXPECT_EQ(KillServ::FirstFailure->Service, "Browser");
-    EXPECT_EQ(KillServ::FirstFailure->Error, plat::ERROR_INVALID_SERVICE_CONTROL);
-    EXPECT_EQ(KillServ::SwitchDirection, "off");
+    KillServ::TSwitchReport report;
+    EXPECT_FALSE(KillServ::ParseSwitchRecord(record, os.kernel.GetTickCount64() + 1, report)) << "an older run's";
+    EXPECT_FALSE(report.FirstFailure);
+    ASSERT_TRUE(KillServ::ParseSwitchRecord(record, 0, report));
+    ASSERT_TRUE(report.FirstFailure);
+    EXPECT_EQ(report.FirstFailure->Service, "Browser");
+    EXPECT_EQ(report.FirstFailure->Error, plat::ERROR_INVALID_SERVICE_CONTROL);
+    EXPECT_EQ(report.Direction, "off");
     // Lines that are not ours are passed over; a record without its start is nobody's.
-    KillServ::ClearSwitchReport();
+    report = {};
     EXPECT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nstep=explode\tBrowser\t0\t0\t\r\nfailure=stop\t\t5\t0\t"
                                             "\r\nfailure=stop\tX\t99999999999\t0\t\r\ndirection=sideways\r\n=\r\n",
-                                            0));
-    EXPECT_FALSE(KillServ::FirstFailure);
-    EXPECT_TRUE(KillServ::SwitchSteps.empty());
-    EXPECT_EQ(KillServ::SwitchDirection, "");
-    EXPECT_FALSE(KillServ::ParseSwitchRecord("step=stop\tBrowser\t5\t0\t\r\n", 0));
+                                            0, report));
+    EXPECT_FALSE(report.FirstFailure);
+    EXPECT_TRUE(report.Steps.empty());
+    EXPECT_EQ(report.Direction, "");
+    EXPECT_FALSE(KillServ::ParseSwitchRecord("step=stop\tBrowser\t5\t0\t\r\n", 0, report));
     // Every DWORD is an error code a service may report.
-    ASSERT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nfailure=start\tX\t4294967295\t0\t\r\n", 0));
-    ASSERT_TRUE(KillServ::FirstFailure);
-    EXPECT_EQ(KillServ::FirstFailure->Error, 0xFFFFFFFFu);
-    EXPECT_FALSE(KillServ::ParseSwitchRecord("started=99999999999999999999999\r\n", 0));
+    ASSERT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nfailure=start\tX\t4294967295\t0\t\r\n", 0, report));
+    ASSERT_TRUE(report.FirstFailure);
+    EXPECT_EQ(report.FirstFailure->Error, 0xFFFFFFFFu);
+    EXPECT_FALSE(KillServ::ParseSwitchRecord("started=99999999999999999999999\r\n", 0, report));
 }
 
 TEST_F(ElevatedCopy, ABadCommandLineOrAMissingRightDoesNothing) {
@@ -154,7 +151,7 @@ TEST_F(ElevatedCopy, AMachineFolderAStandardUserMadeFirstOrALinkIsNotTrusted) {
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchUntrustedFolder);
     EXPECT_TRUE(os.services.Actions().empty());
     EXPECT_EQ(os.files.Get(machine + "\\srvStat.txt"), std::nullopt);
-    EXPECT_EQ(KillServ::SecondServiceName(), "") << "the tray's lamp does not follow it either";
+    EXPECT_EQ(KillServ::SecondServiceName(Homes()), "") << "the tray's lamp does not follow it either";
 
     // A junction planted in its place, to a folder only administrators may write.
     os.files.Remove(machine + "\\code.ini");

@@ -63,25 +63,25 @@ TEST_F(WorkerTest, QueryWithoutASecondServiceNeverSendsAnEmptyName) {
 }
 
 TEST_F(WorkerTest, SecondServiceNameIsReadAfreshEachTime) {
-    EXPECT_EQ(KillServ::SecondServiceName(), "Second");
+    EXPECT_EQ(KillServ::SecondServiceName({}), "Second");
     ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SecondService", "Fax", "./code.ini"));
-    EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
+    EXPECT_EQ(KillServ::SecondServiceName({}), "Fax");
     os.files.Remove("./code.ini");
-    EXPECT_EQ(KillServ::SecondServiceName(), "");
+    EXPECT_EQ(KillServ::SecondServiceName({}), "");
 }
 
 TEST_F(WorkerTest, ASecondServiceSetByPolicyComesBeforeTheSettingsWhenItIsAServiceName) {
     os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", "Fax");
-    EXPECT_EQ(KillServ::SecondServiceName(), "Fax");
+    EXPECT_EQ(KillServ::SecondServiceName({}), "Fax");
     // Not what the policy writes, or no name a service can have: the settings file decides.
     for (const auto& [type, text] : std::vector<std::pair<DWORD, std::string>>{
              {REG_SZ, ""}, {REG_SZ, std::string(257, 'x')}, {REG_EXPAND_SZ, "Fax"}, {REG_DWORD, "Fax"}}) {
         os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", text, type);
-        EXPECT_EQ(KillServ::SecondServiceName(), "Second")
+        EXPECT_EQ(KillServ::SecondServiceName({}), "Second")
             << "type " << type << ", " << text.size() << " chars";
     }
     os.registry.SetString(HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "SecondService", std::string(256, 'x'));
-    EXPECT_EQ(KillServ::SecondServiceName(), std::string(256, 'x'));
+    EXPECT_EQ(KillServ::SecondServiceName({}), std::string(256, 'x'));
     EXPECT_EQ(os.registry.OpenHandleCount(), 0);
 }
 
@@ -134,10 +134,10 @@ TEST_F(WorkerTest, AStopRefusedWhoseUndoFailsTooReportsTheRefusalAndStillOwesWha
     os.services.Add("Deep").Running().DependsOn({"Browser"}).RefusesControl(ERROR_ACCESS_DENIED);
     os.services.Add("Fax").RefusesStart(ERROR_SERVICE_DISABLED);
     ASSERT_TRUE(Run(1));
-    ASSERT_TRUE(KillServ::FirstFailure);
-    EXPECT_EQ(KillServ::FirstFailure->Action, "stop");
-    EXPECT_EQ(KillServ::FirstFailure->Service, "Deep");
-    EXPECT_EQ(KillServ::FirstFailure->Error, ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(report.FirstFailure);
+    EXPECT_EQ(report.FirstFailure->Action, "stop");
+    EXPECT_EQ(report.FirstFailure->Service, "Deep");
+    EXPECT_EQ(report.FirstFailure->Error, ERROR_ACCESS_DENIED);
     EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_STOPPED);
     EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "Both\r\nBrowser\r\nNetlogon\r\nDeep\r\n")
         << "Fax stays owed";

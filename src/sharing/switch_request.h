@@ -1,0 +1,83 @@
+#pragma once
+// What a switch takes and what it gives back, as values: everything the worker acts on (and
+// with it everything the elevated copy acts on) is in TSwitchRequest, everything it found out
+// in TSwitchReport. Nothing of a switch travels in namespace variables.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace KillServ {
+
+// Where the program keeps its files. Two homes, each empty for the current directory (the
+// program's folder): the user's own settings (code.ini's LastState and SaveState, the switch
+// log) and the machine's state (srvStat.txt, srvStat.done, srvStat.paused, srvStat.report and
+// the machine's code.ini with SecondService). Beside a program whose folder a standard user
+// may write (a portable copy), both are the program's folder: there the program itself is no
+// better guarded than its files. Beside a protected program (Program Files) the user's
+// settings go to %LOCALAPPDATA%\Tarnwick and the machine's state to ProgramData\Tarnwick,
+// which only administrators may change. ChooseHomes decides it; every path comes from
+// UserFile or MachineFile.
+struct THomes {
+    std::string UserFolder;
+    std::string MachineFolder;
+    std::string UserFile(const std::string& name) const;
+    std::string MachineFile(const std::string& name) const;
+    // Beside the program: the machine's state is as trusted as the program.
+    bool BesideTheProgram() const { return MachineFolder.empty(); }
+};
+
+// A switch, as asked for. The tray builds it for each of its workers; the elevated copy
+// builds its own from its command line and the machine alone, never from the tray.
+struct TSwitchRequest {
+    THomes Homes;
+    // The window the UAC prompt and the question belong to (the tray's), so they open in front.
+    plat::HWND PromptOwner = 0;
+    // Ask who is connected before a stop cuts them off: the elevated copy does, where the tray
+    // could not tell for want of rights; the tray's own workers never do (the tray asked).
+    bool AskWhoIsConnected = false;
+    // The tray asked and the user said yes: the elevated copy is told so and does not ask again.
+    bool UserConfirmedCutOff = false;
+    // "off" or "on" when the asker knows which way the switch goes (the state it showed);
+    // empty: the run decides from the services.
+    std::string Direction;
+};
+
+// How a switch went as far as its process can tell; the verifying query tells the rest.
+enum class SwitchOutcome {
+    Ran,
+    Declined,           // the elevation it needed was refused or not available: nothing switched
+    Failed,
+    Busy,               // another switch ran all the time it waited: nothing switched
+    DeniedByPolicy,     // elevation is refused by policy on this computer
+    UnreachableProgram, // the program's mapped drive cannot be reached by an elevated process
+    UntrustedFolder,    // the machine's folder was not made by an administrator
+    KeptOn              // somebody was connected and the user chose to keep sharing on
+};
+
+// One service action of a switch run: "stop", "start", "pause" or "continue", and how it went.
+struct TServiceStep {
+    std::string Action;
+    std::string Service;
+    plat::DWORD Error = 0; // 0 when the service reached the action's state
+    bool TimedOut = false; // accepted, but its wait ran out first
+    std::string Dependent; // for ERROR_DEPENDENT_SERVICES_RUNNING: one that still runs
+    bool Failed() const { return Error != 0 || TimedOut; }
+};
+
+// What a switch run did, handed back with its completion (and by the elevated copy in its
+// record): written by the worker thread, read on the main thread once the worker is done.
+struct TSwitchReport {
+    SwitchOutcome Outcome = SwitchOutcome::Ran;
+    std::string Direction; // "off", "on", or empty before the run decided
+    std::vector<TServiceStep> Steps;
+    std::optional<TServiceStep> FirstFailure;
+    // Who was connected, as ConnectedSummary tells it; empty when this run did not look.
+    std::string Connected;
+    // Each action goes in; the first failure is kept.
+    void NoteStep(TServiceStep step);
+};
+
+} // namespace KillServ
