@@ -22,7 +22,7 @@ class Animation : public TarnwickTest {
     uint64_t t0 = 0;
 };
 
-TEST_F(Animation, PlayFramesPassesThroughFrameZeroThenShowsEachFrameForItsDelay) {
+TEST_F(Animation, PlayFramesPassesFrameZeroThenShowsEachFrameForItsDelayAndAnIndexPastTheListAsItsLast) {
     form->PlayFrames(form->Boom, 13, 0, 35);
     EXPECT_EQ(Played(), Frames("Boom", 0, 0) + Frames("Boom", 13, 0));
     EXPECT_EQ(Took(), 14u * 35u);
@@ -32,21 +32,18 @@ TEST_F(Animation, PlayFramesPassesThroughFrameZeroThenShowsEachFrameForItsDelay)
     EXPECT_EQ(Played(), Frames("GreenFul", 0, 0) + Frames("GreenFul", 3, 3));
     EXPECT_EQ(Took(), 120u);
     EXPECT_EQ(Shown(), "GreenFul[3]");
-}
 
-TEST_F(Animation, ADelayOfZeroShowsEveryFrameWithoutTime) {
-    form->PlayFrames(form->BoomLight, 0, 13, 0);
-    EXPECT_EQ(Played().size(), 14u);
+    Show(form->RedFul, 5);
+    form->PlayFrames(form->BoomLight, 0, 13, 0); // a delay of zero shows every frame without time
+    EXPECT_EQ(Played(), Frames("BoomLight", 0, 13));
     EXPECT_EQ(Took(), 0u);
-}
 
-TEST_F(Animation, AnIndexBeyondTheListShowsItsLastFrame) {
     form->PlayFrames(form->DeTre, 9, 9, 0);
     EXPECT_EQ(Shown(), "DeTre[4]");
     EXPECT_EQ(form->TrayIcon1->IconIndex(), 4);
 }
 
-TEST_F(Animation, AnimateToFrameFoldsTheTwinFramesOntoTheRisingRun) {
+TEST_F(Animation, AnimateToFrameFoldsTheTwinFramesOntoTheRisingRunAndWalksTheHalfYellowPulseOnTheFullList) {
     Show(form->RedFul, 7);
     form->AnimateToFrame(form->RedFul, 1, 10);
     EXPECT_EQ(Played(), Frames("RedFul", 0, 0) + Frames("RedFul", 5, 3));
@@ -56,9 +53,7 @@ TEST_F(Animation, AnimateToFrameFoldsTheTwinFramesOntoTheRisingRun) {
     // Frame 0 was already shown, so the list change adds no new picture to the record.
     EXPECT_EQ(Played(), Frames("RedFul", 4, 4));
     EXPECT_EQ(Took(), 10u);
-}
 
-TEST_F(Animation, TheHalfYellowPulseIsWalkedOnTheFullYellowList) {
     Show(form->YellowHalf, 1);
     form->AnimateToFrame(form->YellowHalf, 4, 10);
     EXPECT_EQ(Played(), Frames("YellowFul", 0, 0) + Frames("YellowFul", 3, 4));

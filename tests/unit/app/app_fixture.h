@@ -15,6 +15,11 @@
 #include "timer/simple_timer.h"
 #include "trayicon/tray_icon.h"
 
+inline const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
+inline const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
+inline const char* const UnableToStop =
+    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
+
 class TarnwickTest : public ::testing::Test {
   protected:
     static constexpr const char* Folder = "C:\\Program Files\\Tarnwick";

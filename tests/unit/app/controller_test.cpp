@@ -7,10 +7,6 @@
 namespace {
 
 const char* const StartingTip = "Tarnwick\r\nProgram is starting\r\nPlease wait...";
-const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
-const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
-const char* const UnableToStop =
-    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
 const char* const UnableToStart =
     "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.";
 
@@ -87,7 +83,7 @@ TEST_F(Controller, StartupWithSharingOffRestsOnRedAndNeverComplains) {
     EXPECT_NE(File("code.ini").find("LastState=on"), std::string::npos);
 }
 
-TEST_F(Controller, DoubleClickDimsTheLampPulsesYellowAndAnnouncesTheChange) {
+TEST_F(Controller, DoubleClickDimsTheLampPulsesYellowAndAnnouncesTheChangeUntilTheResultWalksTheYellowDown) {
     StartAndSettle();
     const size_t before = frames.size();
     os.threads.Hold(true);
@@ -106,9 +102,34 @@ TEST_F(Controller, DoubleClickDimsTheLampPulsesYellowAndAnnouncesTheChange) {
         pulse.push_back(Shown());
     }
     EXPECT_EQ(pulse, Frames("YellowHalf", 1, 3) + Frames("YellowHalf", 0, 1));
+
+    RunWorkerOnly(); // the switch worker ends: nothing visible changes
+    EXPECT_EQ(Main::WorkerCount, 0);
+    EXPECT_EQ(Shown(), "YellowHalf[1]");
+    const size_t walk = frames.size();
+    os.threads.Hold(false);
+    os.user.RunFor(1000); // the tick starts the verifying query, which completes
+    auto got = FramesSince(walk);
+    // The pulse steps on until the tick; the walk starts from the index it had then, read
+    // as a frame of YellowFul: up to 4, down to 2, dark, the new colour at pinpoint and
+    // small, and the resting lamp.
+    const auto first = std::find(got.begin(), got.end(), "YellowFul[0]");
+    ASSERT_NE(first, got.end());
+    ASSERT_NE(first, got.begin());
+    const std::string last = *(first - 1);
+    ASSERT_EQ(last.rfind("YellowHalf[", 0), 0u);
+    const int c = last[11] - '0';
+    const int from = c == 1 ? 3 : c == 0 ? 4 : c;
+    got.erase(got.begin(), first);
+    auto expected = Frames("YellowFul", 0, 0) + Frames("YellowFul", from, 4) + Frames("YellowFul", 0, 0) +
+                    Frames("YellowFul", 4, 2) + Frames("DeTre", 0, 0) + Frames("DeTre", 3, 3) +
+                    Frames("RedFul", 0, 0) + Frames("RedFul", 2, 1) + Frames("DeTre", 0, 0);
+    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(Tip(), DisabledTip);
 }
 
-TEST_F(Controller, SwitchOffStopsDependentsThenServerAndTheVerifyingQueryShowsRed) {
+TEST_F(Controller, SwitchOffStopsDependentsThenServerAndShowsRedAndSwitchOnStartsThemAgainAndKeepsTheRecord) {
     StartAndSettle();
     SwitchAndVerify();
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_STOPPED);
@@ -123,42 +144,7 @@ TEST_F(Controller, SwitchOffStopsDependentsThenServerAndTheVerifyingQueryShowsRe
     EXPECT_NE(File("code.ini").find("LastState=off"), std::string::npos);
     EXPECT_EQ(Main::WorkerCount, 0);
     EXPECT_EQ(Main::LastWorkerKind, 0);
-}
 
-TEST_F(Controller, LaterResultWalksTheYellowDownDarkensAndLightsTheNewColour) {
-    StartAndSettle();
-    os.threads.Hold(true);
-    DoubleClick();
-    os.user.RunFor(200); // the pulse has stepped to YellowHalf[2]
-    RunWorkerOnly();     // the switch worker ends: nothing visible changes
-    EXPECT_EQ(Main::WorkerCount, 0);
-    EXPECT_EQ(Shown(), "YellowHalf[2]");
-    const size_t before = frames.size();
-    os.threads.Hold(false);
-    os.user.RunFor(1000); // the tick starts the verifying query, which completes
-    auto got = FramesSince(before);
-    // The pulse steps on until the tick; the walk starts from the index it had then, read
-    // as a frame of YellowFul: up to 4, down to 2, dark, the new colour at pinpoint and
-    // small, and the resting lamp.
-    const auto first = std::find(got.begin(), got.end(), "YellowFul[0]");
-    ASSERT_NE(first, got.end());
-    ASSERT_NE(first, got.begin());
-    const std::string pulse = *(first - 1);
-    ASSERT_EQ(pulse.rfind("YellowHalf[", 0), 0u);
-    const int c = pulse[11] - '0';
-    const int from = c == 1 ? 3 : c == 0 ? 4 : c;
-    got.erase(got.begin(), first);
-    auto expected = Frames("YellowFul", 0, 0) + Frames("YellowFul", from, 4) + Frames("YellowFul", 0, 0) +
-                    Frames("YellowFul", 4, 2) + Frames("DeTre", 0, 0) + Frames("DeTre", 3, 3) +
-                    Frames("RedFul", 0, 0) + Frames("RedFul", 2, 1) + Frames("DeTre", 0, 0);
-    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
-    EXPECT_EQ(got, expected);
-    EXPECT_EQ(Tip(), DisabledTip);
-}
-
-TEST_F(Controller, SwitchOnStartsTheRecordedDependentsAndTheServerAndKeepsTheRecord) {
-    StartAndSettle();
-    SwitchAndVerify();
     SwitchAndVerify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
@@ -352,10 +338,6 @@ TEST_F(Controller, AnUnwritableIniIsReportedAtStartupAndTheIconStillComesToLife)
     EXPECT_EQ(Shown(), "DeTre[1]");
     EXPECT_TRUE(form->TrayIcon1->Enabled());
 }
-
-} // namespace
-
-namespace {
 
 // Before a stop the user asked for: who would be cut off.
 class WhoIsConnected : public Controller {

@@ -6,8 +6,6 @@
 
 namespace {
 
-const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
-
 class LampTest : public TarnwickTest {
   protected:
     LampTest() { os.services.Add("lanmanserver").Running(); }
@@ -21,6 +19,7 @@ class LampTest : public TarnwickTest {
     }
 };
 
+// The network rule's item comes last, so the others keep their places.
 TEST_F(LampTest, TheSharingCommandIsTheBoldDefaultAndTheItemsKeepTheirOrder) {
     StartAndSettle();
     ChooseFromMenu("");

@@ -275,8 +275,7 @@ class Model : public TarnwickTest {
         const int measured = SharingOn() ? 1 : 0;
         EXPECT_EQ(measured, 1);
         EXPECT_EQ(Shown(), "DeTre[" + std::to_string(measured) + "]");
-        EXPECT_EQ(Tip(), measured ? "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable"
-                                  : "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable");
+        EXPECT_EQ(Tip(), measured ? EnabledTip : DisabledTip);
         for (const auto& n : owed)
             EXPECT_EQ(os.services.StateOf(n), SERVICE_RUNNING) << n << " was stopped by Tarnwick and not brought back";
         const auto record = os.files.Get(std::string(Folder) + "\\srvStat.txt");

@@ -7,7 +7,6 @@ namespace {
 
 constexpr int32_t Public = plat::NLM_NETWORK_CATEGORY_PUBLIC;
 constexpr int32_t Private = plat::NLM_NETWORK_CATEGORY_PRIVATE;
-const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
 
 class NetworkRule : public TarnwickTest {
   protected:

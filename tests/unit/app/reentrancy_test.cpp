@@ -6,11 +6,6 @@
 
 namespace {
 
-const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
-const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
-const char* const UnableToStop =
-    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
-
 class Reentrancy : public TarnwickTest {
   protected:
     Reentrancy() {

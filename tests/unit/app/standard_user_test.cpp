@@ -10,10 +10,6 @@
 
 namespace {
 
-const char* const EnabledTip = "Tarnwick v1.10\r\nSharing is enabled\r\nDouble click to disable";
-const char* const DisabledTip = "Tarnwick v1.10\r\nSharing is disabled\r\nDouble click to enable";
-const char* const UnableToStop =
-    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.";
 const char* const UserFolder = "C:\\Users\\Ann\\AppData\\Local\\Tarnwick";
 const char* const MachineFolder = "C:\\ProgramData\\Tarnwick";
 
@@ -123,7 +119,7 @@ TEST_F(StandardUser, DecliningOrLackingElevationSwitchesNothingAndRaisesNoBox) {
     EXPECT_EQ(copyRanElevated, std::vector<bool>{false});
 }
 
-TEST_F(StandardUser, ACopyWhoseRunFailsStopsNothingAndTheFailureBoxTellsSo) {
+TEST_F(StandardUser, ACopyWhoseRunFailsOrWhoseFileIsMissingStopsNothingAndTheFailureBoxTellsSo) {
     StartAndSettle();
     os.files.FailReplaces(std::string(MachineFolder) + "\\srvStat.txt");
     SwitchAndVerify();
@@ -131,6 +127,11 @@ TEST_F(StandardUser, ACopyWhoseRunFailsStopsNothingAndTheFailureBoxTellsSo) {
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
     EXPECT_EQ(Shown(), "DeTre[1]");
+    // A program file gone by the elevated launch is a failure, not a decline.
+    os.shell.InstallProgram(std::string(Folder) + "\\Tarnwick.exe", {});
+    SwitchAndVerify();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{UnableToStop, UnableToStop}));
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
 }
 
 TEST_F(StandardUser, WhereTheTrayMayNotTellWhoIsConnectedTheElevatedCopyAsksBeforeItStopsAnything) {
@@ -187,14 +188,6 @@ TEST_F(StandardUser, AFailureInTheElevatedCopyIsToldInTheTraysBoxAndLog) {
     SwitchAndVerify();
     ASSERT_EQ(Boxes().size(), 2u);
     EXPECT_EQ(Boxes()[1], UnableToStop);
-}
-
-TEST_F(StandardUser, AProgramFileMissingForTheElevatedLaunchIsAFailureNotADecline) {
-    os.shell.InstallProgram(std::string(Folder) + "\\Tarnwick.exe", {}); // removed
-    StartAndSettle();
-    SwitchAndVerify();
-    EXPECT_EQ(Boxes(), std::vector<std::string>{UnableToStop});
-    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
 }
 
 TEST_F(StandardUser, ASecondServiceConfiguredBesideTheProgramIsStillSwitched) {
@@ -427,10 +420,6 @@ TEST_F(StandardUser, AnotherProcessClosingTheTimerWindowDoesNotStopThePulse) {
     os.user.RunFor(4000);
     EXPECT_EQ(Shown(), "DeTre[0]");
 }
-
-} // namespace
-
-namespace {
 
 // Without elevation the network rule asks with a balloon instead of a UAC prompt out of nowhere.
 TEST_F(StandardUser, APublicNetworkBringsABalloonWhoseClickSwitchesThroughThePromptAndADeclineWaitsForTheNextChange) {

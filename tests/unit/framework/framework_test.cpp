@@ -91,15 +91,6 @@ class ClosingForm : public fw::TForm {
     int closes = 0;
 };
 
-TEST_F(FrameworkTest, ErrorInOnCreateIsReportedAndTheFormStillBecomesTheMainForm) {
-    ClosingForm* form = nullptr;
-    app.CreateForm(form);
-    EXPECT_TRUE(form->created);
-    EXPECT_EQ(app.MainForm(), form);
-    ASSERT_EQ(os.user.MessageBoxes().size(), 1u);
-    EXPECT_EQ(os.user.MessageBoxes()[0].Text, "create failed");
-}
-
 TEST_F(FrameworkTest, ClosingTheMainFormEndsRunUnlessOnCloseAnswersNone) {
     ClosingForm* form = nullptr;
     app.CreateForm(form);
@@ -117,9 +108,13 @@ TEST_F(FrameworkTest, ClosingTheMainFormEndsRunUnlessOnCloseAnswersNone) {
     EXPECT_FALSE(form->Visible());
 }
 
-TEST_F(FrameworkTest, RunShowsTheMainFormOnlyWhenTheSwitchSaysSo) {
+TEST_F(FrameworkTest, ErrorInOnCreateIsReportedAndTheFormStillBecomesTheMainFormThatRunShows) {
     ClosingForm* form = nullptr;
     app.CreateForm(form);
+    EXPECT_TRUE(form->created);
+    EXPECT_EQ(app.MainForm(), form);
+    ASSERT_EQ(os.user.MessageBoxes().size(), 1u);
+    EXPECT_EQ(os.user.MessageBoxes()[0].Text, "create failed");
     os.user.After(10, [&] {
         EXPECT_TRUE(os.user.IsWindowVisible(form->Handle()));
         form->Close();
@@ -220,7 +215,7 @@ class MenuTest : public FrameworkTest {
 TEST_F(MenuTest, PopupShowsVisibleItemsWithTheirStateAndRunsTheChosenOne) {
     Item("Save last state")->SetVisible(false);
     Item("Run at startup")->SetChecked(true);
-    Item("Quit");
+    Item("Quit")->SetDefault(true);
     Item("-");
     Item("&Stop sharing")->SetEnabled(false);
     os.user.ChooseNextPopupItem("Quit");
@@ -231,6 +226,7 @@ TEST_F(MenuTest, PopupShowsVisibleItemsWithTheirStateAndRunsTheChosenOne) {
     EXPECT_EQ(popup.X, 700);
     EXPECT_EQ(popup.Y, 580);
     EXPECT_TRUE(popup.Find("Run at startup")->Checked);
+    EXPECT_TRUE(popup.Find("Quit")->Default);
     EXPECT_FALSE(popup.Find("&Stop sharing")->Enabled);
     EXPECT_TRUE(popup.Items[2].Separator);
     EXPECT_EQ(clicked, (std::vector<std::string>{"Quit"}));
@@ -256,12 +252,6 @@ TEST_F(MenuTest, ItemFreedWhileTheMenuIsOpenIsNotClicked) {
     menu->Popup(0, 0);
     EXPECT_TRUE(clicked.empty());
     EXPECT_EQ(menu->Items()->Count(), 0);
-}
-
-TEST_F(MenuTest, DefaultItemIsMarkedInTheBuiltMenu) {
-    Item("Help")->SetDefault(true);
-    menu->Popup(0, 0);
-    EXPECT_TRUE(os.user.Popups()[0].Find("Help")->Default);
 }
 
 // ---- Icons and image lists ----

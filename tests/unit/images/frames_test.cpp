@@ -1,6 +1,7 @@
 // What the tray animations rely on in the frame lists, checked at every size the program draws.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <set>
@@ -123,16 +124,14 @@ TEST_P(FramesAtSize, ColourListsRepeatTheirTwinFramesAndShowFiveDistinctLevels) 
     }
 }
 
-TEST_P(FramesAtSize, RestingLampsAreTheNormalFramesOfTheirColourLists) {
+TEST_P(FramesAtSize, RestingLampsAreTheNormalFramesOfTheirColourListsAndYellowHalfPulsesThroughYellowFul) {
     const auto rest = Frames(FrameList::DeTre);
+    const auto full = Frames(FrameList::YellowFul);
     EXPECT_EQ(rest[0], Frames(FrameList::RedFul)[0]);
     EXPECT_EQ(rest[1], Frames(FrameList::GreenFul)[0]);
-    EXPECT_EQ(rest[2], Frames(FrameList::YellowFul)[0]);
-}
-
-TEST_P(FramesAtSize, YellowHalfPulsesThroughTheLowerHalfOfYellowFul) {
+    EXPECT_EQ(rest[2], full[0]);
+    // The pulse runs through the lower half of the full yellow list.
     const auto half = Frames(FrameList::YellowHalf);
-    const auto full = Frames(FrameList::YellowFul);
     EXPECT_EQ(half[0], full[2]);
     EXPECT_EQ(half[1], full[1]);
     EXPECT_EQ(half[2], full[0]);
@@ -337,12 +336,8 @@ TEST_P(FramesAtSize, HighContrastFramesUseOnlyTheThemesColours) {
 
 TEST_P(FramesAtSize, LensSitsInTheUpperLeftAndLeavesTheLastRowsAndColumnsFree) {
     const Box box = OpaqueBox(DarkLamp());
-    if (Size() == 16) {
-        EXPECT_EQ(box.left, 1);
-        EXPECT_EQ(box.top, 1);
-        EXPECT_EQ(box.right, 13);
-        EXPECT_EQ(box.bottom, 13);
-    }
+    if (Size() == 16)
+        EXPECT_EQ((std::array{box.left, box.top, box.right, box.bottom}), (std::array{1, 1, 13, 13}));
     EXPECT_EQ(box.left, box.top);
     EXPECT_EQ(box.right - box.left, box.bottom - box.top) << "the lens is round, not stretched";
     EXPECT_GE(box.left, 1);
@@ -444,16 +439,10 @@ TEST(FrameListInput, AnUnknownListHasNoNameNoFramesAndCannotBeDrawn) {
 }
 
 TEST(SmallIconSize, FollowsTheDisplayScaleAndNeverDropsBelowSixteen) {
-    EXPECT_EQ(images::SmallIconSizeForDpi(96), 16);
-    EXPECT_EQ(images::SmallIconSizeForDpi(120), 20);
-    EXPECT_EQ(images::SmallIconSizeForDpi(144), 24);
-    EXPECT_EQ(images::SmallIconSizeForDpi(192), 32);
-    EXPECT_EQ(images::SmallIconSizeForDpi(168), 28);
-    EXPECT_EQ(images::SmallIconSizeForDpi(108), 18);
-    EXPECT_EQ(images::SmallIconSizeForDpi(101), 17);
-    EXPECT_EQ(images::SmallIconSizeForDpi(288), 48);
-    EXPECT_EQ(images::SmallIconSizeForDpi(72), 16);
-    EXPECT_EQ(images::SmallIconSizeForDpi(0), 16);
+    const std::pair<uint32_t, int32_t> expected[] = {{96, 16},  {120, 20}, {144, 24}, {192, 32}, {168, 28},
+                                                     {108, 18}, {101, 17}, {288, 48}, {72, 16},  {0, 16}};
+    for (auto [dpi, size] : expected)
+        EXPECT_EQ(images::SmallIconSizeForDpi(dpi), size) << "at " << dpi << " dpi";
     EXPECT_EQ(images::SmallIconSizeForDpi(UINT32_MAX), images::MaxSize);
 }
 

@@ -121,7 +121,7 @@ TEST_F(SimpleTimerTest, LateExpiriesMergeIntoOneAndTheTimerKeepsItsGrid) {
     EXPECT_EQ(fired, (std::vector<uint64_t>{1050, 1100, 1200}));
 }
 
-TEST_F(SimpleTimerTest, SharedWindowLivesFromTheFirstTimerToTheLast) {
+TEST_F(SimpleTimerTest, SharedWindowLivesFromTheFirstTimerToTheLastAndCannotBeClosedFromOutside) {
     EXPECT_EQ(SharedTimerHandler, nullptr);
     auto a = std::make_unique<TSimpleTimer>();
     const plat::HWND first = Window();
@@ -136,13 +136,14 @@ TEST_F(SimpleTimerTest, SharedWindowLivesFromTheFirstTimerToTheLast) {
     EXPECT_FALSE(os.user.IsWindow(first));
 
     auto c = Recording(100, fired);
-    EXPECT_NE(Window(), 0u);
     c->SetActive(true);
-    os.user.RunFor(100);
-    EXPECT_EQ(fired.size(), 1u);
+    os.user.PostFromOtherProcess(Window(), plat::WM_CLOSE, 0, 0);
+    os.user.RunFor(300);
+    EXPECT_TRUE(os.user.IsWindow(Window()));
+    EXPECT_EQ(fired, (std::vector<uint64_t>{100, 200, 300}));
 }
 
-TEST_F(SimpleTimerTest, ExpiryQueuedForAFreedTimerIsDiscarded) {
+TEST_F(SimpleTimerTest, ExpiryQueuedForAFreedTimerIsDiscardedAndAFreedActiveTimerKillsItsSystemTimer) {
     auto keeper = std::make_unique<TSimpleTimer>(); // keeps the shared window alive
     auto freed = Recording(100, fired);
     const plat::UINT_PTR staleId = freed->TimerId();
@@ -155,6 +156,12 @@ TEST_F(SimpleTimerTest, ExpiryQueuedForAFreedTimerIsDiscarded) {
     os.user.PostMessage(Window(), plat::WM_TIMER, staleId, 0);
     os.user.RunUntilIdle();
     EXPECT_TRUE(fired.empty());
+    fresh->SetActive(true);
+    const plat::UINT_PTR id = fresh->TimerId();
+    ASSERT_TRUE(os.user.TimerSet(Window(), id));
+    fresh.reset();
+    EXPECT_FALSE(os.user.TimerSet(Window(), id));
+    EXPECT_EQ(os.user.TimerCount(), 0u);
 }
 
 TEST_F(SimpleTimerTest, TimerFreedByAnotherTimersCallbackAtTheSameInstantNeverFires) {
@@ -164,26 +171,6 @@ TEST_F(SimpleTimerTest, TimerFreedByAnotherTimersCallbackAtTheSameInstantNeverFi
     victim->SetActive(true);
     os.user.RunFor(300);
     EXPECT_TRUE(fired.empty());
-}
-
-TEST_F(SimpleTimerTest, ADestroyedActiveTimerKillsItsSystemTimer) {
-    auto keeper = std::make_unique<TSimpleTimer>(); // keeps the shared window alive
-    auto timer = Recording(100, fired);
-    timer->SetActive(true);
-    const plat::UINT_PTR id = timer->TimerId();
-    ASSERT_TRUE(os.user.TimerSet(Window(), id));
-    timer.reset();
-    EXPECT_FALSE(os.user.TimerSet(Window(), id));
-    EXPECT_EQ(os.user.TimerCount(), 0u);
-}
-
-TEST_F(SimpleTimerTest, TheSharedWindowCannotBeClosedFromOutside) {
-    auto timer = Recording(100, fired);
-    timer->SetActive(true);
-    os.user.PostFromOtherProcess(Window(), plat::WM_CLOSE, 0, 0);
-    os.user.RunFor(300);
-    EXPECT_TRUE(os.user.IsWindow(Window()));
-    EXPECT_EQ(fired.size(), 3u);
 }
 
 } // namespace
