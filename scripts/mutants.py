@@ -6,7 +6,7 @@ copies the tree once into a scratch folder outside it, with a host build of its 
 each entry there (and undoes it before the next), rebuilds incrementally and runs the host
 tests, stopping at the first test that fails. The working tree is only read.
 
-Usage: scripts/mutants.sh [--sample] [--only ID[,ID...]] [--catalogue FILE...] [--binaries NAME,...] [--self-test]
+Usage: scripts/mutants.sh [--sample] [--only ID[,ID...]] [--catalogue FILE...] [--binaries NAME,...] [--check] [--self-test]
 """
 import argparse
 import glob
@@ -217,6 +217,24 @@ def restore(src, entry, original):
         f.write(original)
 
 
+def check_snippets(root, entries, failed):
+    """A quick look, without a build, after code that entries name has changed."""
+    passed = 0
+    for e in entries:
+        try:
+            with open(os.path.join(root, e.file), encoding="utf-8", newline="") as f:
+                count = f.read().count(e.find)
+        except FileNotFoundError:
+            count = -1
+        if count == 1:
+            passed += 1
+        else:
+            failed += 1
+            print(f"{e.ident:34} NOT FOUND ({'no file ' + e.file if count < 0 else f'{count} places in ' + e.file})")
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
 def default_scratch():
     tag = hashlib.sha256(ROOT.encode()).hexdigest()[:10]
     return os.environ.get("MUTANTS_SCRATCH") or os.path.join(os.environ.get("TMPDIR", "/tmp"), "tarnwick-mutants-" + tag)
@@ -243,6 +261,7 @@ def main(argv):
     p.add_argument("--only", help="only these ids, comma-separated")
     p.add_argument("--catalogue", nargs="+", help="catalogue files (default tests/mutants/*.txt)")
     p.add_argument("--self-test", action="store_true", help="check the runner itself")
+    p.add_argument("--check", action="store_true", help="only check that every snippet is in its file, once")
     p.add_argument("--binaries", help="only these test binaries, comma-separated (default: every one)")
     p.add_argument("--root", default=ROOT, help=argparse.SUPPRESS)
     args = p.parse_args(argv)
@@ -256,6 +275,8 @@ def main(argv):
         errors += [f"{f} has entries but none marked 'sample: yes'" for f in unsampled_files(entries)]
     for e in errors:
         print("catalogue: " + e)
+    if args.check:
+        return check_snippets(root, choose(entries, args), len(errors))
     chosen = choose(entries, args)
     if not chosen:
         print("no entries chosen")

@@ -52,8 +52,8 @@ std::string OutcomeText(KillServ::SwitchOutcome outcome, const KillServ::THomes&
                "as administrator cannot reach. Start Tarnwick from a local folder or by its network path.";
     case KillServ::SwitchOutcome::UntrustedFolder:
         return "Tarnwick could not switch sharing: the folder " + homes.MachineFolder +
-               " was not made by an administrator, so Tarnwick does not trust what is in it. An administrator "
-               "should delete that folder; Tarnwick then makes it anew.";
+               " was not made by an administrator, so Tarnwick does not trust what is in it. An "
+               "administrator should delete that folder; Tarnwick then makes it anew.";
     default:
         return {};
     }
@@ -159,9 +159,11 @@ bool TForm1::MayCutOffWhoIsConnected() {
 }
 
 void TForm1::LogSwitchResult() {
-    const std::string& direction = SwitchRequest.Direction.empty() ? SwitchReport.Direction : SwitchRequest.Direction;
+    const std::string& direction =
+        SwitchRequest.Direction.empty() ? SwitchReport.Direction : SwitchRequest.Direction;
     KillServ::LogSwitch(Homes, SwitchReport, direction,
-                        OutcomeWords(SwitchReport.Outcome) + "; sharing is " + (SharingState == 1 ? "on" : "off"));
+                        OutcomeWords(SwitchReport.Outcome) + "; sharing is " +
+                            (SharingState == 1 ? "on" : "off"));
 }
 
 bool TForm1::ChangeState(bool AskWhoIsConnected) {
@@ -211,20 +213,20 @@ void TForm1::ThreadDone(TObject*) {
         // state is now.
         const std::string outcomeText = PrevWorkerKind == 1 ? OutcomeText(SwitchReport.Outcome, Homes) : "";
         if (PrevWorkerKind == 1 && (!outcomeText.empty() || (SharingState == StateBeforeSwitch &&
-                                                              !ChosenByTheUser(SwitchReport.Outcome)))) {
+                                                             !ChosenByTheUser(SwitchReport.Outcome)))) {
             // The box tells the measured state: a switch asked for while it is open starts
             // from that state, so its own failure can be reported in turn.
             ShownState = SharingState;
             if (!outcomeText.empty())
                 fw::ShowError(outcomeText);
             else if (SharingState == 1)
-                fw::ShowError(
-                    WithReason("Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.",
-                               SwitchReport));
+                fw::ShowError(WithReason(
+                    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.",
+                    SwitchReport));
             else if (SharingState == 0)
-                fw::ShowError(
-                    WithReason("Tarnwick was unable to start sharing, if the problem persists you may have to reboot.",
-                               SwitchReport));
+                fw::ShowError(WithReason(
+                    "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.",
+                    SwitchReport));
             // The box's own message loop may have let a new switch in, or shown a later
             // result: the lamp and the tool tip are theirs now.
             if (SwitchesAccepted != switchesBefore || CompletionsRun != completionsBefore) {

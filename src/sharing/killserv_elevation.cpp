@@ -149,8 +149,8 @@ void TKT::SwitchThroughElevatedCopy() {
         report_.Outcome = SwitchOutcome::UnreachableProgram;
         return;
     }
-    const std::string parameters =
-        std::string(SwitchCommandVerb) + (request_.UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
+    const std::string parameters = std::string(SwitchCommandVerb) +
+                                   (request_.UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
     const uint64_t launched = Os().kernel->GetTickCount64();
     SHELLEXECUTEINFO info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;

@@ -201,7 +201,8 @@ bool ParseSwitchRecord(const std::string& text, uint64_t startedAfter, TSwitchRe
 
 void WriteSwitchRecord(const THomes& homes, const TSwitchReport& report, uint64_t started) {
     // The tray learns less without it; the switch itself is done.
-    Os().files->ReplaceFileAtomically(homes.MachineFile(SwitchRecordFileName), FormatSwitchRecord(report, started));
+    Os().files->ReplaceFileAtomically(homes.MachineFile(SwitchRecordFileName),
+                                      FormatSwitchRecord(report, started));
 }
 
 bool ReadSwitchRecord(const THomes& homes, uint64_t startedAfter, TSwitchReport& report) {
@@ -225,9 +226,8 @@ void LogSwitch(const THomes& homes, const TSwitchReport& report, const std::stri
     try {
         std::string entry =
             Timestamp() + " switch " + (direction.empty() ? "(direction unknown)" : direction) + "\r\n";
-        entry +=
-            "  connected: " + (report.Connected.empty() ? std::string("not asked") : report.Connected) +
-            "\r\n";
+        entry += "  connected: " + (report.Connected.empty() ? std::string("not asked") : report.Connected) +
+                 "\r\n";
         for (const auto& s : report.Steps)
             entry += "  " + s.Action + " " + s.Service + ": " + StepResult(s) + "\r\n";
         entry += "  outcome: " + outcome + "\r\n";

@@ -48,7 +48,7 @@ struct TSwitchRequest {
 // How a switch went as far as its process can tell; the verifying query tells the rest.
 enum class SwitchOutcome {
     Ran,
-    Declined,           // the elevation it needed was refused or not available: nothing switched
+    Declined, // the elevation it needed was refused or not available: nothing switched
     Failed,
     Busy,               // another switch ran all the time it waited: nothing switched
     DeniedByPolicy,     // elevation is refused by policy on this computer

@@ -132,6 +132,9 @@ TEST_F(StandardUser, ACopyWhoseRunFailsOrWhoseFileIsMissingStopsNothingAndTheFai
     SwitchAndVerify();
     EXPECT_EQ(Boxes(), (std::vector<std::string>{UnableToStop, UnableToStop}));
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+    // No copy, no record: the log still knows which way the switch went.
+    const std::string log = UserFile("tarnwick.log");
+    EXPECT_NE(log.find(" switch off\r\n"), log.rfind(" switch off\r\n")) << "both entries: " << log;
 }
 
 TEST_F(StandardUser, WhereTheTrayMayNotTellWhoIsConnectedTheElevatedCopyAsksBeforeItStopsAnything) {
@@ -162,8 +165,10 @@ TEST_F(StandardUser, WhereTheTrayMayNotTellWhoIsConnectedTheElevatedCopyAsksBefo
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(Shown(), "DeTre[0]");
 
-    // Where the tray could ask, the copy is told the answer and does not ask again.
+    // A start cuts nobody off: the copy is not told anybody was asked.
     SwitchAndVerify();
+    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing");
+    // Where the tray could ask, the copy is told the answer and does not ask again.
     os.shares.RequireElevation(false);
     SwitchAndVerify();
     EXPECT_EQ(asked.size(), 3u);

@@ -87,7 +87,8 @@ TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
     const std::string record = os.files.Get(machine + "\\srvStat.report").value_or("");
     ASSERT_FALSE(record.empty());
     KillServ::TSwitchReport report;
-    EXPECT_FALSE(KillServ::ParseSwitchRecord(record, os.kernel.GetTickCount64() + 1, report)) << "an older run's";
+    EXPECT_FALSE(KillServ::ParseSwitchRecord(record, os.kernel.GetTickCount64() + 1, report))
+        << "an older run's";
     EXPECT_FALSE(report.FirstFailure);
     ASSERT_TRUE(KillServ::ParseSwitchRecord(record, 0, report));
     ASSERT_TRUE(report.FirstFailure);
@@ -96,9 +97,10 @@ TEST_F(ElevatedCopy, ItsRecordReachesTheTrayOnlyWhenFreshAndWellFormed) {
     EXPECT_EQ(report.Direction, "off");
     // Lines that are not ours are passed over; a record without its start is nobody's.
     report = {};
-    EXPECT_TRUE(KillServ::ParseSwitchRecord("started=5\r\nstep=explode\tBrowser\t0\t0\t\r\nfailure=stop\t\t5\t0\t"
-                                            "\r\nfailure=stop\tX\t99999999999\t0\t\r\ndirection=sideways\r\n=\r\n",
-                                            0, report));
+    EXPECT_TRUE(
+        KillServ::ParseSwitchRecord("started=5\r\nstep=explode\tBrowser\t0\t0\t\r\nfailure=stop\t\t5\t0\t"
+                                    "\r\nfailure=stop\tX\t99999999999\t0\t\r\ndirection=sideways\r\n=\r\n",
+                                    0, report));
     EXPECT_FALSE(report.FirstFailure);
     EXPECT_TRUE(report.Steps.empty());
     EXPECT_EQ(report.Direction, "");
