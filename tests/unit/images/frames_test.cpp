@@ -336,8 +336,9 @@ TEST_P(FramesAtSize, HighContrastFramesUseOnlyTheThemesColours) {
 
 TEST_P(FramesAtSize, LensSitsInTheUpperLeftAndLeavesTheLastRowsAndColumnsFree) {
     const Box box = OpaqueBox(DarkLamp());
-    if (Size() == 16)
+    if (Size() == 16) {
         EXPECT_EQ((std::array{box.left, box.top, box.right, box.bottom}), (std::array{1, 1, 13, 13}));
+    }
     EXPECT_EQ(box.left, box.top);
     EXPECT_EQ(box.right - box.left, box.bottom - box.top) << "the lens is round, not stretched";
     EXPECT_GE(box.left, 1);
