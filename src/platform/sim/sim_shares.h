@@ -20,6 +20,7 @@ class SimShares : public plat::IShares {
     void Connect(const std::string& client, const std::string& user,
                  const std::vector<std::string>& files = {});
     // A file still listed open while its session has ended (between the two enumerations).
+    // Unverified: the caller lists such a file under its user, and is right if Windows never does it.
     void OpenFileOfEndedSession(const std::string& user, const std::string& file) {
         files_.push_back({file, user});
     }
