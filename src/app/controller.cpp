@@ -51,9 +51,17 @@ std::string OutcomeText(KillServ::SwitchOutcome outcome, const KillServ::THomes&
         return "Tarnwick could not switch sharing: it was started from a network drive that a program running "
                "as administrator cannot reach. Start Tarnwick from a local folder or by its network path.";
     case KillServ::SwitchOutcome::UntrustedFolder:
-        return "Tarnwick could not switch sharing: the folder " + homes.MachineFolder +
+        return "Tarnwick could not switch sharing: the folder " +
+               (homes.MachineFolder.empty() ? KillServ::MachineDataFolder() : homes.MachineFolder) +
                " was not made by an administrator, so Tarnwick does not trust what is in it. An "
                "administrator should delete that folder; Tarnwick then makes it anew.";
+    case KillServ::SwitchOutcome::LockUnavailable:
+        return "Tarnwick could not switch sharing: it could not make its switch lock " + KillServ::SwitchLockPath() +
+               ". Restart the computer; if it happens again, an administrator should delete that file.";
+    case KillServ::SwitchOutcome::UntrustedProgram:
+        return "Tarnwick runs as administrator from the folder " + KillServ::ProgramFolder() +
+               ", which another account may change, so it switches nothing. Run it from Program Files, or "
+               "from a folder only you and the administrators may change.";
     default:
         return {};
     }
@@ -84,6 +92,10 @@ std::string OutcomeWords(KillServ::SwitchOutcome outcome) {
         return "nothing switched: the machine's folder was not made by an administrator";
     case KillServ::SwitchOutcome::KeptOn:
         return "nothing switched: the user kept sharing on";
+    case KillServ::SwitchOutcome::LockUnavailable:
+        return "nothing switched: the switch lock could not be made";
+    case KillServ::SwitchOutcome::UntrustedProgram:
+        return "nothing switched: the program's folder may be changed by another account";
     }
     return {};
 }

@@ -212,6 +212,14 @@ void TForm1::HelpClick(TObject*) {
     path += "main.html";
     // A missing page is left alone, so the shell shows no box of its own either.
     if (!plat::Os().files->FileExists(path)) return;
+    // A browser started from here would run as administrator, and its file dialogs would
+    // start programs as administrator for whoever sits at the desk.
+    if (plat::Os().kernel->IsProcessElevated()) {
+        const std::string text = "Tarnwick runs as administrator, so it does not open its help page: the browser "
+                                 "would run as administrator too. Open " + path + " from Explorer instead.";
+        plat::Os().user->MessageBox(0, text.c_str(), "Tarnwick", plat::MB_OK | plat::MB_ICONINFORMATION);
+        return;
+    }
     plat::Os().shell->ShellExecute(0, "open", path.c_str(), nullptr, nullptr, plat::SW_SHOWNORMAL);
 }
 

@@ -11,8 +11,9 @@ enum class ReadResult { Ok, Missing, Failed };
 enum class FolderTrust {
     Missing,      // no such folder
     AdminOnly,    // owned by SYSTEM, Administrators or TrustedInstaller, and only they may write
-    UserWritable, // a standard user (or everybody) may write or owns it
-    Link,         // a junction or symbolic link: never followed
+    OwnUserOnly,  // owned by this process's own account or those, and only they and it may write
+    UserWritable, // another account (or everybody) may write or owns it
+    Link,         // a junction, a symbolic link or a file with more than one name: never followed
     Unknown       // its security cannot be read
 };
 
@@ -34,7 +35,27 @@ class IFiles {
     virtual bool FolderExists(const std::string& path) = 0;
     // Fails with ERROR_ALREADY_EXISTS when the folder is there already.
     virtual BOOL CreateDirectory(const char* path) = 0;
+    // Judged by path (attributes first, then the security, each looking the path up anew):
+    // for choices only, never for what the elevated side goes on to trust.
     virtual FolderTrust GetFolderTrust(const std::string& folder) = 0;
+    // Opens the folder as itself (never what a link leads to), judges it through that handle
+    // and keeps the handle in *pin, not shared for delete, so that nobody can rename, delete or
+    // re-point the folder until UnpinFolder: the folder judged is the folder later paths reach.
+    // *pin is 0 when the folder cannot be opened (Missing, Unknown).
+    virtual FolderTrust PinFolder(const std::string& folder, HANDLE* pin) = 0;
+    virtual void UnpinFolder(HANDLE pin) = 0;
+    // Opens a file as itself and judges it through that handle (its owner and DACL, Link for a
+    // reparse point or a second name), reading it through the same handle. Missing or Failed
+    // say why nothing was judged.
+    virtual ReadResult ReadFileAsItself(const std::string& path, std::string& contents, FolderTrust& trust) = 0;
+    // The switch lock: a file made for this process alone (nobody else may open its contents,
+    // so nobody can hold it) and deleted when its handle closes. 0 with ERROR_SHARING_VIOLATION
+    // while another process holds it.
+    virtual HANDLE TakeLockFile(const std::string& path) = 0;
+    virtual void ReleaseLockFile(HANDLE lock) = 0;
+    // Whether the lock file is there and was made since the machine started (one left by a
+    // power cut is not held by anybody).
+    virtual bool LockFileHeld(const std::string& path) = 0;
     // Creates folder owned by Administrators with a protected DACL (SYSTEM and Administrators
     // full control, Users read), so only administrators may change what is in it. Needs
     // elevation (ERROR_ACCESS_DENIED otherwise); ERROR_ALREADY_EXISTS when it is there.

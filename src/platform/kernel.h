@@ -41,6 +41,10 @@ class IKernel {
     // Whether this process runs with an elevated (full administrator) token: OpenProcessToken
     // and GetTokenInformation(TokenElevation). False when it cannot be told.
     virtual bool IsProcessElevated() = 0;
+    // Whether an elevation of this process runs as this same account: it is elevated already,
+    // or its token is the filtered one of an administrator (TokenElevationTypeLimited). A
+    // standard user's elevation runs as whichever administrator typed the password.
+    virtual bool ElevatesAsItself() = 0;
 
     // A named mutex, not owned ("Local\\" names are this session's, "Global\\" ones the
     // machine's). When it existed already the handle is still returned and GetLastError gives

@@ -235,6 +235,10 @@ class IUser {
 
     // A modal box; returns the id of the button that closed it, 0 on failure.
     virtual int32_t MessageBox(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) = 0;
+    // The same, answered with the button timeoutAnswer by itself when nobody has answered
+    // within timeoutMs.
+    virtual int32_t MessageBoxTimed(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType,
+                                    DWORD timeoutMs, int32_t timeoutAnswer) = 0;
 
     // Icons. name labels the icon for diagnostics only. 0 when the picture is not a valid icon.
     virtual HICON CreateIconFromImage(const IconImage& image, const char* name) = 0;

@@ -122,14 +122,25 @@ std::string ConnectedSummary(const TConnections& connections) {
     return List(connections);
 }
 
-TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* connected) {
+std::string ConnectedCounts(const TConnections& connections) {
+    if (!connections.Known() || connections.Sessions.empty()) return ConnectedSummary(connections);
+    size_t files = 0;
+    for (const auto& c : connections.Sessions)
+        files += c.Files.size();
+    return Plural(connections.Sessions.size(), "computer", "computers") + ", " +
+           Plural(files, "open file", "open files");
+}
+
+TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* connected, DWORD timeoutMs) {
     TConnections found = WhoIsConnected();
     if (connected) *connected = found;
     if (!found.Known()) return TCutOffAnswer::Unknown;
     if (found.Sessions.empty()) return TCutOffAnswer::Nobody;
     const std::string question = CutOffQuestion(found);
-    const int32_t answer = Os().user->MessageBox(owner, question.c_str(), "Tarnwick",
-                                                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | extraFlags);
+    const UINT type = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | extraFlags;
+    const int32_t answer = timeoutMs ? Os().user->MessageBoxTimed(owner, question.c_str(), "Tarnwick", type,
+                                                                  timeoutMs, IDNO)
+                                     : Os().user->MessageBox(owner, question.c_str(), "Tarnwick", type);
     return answer == IDYES ? TCutOffAnswer::Yes : TCutOffAnswer::No;
 }
 

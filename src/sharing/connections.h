@@ -35,11 +35,16 @@ TConnections WhoIsConnected();
 std::string CutOffQuestion(const TConnections& connections);
 // One line for the log: who was connected, or why it is not known.
 std::string ConnectedSummary(const TConnections& connections);
+// The same as counts only ("2 computers, 3 open files"): for srvStat.report, which every user
+// may read, where Windows shows the names to administrators alone.
+std::string ConnectedCounts(const TConnections& connections);
 
 enum class TCutOffAnswer { Nobody, Yes, No, Unknown };
 // Enumerates and, when somebody is connected, asks with a Yes/No box owned by owner (No is
 // the default button); extraFlags go to the box (the elevated copy's is topmost). Unknown
 // when the enumeration failed: a switch is never blocked by it. connected gets what was found.
-TCutOffAnswer AskBeforeCuttingOff(plat::HWND owner, plat::UINT extraFlags, TConnections* connected);
+// With a time limit, a box nobody answers within it counts as No.
+TCutOffAnswer AskBeforeCuttingOff(plat::HWND owner, plat::UINT extraFlags, TConnections* connected,
+                                  plat::DWORD timeoutMs = 0);
 
 } // namespace KillServ

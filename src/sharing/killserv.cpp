@@ -45,7 +45,13 @@ namespace {
 
 const char* const kPausedFileName = "srvStat.paused";
 
+// Read only from a file the acting account may trust, judged on its own handle: one name, not
+// a link, nobody else's to change.
 std::string ReadSecondService(const std::string& iniPath) {
+    std::string bytes;
+    FolderTrust trust = FolderTrust::Unknown;
+    if (Os().files->ReadFileAsItself(iniPath, bytes, trust) != ReadResult::Ok || !TrustedForTheActingAccount(trust))
+        return {};
     char name[1024];
     const DWORD length =
         Os().files->GetPrivateProfileString("Info", "SecondService", "", name, sizeof name, iniPath.c_str());
@@ -69,11 +75,23 @@ bool MayName(const TServiceSet& allowed, const std::string& name) {
 }
 
 // Records that earlier versions kept elsewhere: beside a protected program (an elevated run
-// of an old build) and in the per-user folder. Only a protected install has them.
-std::vector<std::string> OldRecordFolders(const THomes& homes) {
+// of an old build; only administrators could have put them) and in the per-user folder, or
+// beside a copy another account may change. Those the user controls are read only until the
+// machine keeps records of its own (a switch took them over then) and never deleted here.
+struct TOldRecordFolder {
+    std::string Folder;
+    bool AdminOnly;
+};
+
+std::vector<TOldRecordFolder> OldRecordFolders(const THomes& homes) {
     if (homes.BesideTheProgram()) return {};
-    std::vector<std::string> folders{ProgramFolder()};
-    if (!homes.UserFolder.empty()) folders.push_back(homes.UserFolder);
+    std::vector<TOldRecordFolder> folders;
+    if (homes.TrustsProgramFolder) folders.push_back({ProgramFolder(), true});
+    if (Os().files->FileExists(homes.MachineFile(kStatusFileName)) ||
+        Os().files->FileExists(homes.MachineFile(kBroughtBackFileName)))
+        return folders;
+    if (!homes.TrustsProgramFolder) folders.push_back({ProgramFolder(), false});
+    if (!homes.UserFolder.empty()) folders.push_back({homes.UserFolder, false});
     return folders;
 }
 
@@ -82,49 +100,89 @@ std::string InFolder(const std::string& folder, const char* name) {
 }
 
 // The machine-wide switch lock, held from the first question to the last answer of a switch.
+// Another switch holding it is waited for; any other reason it cannot be had is told as such.
 class SwitchLock {
   public:
-    SwitchLock() : handle_(Os().kernel->CreateMutex(SwitchLockName)) {
-        if (!handle_) return;
-        const DWORD waited = Os().kernel->WaitForSingleObject(handle_, SwitchLockWaitMs);
-        // An owner that ended in the middle left a half switch: the record tells what is owed.
-        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    static constexpr uint32_t PollMs = 250;
+    SwitchLock() {
+        const std::string path = SwitchLockPath();
+        for (uint32_t waited = 0;; waited += PollMs) {
+            handle_ = path.empty() ? 0 : Os().files->TakeLockFile(path);
+            if (handle_) return;
+            busy_ = !path.empty() && Os().kernel->GetLastError() == ERROR_SHARING_VIOLATION;
+            if (!busy_ || waited >= SwitchLockWaitMs) return;
+            Os().kernel->Sleep(PollMs);
+        }
     }
     ~SwitchLock() {
-        if (held_) Os().kernel->ReleaseMutex(handle_);
-        if (handle_) Os().kernel->CloseHandle(handle_);
+        if (handle_) Os().files->ReleaseLockFile(handle_);
     }
     SwitchLock(const SwitchLock&) = delete;
     SwitchLock& operator=(const SwitchLock&) = delete;
-    bool Held() const { return held_; }
+    bool Held() const { return handle_ != 0; }
+    bool Busy() const { return busy_; }
 
   private:
-    HANDLE handle_;
-    bool held_ = false;
+    HANDLE handle_ = 0;
+    bool busy_ = false;
 };
 
 } // namespace
+
+std::string SwitchLockPath() {
+    const std::string folder = MachineDataFolder();
+    return folder.empty() ? std::string() : folder + "\\" + SwitchLockFileName;
+}
+
+bool TrustedForTheActingAccount(FolderTrust trust) {
+    return trust == FolderTrust::AdminOnly || (trust == FolderTrust::OwnUserOnly && Os().kernel->ElevatesAsItself());
+}
+
+TPinnedFolder::TPinnedFolder(const std::string& folder, bool makeForAdministrators) {
+    if (folder.empty()) return;
+    auto& files = *Os().files;
+    trust_ = files.PinFolder(folder, &pin_);
+    if (trust_ != FolderTrust::Missing || !makeForAdministrators) return;
+    // Made with administrators-only rights, then judged like any other: if somebody made it
+    // first, what they made is what is judged.
+    files.CreateProtectedFolder(folder);
+    trust_ = files.PinFolder(folder, &pin_);
+}
+
+TPinnedFolder::~TPinnedFolder() {
+    if (pin_) Os().files->UnpinFolder(pin_);
+}
 
 // Waits while a switch runs in another process (an elevated copy, another user's); true when
 // none runs any more.
 bool WaitWhileSwitchRuns() {
     auto& kernel = *Os().kernel;
-    for (uint32_t waited = 0; kernel.MutexExists(SwitchLockName); waited += 1000) {
+    const std::string lock = SwitchLockPath();
+    for (uint32_t waited = 0; !lock.empty() && Os().files->LockFileHeld(lock); waited += 1000) {
         if (waited >= SwitchLockWaitMs) return false;
         kernel.Sleep(1000);
     }
     return true;
 }
 
+void RetireTheUsersOldRecords(const THomes& homes) {
+    std::vector<std::string> folders;
+    if (!homes.TrustsProgramFolder) folders.push_back(ProgramFolder());
+    else if (!homes.BesideTheProgram() && !homes.UserFolder.empty()) folders.push_back(homes.UserFolder);
+    for (const auto& folder : folders)
+        for (const char* name : {kStatusFileName, kBroughtBackFileName})
+            Os().files->DeleteFileNoLink(InFolder(folder, name));
+}
+
 std::string SecondServiceName(const THomes& homes) {
     // An administrator's policy comes before every settings file.
     if (std::string byPolicy = ReadPolicy().SecondService; !byPolicy.empty()) return byPolicy;
     if (homes.BesideTheProgram()) return ReadSecondService(homes.MachineFile("code.ini"));
-    // A protected install: only what administrators wrote counts.
+    // Only what administrators wrote counts: the machine folder, then a protected program's.
     std::string name;
-    if (Os().files->GetFolderTrust(homes.MachineFolder) == FolderTrust::AdminOnly)
+    if (TrustedForTheActingAccount(Os().files->GetFolderTrust(homes.MachineFolder)))
         name = ReadSecondService(homes.MachineFile("code.ini"));
-    if (name.empty()) name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
+    if (name.empty() && homes.TrustsProgramFolder) name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
     return name;
 }
 
@@ -163,12 +221,39 @@ void TKT::DoWork() {
 }
 
 void TKT::SwitchHoldingTheLock() {
-    SwitchLock lock;
-    if (!lock.Held()) {
-        report_.Outcome = SwitchOutcome::Busy;
+    const THomes& homes = request_.Homes;
+    // A tray with administrator rights whose own folder somebody else may change: that
+    // somebody decides what this process runs, so it switches nothing.
+    if (!homes.TrustsProgramFolder && !request_.ElevatedCopy) {
+        report_.Outcome = SwitchOutcome::UntrustedProgram;
         return;
     }
-    if (!PrepareMachineFolder(request_.Homes)) {
+    // Every switch, a portable copy's too, keeps its lock where only administrators write,
+    // and holds that folder for the whole switch.
+    const TPinnedFolder machine(MachineDataFolder(), true);
+    if (!machine.TrustedForTheActingAccount()) {
+        report_.Outcome = SwitchOutcome::UntrustedFolder;
+        return;
+    }
+    const SwitchLock lock;
+    if (!lock.Held()) {
+        report_.Outcome = lock.Busy() ? SwitchOutcome::Busy : SwitchOutcome::LockUnavailable;
+        return;
+    }
+    SwitchInTrustedFolders();
+}
+
+// The program's folder, when the homes keep anything there, judged again through a handle
+// held for the whole run: the folder judged is the folder used.
+void TKT::SwitchInTrustedFolders() {
+    const THomes& homes = request_.Homes;
+    const TPinnedFolder program(homes.TrustsProgramFolder ? ProgramFolder() : std::string(), false);
+    const bool programTrusted = homes.BesideTheProgram() ? program.TrustedForTheActingAccount()
+                                                         : !homes.TrustsProgramFolder || program.AdminOnly();
+    // A machine folder elsewhere than MachineDataFolder (never chosen so) is held as well.
+    const bool elsewhere = !homes.MachineFolder.empty() && homes.MachineFolder != MachineDataFolder();
+    const TPinnedFolder other(elsewhere ? homes.MachineFolder : std::string(), true);
+    if (!programTrusted || (elsewhere && !other.TrustedForTheActingAccount())) {
         report_.Outcome = SwitchOutcome::UntrustedFolder;
         return;
     }
@@ -216,8 +301,12 @@ bool TKT::MayCutOffWhoIsConnected() {
     if (!request_.AskWhoIsConnected) return true;
     TConnections connected;
     // The copy has no window: its box comes to the front by itself.
-    const TCutOffAnswer answer = AskBeforeCuttingOff(0, MB_TOPMOST | MB_SETFOREGROUND, &connected);
-    report_.Connected = ConnectedSummary(connected);
+    // Nobody may be at the desk (a switch the network rule started): the copy holds the switch
+    // lock while it asks, so an unanswered question keeps sharing on after a while.
+    const TCutOffAnswer answer =
+        AskBeforeCuttingOff(0, MB_TOPMOST | MB_SETFOREGROUND, &connected, CopyQuestionTimeoutMs);
+    // The report may reach srvStat.report, which every user can read: counts, no names.
+    report_.Connected = ConnectedCounts(connected);
     if (answer != TCutOffAnswer::No) return true;
     keptOn_ = true;
     return false;
@@ -366,15 +455,18 @@ bool TKT::Contains(const TStringList& list, const std::string& name) {
 
 TStringList TKT::OwedServices(const TServiceSet& allowed) {
     TStringList owed;
-    auto addOwed = [&](const std::string& record, const std::string& done) {
-        const TStringList broughtBack = ReadStatusFileAt(done);
-        for (const auto& name : ReadStatusFileAt(record))
+    auto addOwed = [&](const std::string& record, const std::string& done, bool judged) {
+        const TStringList broughtBack = ReadStatusFileAt(done, judged);
+        for (const auto& name : ReadStatusFileAt(record, judged))
             if (MayName(allowed, name) && !Contains(broughtBack, name) && !Contains(owed, name)) owed.push_back(name);
     };
-    addOwed(request_.Homes.MachineFile(kStatusFileName), request_.Homes.MachineFile(kBroughtBackFileName));
-    for (const auto& folder : OldRecordFolders(request_.Homes)) {
+    // The old records first: whether the machine's own record exists yet decides which count.
+    const auto old = OldRecordFolders(request_.Homes);
+    addOwed(request_.Homes.MachineFile(kStatusFileName), request_.Homes.MachineFile(kBroughtBackFileName), true);
+    for (const auto& folder : old) {
         try {
-            addOwed(InFolder(folder, kStatusFileName), InFolder(folder, kBroughtBackFileName));
+            addOwed(InFolder(folder.Folder, kStatusFileName), InFolder(folder.Folder, kBroughtBackFileName),
+                    folder.AdminOnly);
         } catch (const EKillServError&) {
             // An old record that cannot be read is left where it is, for the next switch.
         }
@@ -382,15 +474,13 @@ TStringList TKT::OwedServices(const TServiceSet& allowed) {
     return owed;
 }
 
-// Old records are read once, then deleted: beside a protected program only administrators
-// could have put them; in the per-user folder only while it is an ordinary folder of the user
-// (never through a link, never in a folder the user could not change anyway).
+// Old records are read, then deleted where only administrators could have put them (beside a
+// protected program, held pinned by this run); the user's own are left to the user's process.
 void TKT::RetireOldRecords() {
-    auto& files = *Os().files;
     for (const auto& folder : OldRecordFolders(request_.Homes)) {
-        if (folder != ProgramFolder() && files.GetFolderTrust(folder) != FolderTrust::UserWritable) continue;
+        if (!folder.AdminOnly) continue;
         for (const char* name : {kStatusFileName, kBroughtBackFileName})
-            files.DeleteFileNoLink(InFolder(folder, name));
+            Os().files->DeleteFileNoLink(InFolder(folder.Folder, name));
     }
 }
 
@@ -402,20 +492,19 @@ void TKT::WriteStatusFile(const char* name, const TStringList& names) {
 }
 
 TStringList TKT::ReadStatusFile(const char* name) {
-    return ReadStatusFileAt(request_.Homes.MachineFile(name));
+    return ReadStatusFileAt(request_.Homes.MachineFile(name), true);
 }
 
-TStringList TKT::ReadStatusFileAt(const std::string& path) {
-    if (!Os().files->FileExists(path)) return {};
+// A file of the machine's state is read through the handle it is judged on: a second name
+// or a link, or rights another account holds, and it is not the file this program wrote.
+TStringList TKT::ReadStatusFileAt(const std::string& path, bool judged) {
     std::string text;
-    switch (Os().files->ReadWholeFile(path, text)) {
-    case ReadResult::Ok:
-        return ParseStatusText(text);
-    case ReadResult::Missing:
-        return {};
-    case ReadResult::Failed:
-        break;
-    }
+    FolderTrust trust = FolderTrust::Unknown;
+    const ReadResult read = judged ? Os().files->ReadFileAsItself(path, text, trust)
+                                   : (Os().files->FileExists(path) ? Os().files->ReadWholeFile(path, text)
+                                                                   : ReadResult::Missing);
+    if (read == ReadResult::Missing) return {};
+    if (read == ReadResult::Ok && (!judged || TrustedForTheActingAccount(trust))) return ParseStatusText(text);
     throw EKillServError("Cannot open file \"" + path + "\"");
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "platform/files.h"
 #include "platform/thread.h"
 #include "platform/types.h"
 #include "sharing/killserv_dependents.h"
@@ -49,25 +50,55 @@ std::mutex& StatusFileLock();
 
 // The folder of the running program file, without a trailing separator except at a root.
 std::string ProgramFolder();
+// ProgramData\Tarnwick, from the system's own record of ProgramData; empty when it cannot be
+// had. The machine's state of an installed copy, and the switch lock of every copy.
+std::string MachineDataFolder();
 // Chooses both homes from the program folder's own rights (see THomes). The per-user folder is
 // created when missing (createUserFolder); one that cannot be had leaves the program's folder
 // in use.
 THomes ChooseHomes(bool createUserFolder = true);
-// For the elevated side, before it reads or writes machine state: the machine's folder is
-// trusted as it is, or made with administrators-only rights when missing. False for a
-// folder somebody else made (a standard user may create folders in ProgramData), a link,
-// or one whose rights cannot be read.
-bool PrepareMachineFolder(const THomes& homes);
+// What the elevated side may trust: what only administrators may change, or what only they
+// and the account that switches may change (an elevation of this same account). For an
+// unelevated tray, what its elevated copy will trust.
+bool TrustedForTheActingAccount(plat::FolderTrust trust);
+
+// A folder judged through a handle held for as long as this lives (see IFiles::PinFolder):
+// the elevated side reads and writes in it by name only while it is pinned and trusted.
+class TPinnedFolder {
+  public:
+    TPinnedFolder() = default;
+    // A missing folder is made with administrators-only rights first (makeForAdministrators).
+    TPinnedFolder(const std::string& folder, bool makeForAdministrators);
+    ~TPinnedFolder();
+    TPinnedFolder(const TPinnedFolder&) = delete;
+    TPinnedFolder& operator=(const TPinnedFolder&) = delete;
+    plat::FolderTrust Trust() const { return trust_; }
+    bool AdminOnly() const { return trust_ == plat::FolderTrust::AdminOnly; }
+    bool TrustedForTheActingAccount() const { return KillServ::TrustedForTheActingAccount(trust_); }
+
+  private:
+    plat::HANDLE pin_ = 0;
+    plat::FolderTrust trust_ = plat::FolderTrust::Missing;
+};
 
 // The second sharing service from the machine's code.ini [Info] SecondService (the machine
-// folder when administrators made it, then code.ini beside the program); empty when there
-// is none. A user's own code.ini never names it. Read afresh at each call.
+// folder when administrators made it, then code.ini beside a trusted program); empty when
+// there is none. A user's own code.ini never names it, nor does a file the acting account
+// cannot trust. Read afresh at each call.
 std::string SecondServiceName(const THomes& homes);
 
-// The mutex held by whichever process runs a switch, in every session.
-inline constexpr const char* SwitchLockName = "Global\\Tarnwick.Switch";
+// The lock held by whichever process runs a switch, in every session: a file in
+// MachineDataFolder that only the switching process can open.
+inline constexpr const char* SwitchLockFileName = "switch.lock";
+std::string SwitchLockPath();
+// How long the elevated side's question before a stop waits for an answer before it counts as No.
+inline constexpr uint32_t CopyQuestionTimeoutMs = 60000;
 // How long a switch waits for one that runs elsewhere before it says so.
 inline constexpr uint32_t SwitchLockWaitMs = 60000;
+// After an elevated copy's switch has read them: the old per-user records of earlier versions
+// (in the user's folder, or beside a copy another account may change) are retired by the
+// user's own unelevated process. The elevated side deletes nothing the user controls.
+void RetireTheUsersOldRecords(const THomes& homes);
 // Waits while a switch runs in another process (an elevated copy, another user's); true when
 // none runs any more.
 bool WaitWhileSwitchRuns();
@@ -131,10 +162,12 @@ class TKT : public plat::TThread {
     void LoadDependents();
     TStringList OwedServices(const TServiceSet& allowed);
     void RetireOldRecords();
+    void SwitchInTrustedFolders();
     static bool Contains(const TStringList& list, const std::string& name);
     void WriteStatusFile(const char* name, const TStringList& names);
     TStringList ReadStatusFile(const char* name);
-    static TStringList ReadStatusFileAt(const std::string& path);
+    // A machine file, judged on its own handle; an old record elsewhere, by path.
+    static TStringList ReadStatusFileAt(const std::string& path, bool judged);
     int FindInEnumeration(const std::string& Name) const;
 
     const TSwitchRequest request_;

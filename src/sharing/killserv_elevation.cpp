@@ -35,35 +35,46 @@ std::string THomes::MachineFile(const std::string& name) const {
     return FileIn(MachineFolder, name);
 }
 
-// Decided by the program folder's own rights, not by this process's, so the tray, its
-// elevated copy and another user's tray all choose the same homes.
+std::string MachineDataFolder() {
+    // Known to the system, not taken from the environment, which the user may change.
+    const std::string programData = WithoutTrailingSeparator(Os().kernel->GetProgramDataFolder());
+    return programData.size() >= 3 ? programData + "\\Tarnwick" : std::string();
+}
+
+namespace {
+
+// A folder on another computer is judged from whatever its server says: not trusted.
+bool OnTheNetwork(const std::string& folder) {
+    std::string universal;
+    if (folder.rfind("\\\\", 0) == 0 || folder.rfind("//", 0) == 0)
+        return folder.rfind("\\\\?\\", 0) != 0 || folder.rfind("\\\\?\\UNC\\", 0) == 0;
+    return Os().kernel->GetUniversalPath(folder, &universal) != 0 || universal != folder;
+}
+
+} // namespace
+
+// Decided by the program folder's own rights, not by this process's, and for the account that
+// switches, so that the tray, its elevated copy and another user's tray all choose the same
+// homes.
 THomes ChooseHomes(bool createUserFolder) {
     THomes homes;
     auto& files = *Os().files;
-    if (files.GetFolderTrust(ProgramFolder()) != FolderTrust::AdminOnly) return homes;
-    // Known to the system, not taken from the environment, which the user may change.
-    const std::string programData = WithoutTrailingSeparator(Os().kernel->GetProgramDataFolder());
-    if (programData.size() >= 3) homes.MachineFolder = programData + "\\Tarnwick";
+    const std::string program = ProgramFolder();
+    const FolderTrust trust = OnTheNetwork(program) ? FolderTrust::UserWritable : files.GetFolderTrust(program);
+    if (trust != FolderTrust::AdminOnly) {
+        if (TrustedForTheActingAccount(trust)) return homes;
+        // Somebody else's folder: the settings stay beside the copy, the machine's state does not.
+        homes.TrustsProgramFolder = false;
+        homes.MachineFolder = MachineDataFolder();
+        return homes;
+    }
+    homes.MachineFolder = MachineDataFolder();
     const std::string local = WithoutTrailingSeparator(Os().kernel->GetEnvironmentVariable("LOCALAPPDATA"));
     if (local.size() < 3) return homes;
     const std::string folder = local + "\\Tarnwick";
     if (createUserFolder && !files.FolderExists(folder)) files.CreateDirectory(folder.c_str());
     if (files.FolderExists(folder)) homes.UserFolder = folder;
     return homes;
-}
-
-bool PrepareMachineFolder(const THomes& homes) {
-    if (homes.BesideTheProgram()) return true; // as trusted as the program
-    auto& files = *Os().files;
-    switch (files.GetFolderTrust(homes.MachineFolder)) {
-    case FolderTrust::AdminOnly:
-        return true;
-    case FolderTrust::Missing:
-        return files.CreateProtectedFolder(homes.MachineFolder) &&
-               files.GetFolderTrust(homes.MachineFolder) == FolderTrust::AdminOnly;
-    default:
-        return false;
-    }
 }
 
 uint32_t RunSwitchCommand(std::string_view args) {
@@ -75,20 +86,26 @@ uint32_t RunSwitchCommand(std::string_view args) {
     Os().kernel->SetCurrentDirectory(ProgramFolder().c_str());
     TSwitchRequest own;
     own.Homes = ChooseHomes(false);
+    own.ElevatedCopy = true;
     // Elevated, the copy can tell who is connected where the tray could not.
     own.AskWhoIsConnected = !request->asked;
+    // The record's folder is held from before the run until the record is written.
+    const TPinnedFolder recordFolder(own.Homes.BesideTheProgram() ? ProgramFolder() : own.Homes.MachineFolder,
+                                     !own.Homes.BesideTheProgram());
+    auto writeRecord = [&](const TSwitchReport& report, uint64_t started) {
+        if (recordFolder.TrustedForTheActingAccount()) WriteSwitchRecord(own.Homes, report, started);
+    };
     const uint64_t started = Os().kernel->GetTickCount64();
     TKT worker(TKT::InPlace{}, 1, nullptr, own);
     try {
         worker.RunHere();
     } catch (...) {
         // The folder was trusted and the run had begun: the tray learns how far it got.
-        WriteSwitchRecord(own.Homes, worker.Report(), started);
+        writeRecord(worker.Report(), started);
         return SwitchRunFailed;
     }
     const SwitchOutcome outcome = worker.Report().Outcome;
-    if (outcome == SwitchOutcome::Ran || outcome == SwitchOutcome::KeptOn)
-        WriteSwitchRecord(own.Homes, worker.Report(), started);
+    if (outcome == SwitchOutcome::Ran || outcome == SwitchOutcome::KeptOn) writeRecord(worker.Report(), started);
     switch (outcome) {
     case SwitchOutcome::Ran:
         return SwitchRan;
@@ -98,6 +115,8 @@ uint32_t RunSwitchCommand(std::string_view args) {
         return SwitchBusy;
     case SwitchOutcome::UntrustedFolder:
         return SwitchUntrustedFolder;
+    case SwitchOutcome::LockUnavailable:
+        return SwitchLockUnavailable;
     default:
         return SwitchRunFailed;
     }
@@ -117,6 +136,8 @@ SwitchOutcome OutcomeOfExitCode(DWORD exitCode) {
         return SwitchOutcome::UntrustedFolder;
     case SwitchKeptOn:
         return SwitchOutcome::KeptOn;
+    case SwitchLockUnavailable:
+        return SwitchOutcome::LockUnavailable;
     default:
         return SwitchOutcome::Failed;
     }
@@ -171,6 +192,7 @@ void TKT::SwitchThroughElevatedCopy() {
         exitCode = SwitchRunFailed;
     Os().kernel->CloseHandle(info.hProcess);
     report_.Outcome = OutcomeOfExitCode(exitCode);
+    if (exitCode == SwitchRan) RetireTheUsersOldRecords(request_.Homes);
     // What the copy did, service by service, for the failure box and the log.
     if (exitCode == SwitchRan || exitCode == SwitchKeptOn || exitCode == SwitchRunFailed) {
         try {

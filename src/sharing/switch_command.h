@@ -22,6 +22,7 @@ enum SwitchExitCode : uint32_t {
     SwitchRunFailed = 13,          // the run ended early (srvStat.txt could not be written or read)
     SwitchBusy = 14,               // nothing done: another switch ran all the time it waited
     SwitchKeptOn = 15,             // nothing done: somebody was connected and the user kept sharing on
+    SwitchLockUnavailable = 16,    // nothing done: the switch lock could not be made
 };
 
 // The copy takes nothing from the tray but the request itself: it works out its folders

@@ -14,19 +14,24 @@ namespace KillServ {
 // Where the program keeps its files. Two homes, each empty for the current directory (the
 // program's folder): the user's own settings (code.ini's LastState and SaveState, the switch
 // log) and the machine's state (srvStat.txt, srvStat.done, srvStat.paused, srvStat.report and
-// the machine's code.ini with SecondService). Beside a program whose folder a standard user
-// may write (a portable copy), both are the program's folder: there the program itself is no
-// better guarded than its files. Beside a protected program (Program Files) the user's
-// settings go to %LOCALAPPDATA%\Tarnwick and the machine's state to ProgramData\Tarnwick,
-// which only administrators may change. ChooseHomes decides it; every path comes from
-// UserFile or MachineFile.
+// the machine's code.ini with SecondService). Beside a program whose folder nobody but the
+// administrators and the account that switches may change (a portable copy of one's own),
+// both are the program's folder: there the program itself is no better guarded than its
+// files. Beside a protected program (Program Files) the user's settings go to
+// %LOCALAPPDATA%\Tarnwick and the machine's state to ProgramData\Tarnwick, which only
+// administrators may change. A copy in a folder another account may change, or on the network,
+// keeps the user's settings beside it and the machine's state in ProgramData\Tarnwick, and
+// trusts nothing of its own folder. ChooseHomes decides it; every path comes from UserFile or
+// MachineFile.
 struct THomes {
     std::string UserFolder;
     std::string MachineFolder;
+    // False for a program folder another account may change: nothing in it steers a switch.
+    bool TrustsProgramFolder = true;
     std::string UserFile(const std::string& name) const;
     std::string MachineFile(const std::string& name) const;
     // Beside the program: the machine's state is as trusted as the program.
-    bool BesideTheProgram() const { return MachineFolder.empty(); }
+    bool BesideTheProgram() const { return MachineFolder.empty() && TrustsProgramFolder; }
 };
 
 // A switch, as asked for. The tray builds it for each of its workers; the elevated copy
@@ -43,6 +48,9 @@ struct TSwitchRequest {
     // "off" or "on" when the asker knows which way the switch goes (the state it showed);
     // empty: the run decides from the services.
     std::string Direction;
+    // The elevated copy's own run (which may act for a copy in a folder it does not trust);
+    // a tray never switches from such a folder.
+    bool ElevatedCopy = false;
 };
 
 // How a switch went as far as its process can tell; the verifying query tells the rest.
@@ -54,6 +62,8 @@ enum class SwitchOutcome {
     DeniedByPolicy,     // elevation is refused by policy on this computer
     UnreachableProgram, // the program's mapped drive cannot be reached by an elevated process
     UntrustedFolder,    // the machine's folder was not made by an administrator
+    LockUnavailable,    // the switch lock could not be made, for a reason other than another switch
+    UntrustedProgram,   // a tray with administrator rights runs from a folder another account may change
     KeptOn              // somebody was connected and the user chose to keep sharing on
 };
 

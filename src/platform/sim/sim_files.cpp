@@ -109,7 +109,7 @@ bool IsUtf16(const std::string& bytes) {
 // file in the ANSI code page.
 std::string SimFiles::IniText(const std::string& key, bool* unicode) const {
     *unicode = false;
-    auto it = files_.find(key);
+    auto it = files_.find(Stored(key));
     if (it == files_.end()) return {};
     const std::string& bytes = it->second;
     *unicode = IsUtf16(bytes);
@@ -121,7 +121,7 @@ std::string SimFiles::IniText(const std::string& key, bool* unicode) const {
 // code page would have turned it into '?'.
 void SimFiles::PutIniText(const std::string& key, const std::vector<std::string>& lines, bool unicode) {
     const std::string text = Join(lines);
-    files_[key] = unicode ? "\xFF\xFE" + Utf16LeFromUtf8(text) : ToAnsi(text, kernel_.AnsiCodePage());
+    files_[Stored(key)] = unicode ? "\xFF\xFE" + Utf16LeFromUtf8(text) : ToAnsi(text, kernel_.AnsiCodePage());
 }
 
 bool SimFiles::Writable(const std::string& key, bool elevated) const {
@@ -147,11 +147,13 @@ bool SimFiles::InMissingFolder(const std::string& key) const {
 }
 
 bool SimFiles::FileExists(const std::string& path) {
-    return files_.count(Key(path)) != 0;
+    Tick();
+    return files_.count(Stored(Key(path))) != 0;
 }
 
 ReadResult SimFiles::ReadWholeFile(const std::string& path, std::string& contents) {
-    const std::string key = Key(path);
+    Tick();
+    const std::string key = Stored(Key(path));
     if (failingReads_.count(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return ReadResult::Failed;
@@ -165,17 +167,40 @@ ReadResult SimFiles::ReadWholeFile(const std::string& path, std::string& content
     return ReadResult::Ok;
 }
 
+// As Win32Files does it: GetTempFileNameW makes and closes the temporary file, CreateFileW
+// opens it by its path again, MoveFileExW looks both paths up once more. Three lookups.
 bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string& contents) {
-    const std::string key = Key(path);
+    Tick();
+    const std::string raw = RawKey(path);
+    const std::string folder = raw.substr(0, raw.rfind('\\'));
+    const std::string tempRaw = folder + "\\TW" + std::to_string(++temps_) + ".TMP";
+    std::string key = Key(path);
     if (InMissingFolder(key)) {
         kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    if (!Writable(key) || failingReplaces_.count(key)) {
+    const std::string temp = Resolve(tempRaw, true);
+    if (!Writable(temp) || !Writable(key) || failingReplaces_.count(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    files_[key] = contents;
+    files_[temp] = "";
+    Tick();
+    const std::string tempNow = Resolve(tempRaw, true);
+    files_[tempNow] = contents;
+    Tick();
+    const std::string from = Resolve(tempRaw, true);
+    key = Key(path);
+    auto written = files_.find(from);
+    if (written == files_.end() || !Writable(key)) {
+        files_.erase(temp);
+        kernel_.SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    const std::string moved = written->second;
+    files_.erase(written);
+    hardLinks_.erase(key); // the rename gives the name a file of its own
+    files_[key] = moved;
     ++replaces_;
     return true;
 }
@@ -183,6 +208,7 @@ bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string&
 DWORD SimFiles::GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                          char* buffer, DWORD bufferSize, const char* fileName) {
     if (!fileName) return CopyOut("", buffer, bufferSize);
+    Tick();
     bool unicode = false;
     const auto lines = Lines(IniText(Key(fileName), &unicode));
 
@@ -222,6 +248,7 @@ BOOL SimFiles::WritePrivateProfileString(const char* section, const char* key, c
         kernel_.SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    Tick();
     const std::string path = Key(fileName);
     if (InMissingFolder(path)) {
         kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
@@ -294,8 +321,17 @@ std::optional<std::string> SimFiles::Get(const std::string& path) const {
     return it->second;
 }
 
+std::vector<std::string> SimFiles::FilesIn(const std::string& folder) const {
+    const std::string key = RawKey(folder) + "\\";
+    std::vector<std::string> found;
+    for (const auto& [name, contents] : files_)
+        if (name.compare(0, key.size(), key) == 0) found.push_back(name);
+    return found;
+}
+
 void SimFiles::Remove(const std::string& path) {
-    files_.erase(Key(path));
+    const std::string key = Key(path);
+    if (!hardLinks_.erase(key)) files_.erase(key);
 }
 
 void SimFiles::SetReadOnly(const std::string& path, bool readOnly) {
@@ -315,8 +351,13 @@ void SimFiles::FailReplaces(const std::string& path) {
     failingReplaces_.insert(Key(path));
 }
 
+bool SimFiles::FolderThere(const std::string& key) const {
+    return !kernel_.IsMissingFolder(key) && !files_.count(key);
+}
+
 bool SimFiles::FolderExists(const std::string& path) {
-    return !kernel_.IsMissingFolder(path) && !files_.count(Key(path));
+    Tick();
+    return FolderThere(Key(path));
 }
 
 BOOL SimFiles::CreateDirectory(const char* path) {
@@ -324,11 +365,12 @@ BOOL SimFiles::CreateDirectory(const char* path) {
         kernel_.SetLastError(ERROR_PATH_NOT_FOUND);
         return 0;
     }
-    if (FolderExists(path)) {
+    Tick();
+    const std::string key = Key(path);
+    if (FolderThere(key)) {
         kernel_.SetLastError(ERROR_ALREADY_EXISTS);
         return 0;
     }
-    const std::string key = Key(path);
     const std::string parent = key.substr(0, key.rfind('\\'));
     const bool elevated = kernel_.IsProcessElevated();
     const bool mayCreateFolder = !elevated && foldersUsersMayCreateIn_.count(parent);
@@ -336,7 +378,7 @@ BOOL SimFiles::CreateDirectory(const char* path) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
-    kernel_.RemoveMissingFolder(path);
+    kernel_.RemoveMissingFolder(key);
     // A folder made where users may create folders inherits that right for its creator.
     if (foldersUsersMayCreateIn_.count(parent))
         security_[key] = {elevated ? "Administrators" : userName_, true};

@@ -43,6 +43,7 @@ class SimKernel : public plat::IKernel {
     void GetLocalTime(plat::SYSTEMTIME* time) override;
     std::string FormatMessage(plat::DWORD code) override;
     bool IsProcessElevated() override { return elevated_; }
+    bool ElevatesAsItself() override { return elevated_ || administratorAccount_; }
     std::string GetProgramDataFolder() override { return programData_; }
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     plat::HANDLE CreateMutex(const char* name) override;
@@ -55,6 +56,15 @@ class SimKernel : public plat::IKernel {
     // The machine. A new kernel is the permissive one: the process holds a full administrator
     // token, as every process does under Wine.
     void SetElevated(bool elevated) { elevated_ = elevated; }
+    // The account the process runs as, and whether it is an administrator's (whose UAC prompt
+    // only asks for consent and elevates the same account). A standard user's prompt asks for
+    // an administrator's password: the elevated process runs as ElevationAccount.
+    void SetAccount(std::string name) { account_ = std::move(name); }
+    const std::string& Account() const { return account_; }
+    void SetAdministratorAccount(bool administrator) { administratorAccount_ = administrator; }
+    bool AdministratorAccount() const { return administratorAccount_; }
+    void SetElevationAccount(std::string name) { elevationAccount_ = std::move(name); }
+    const std::string& ElevationAccount() const { return elevationAccount_; }
     void SetUacAnswer(UacAnswer answer) { uac_ = answer; }
     // The ANSI code page (GetACP): what A functions and files without a BOM are spelled in.
     void SetAnsiCodePage(plat::UINT codePage) { codePage_ = codePage; }
@@ -131,6 +141,9 @@ class SimKernel : public plat::IKernel {
     uint64_t now_ = 0;
     std::map<plat::DWORD, std::string> messages_;
     bool elevated_ = true;
+    bool administratorAccount_ = true;
+    std::string account_ = "Ann";
+    std::string elevationAccount_ = "Admin";
     plat::UINT codePage_ = CP_WESTERN;
     UacAnswer uac_ = UacAnswer::Accept;
     std::map<std::string, std::string> environment_; // upper-cased name -> value

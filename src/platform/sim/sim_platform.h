@@ -28,10 +28,18 @@ struct Machine {
     // Protected folders in which a standard user may create folders of their own.
     std::vector<std::string> foldersUsersMayCreateIn;
     std::string userName = "Ann";
+    // Ann's account is an administrator's, as the first account of a Windows installation is:
+    // her UAC prompt asks for consent. False: a standard account, whose prompt takes the
+    // password of the administrator named here, and the elevated program runs as them.
+    bool administratorAccount = true;
+    std::string administratorName = "Admin";
     std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
     // GetACP: 1252 on an English, French or German Windows.
     plat::UINT ansiCodePage = CP_WESTERN;
     std::string programData = "C:\\ProgramData";
+    // Folders that are not there (every other folder is): a fresh machine has no folder of
+    // Tarnwick's in ProgramData until a switch or the installer makes it.
+    std::vector<std::string> missingFolders = {"C:\\ProgramData\\Tarnwick"};
     // Network drives of the user's logon session: drive ("Z:") and network path.
     std::vector<std::pair<std::string, std::string>> mappedDrives;
     // Who is connected to the shared folders: client computer, account, files held open.
@@ -85,6 +93,8 @@ class SimPlatform {
         kernel.SetEnvironmentVariable("windir", "C:\\Windows");
         kernel.SetEnvironmentVariable("LOCALAPPDATA", Machine{}.localAppData);
         kernel.SetEnvironmentVariable("ProgramData", Machine{}.programData);
+        for (const auto& folder : Machine{}.missingFolders)
+            kernel.AddMissingFolder(folder);
     }
     explicit SimPlatform(const Machine& machine) : SimPlatform() { Become(machine); }
     ~SimPlatform() { plat::Install(nullptr); }
@@ -101,9 +111,14 @@ class SimPlatform {
         for (const auto& folder : machine.foldersUsersMayCreateIn)
             files.LetUsersCreateFoldersIn(folder);
         files.SetUserName(machine.userName);
+        kernel.SetAccount(machine.userName);
+        kernel.SetAdministratorAccount(machine.administratorAccount);
+        kernel.SetElevationAccount(machine.administratorName);
         kernel.SetEnvironmentVariable("LOCALAPPDATA", machine.localAppData);
         kernel.SetEnvironmentVariable("ProgramData", machine.programData);
         kernel.SetProgramDataFolder(machine.programData);
+        for (const auto& folder : machine.missingFolders)
+            kernel.AddMissingFolder(folder);
         for (const auto& [drive, unc] : machine.mappedDrives)
             kernel.MapDrive(drive, unc);
         shares.RequireElevation(machine.sharesNeedElevation);

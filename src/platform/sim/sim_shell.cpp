@@ -177,14 +177,20 @@ BOOL SimShell::ShellExecuteEx(SHELLEXECUTEINFO* info) {
     const bool elevated = runas ? (kernel.Uac() == UacAnswer::Accept || kernel.IsProcessElevated())
                                 : kernel.IsProcessElevated();
     const std::string directory = runas ? "C:\\Windows\\System32" : s(info->lpDirectory);
+    // A standard account's prompt took an administrator's password: the program runs as them.
+    const std::string account = runas && elevated && !kernel.ElevatesAsItself() ? kernel.ElevationAccount()
+                                                                                : kernel.Account();
     auto run = [&kernel, entry = program->second.entry, parameters = s(info->lpParameters), elevated,
-                directory] {
+                directory, account] {
         const bool wasElevated = kernel.IsProcessElevated();
         const std::string wasIn = kernel.GetCurrentDirectory();
+        const std::string wasAccount = kernel.Account();
         kernel.SetElevated(elevated);
+        kernel.SetAccount(account);
         if (!directory.empty()) kernel.SetCurrentDirectory(directory.c_str());
         const DWORD exitCode = entry(parameters);
         kernel.SetElevated(wasElevated);
+        kernel.SetAccount(wasAccount);
         kernel.SetCurrentDirectory(wasIn.c_str());
         return exitCode;
     };

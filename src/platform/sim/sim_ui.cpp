@@ -645,6 +645,19 @@ int32_t SimUser::MessageBox(HWND hWnd, const char* lpText, const char* lpCaption
     return (uType & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
+int32_t SimUser::MessageBoxTimed(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType,
+                                 DWORD timeoutMs, int32_t timeoutAnswer) {
+    if (!NobodyAnswers) {
+        const int32_t answer = MessageBox(hWnd, lpText, lpCaption, uType);
+        boxes_.back().TimeoutMs = timeoutMs;
+        return answer;
+    }
+    boxes_.push_back({hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType, kernel_.GetTickCount64(),
+                      timeoutMs});
+    kernel_.Advance(timeoutMs);
+    return timeoutAnswer;
+}
+
 // ---- Icons ----
 
 HICON SimUser::CreateIconFromImage(const IconImage& image, const char* name) {

@@ -60,6 +60,8 @@ struct SimMessageBox {
     std::string Caption;
     plat::UINT Type = 0;
     uint64_t Time = 0;
+    // A box that answers itself after this long (0: it waits for good).
+    plat::DWORD TimeoutMs = 0;
 };
 
 class SimUser : public plat::IUser {
@@ -114,6 +116,8 @@ class SimUser : public plat::IUser {
                               plat::HWND hWnd) override;
     plat::BOOL DestroyMenu(plat::HMENU hMenu) override;
     int32_t MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) override;
+    int32_t MessageBoxTimed(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType,
+                            plat::DWORD timeoutMs, int32_t timeoutAnswer) override;
     plat::HICON CreateIconFromImage(const plat::IconImage& image, const char* name) override;
     plat::HICON CopyIcon(plat::HICON hIcon) override;
     plat::BOOL DestroyIcon(plat::HICON hIcon) override;
@@ -229,6 +233,9 @@ class SimUser : public plat::IUser {
     // Runs "while the box is open" and returns the button; without it the box returns IDOK
     // (IDYES for yes/no boxes) at once.
     std::function<int32_t(const SimMessageBox&)> OnMessageBox;
+    // Nobody sits at the desk: a box with a time limit answers itself when it runs out (the
+    // clock moves on by it); OnMessageBox is not asked.
+    bool NobodyAnswers = false;
 
     // ---- Icons ----
     size_t LiveIconCount() const { return icons_.size(); }

@@ -17,6 +17,13 @@ class Win32Files : public plat::IFiles {
     plat::FolderTrust GetFolderTrust(const std::string& folder) override;
     plat::BOOL CreateProtectedFolder(const std::string& folder) override;
     bool DeleteFileNoLink(const std::string& path) override;
+    plat::FolderTrust PinFolder(const std::string& folder, plat::HANDLE* pin) override;
+    void UnpinFolder(plat::HANDLE pin) override;
+    plat::ReadResult ReadFileAsItself(const std::string& path, std::string& contents,
+                                      plat::FolderTrust& trust) override;
+    plat::HANDLE TakeLockFile(const std::string& path) override;
+    void ReleaseLockFile(plat::HANDLE lock) override;
+    bool LockFileHeld(const std::string& path) override;
 
   private:
     bool MakeUnicodeIni(const std::string& path);

@@ -99,6 +99,19 @@ bool Win32Kernel::IsProcessElevated() {
     return ok && elevation.TokenIsElevated != 0;
 }
 
+bool Win32Kernel::ElevatesAsItself() {
+    if (IsProcessElevated()) return true;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    const BOOL ok = ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+    const DWORD saved = ::GetLastError();
+    ::CloseHandle(token);
+    ::SetLastError(saved);
+    return ok && type == TokenElevationTypeLimited;
+}
+
 plat::HANDLE Win32Kernel::CreateMutex(const char* name) {
     const WideArg wide(name);
     if (!wide.ok()) return 0;

@@ -18,6 +18,7 @@ class Win32Kernel : public plat::IKernel {
     std::string GetProgramDataFolder() override;
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     bool IsProcessElevated() override;
+    bool ElevatesAsItself() override;
     plat::HANDLE CreateMutex(const char* name) override;
     bool MutexExists(const char* name) override;
     plat::BOOL ReleaseMutex(plat::HANDLE mutex) override;

@@ -386,6 +386,41 @@ int32_t Win32User::MessageBox(plat::HWND hWnd, const char* lpText, const char* l
     return ::MessageBoxW(H(hWnd), text.get(), caption.get(), uType);
 }
 
+namespace {
+
+// The box this thread shows, answered by a click on the given button when its time is up:
+// documented calls only (a thread timer, which the box's own loop dispatches, and BM_CLICK).
+thread_local int32_t timedAnswer = 0;
+
+BOOL CALLBACK ClickTimedAnswer(HWND window, LPARAM) {
+    wchar_t name[16] = {};
+    if (::GetClassNameW(window, name, 16) && std::wcscmp(name, L"#32770") == 0) {
+        if (HWND button = ::GetDlgItem(window, timedAnswer)) {
+            ::SendMessageW(button, BM_CLICK, 0, 0);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void CALLBACK TimedBoxRanOut(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    ::EnumThreadWindows(::GetCurrentThreadId(), ClickTimedAnswer, 0);
+}
+
+} // namespace
+
+int32_t Win32User::MessageBoxTimed(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType,
+                                   plat::DWORD timeoutMs, int32_t timeoutAnswer) {
+    const WideArg text(lpText), caption(lpCaption);
+    if (!text.ok() || !caption.ok()) return 0;
+    timedAnswer = timeoutAnswer;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, timeoutMs, TimedBoxRanOut);
+    const int answer = ::MessageBoxW(H(hWnd), text.get(), caption.get(), uType);
+    if (timer) ::KillTimer(nullptr, timer);
+    return answer;
+}
+
 // ---- Icons ----
 
 plat::HICON Win32User::CreateIconFromImage(const plat::IconImage& image, const char*) {

@@ -53,6 +53,8 @@ class Win32User : public plat::IUser {
                               plat::HWND hWnd) override;
     plat::BOOL DestroyMenu(plat::HMENU hMenu) override;
     int32_t MessageBox(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType) override;
+    int32_t MessageBoxTimed(plat::HWND hWnd, const char* lpText, const char* lpCaption, plat::UINT uType,
+                            plat::DWORD timeoutMs, int32_t timeoutAnswer) override;
     plat::HICON CreateIconFromImage(const plat::IconImage& image, const char* name) override;
     plat::HICON CopyIcon(plat::HICON hIcon) override;
     plat::BOOL DestroyIcon(plat::HICON hIcon) override;

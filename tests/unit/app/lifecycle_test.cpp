@@ -25,12 +25,18 @@ TEST_F(Lifecycle, StartedFromAnotherFolderTheProgramKeepsItsFilesAndFindsItsHelp
     ChooseFromMenu("Help");
     EXPECT_TRUE(os.shell.Executed().empty());
     os.files.Put(std::string(Folder) + "\\main.html", "<html></html>");
+    // Running as administrator, it starts no browser that would run so too, and says why.
+    ChooseFromMenu("Help");
+    EXPECT_TRUE(os.shell.Executed().empty());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("runs as administrator"), std::string::npos) << Boxes()[0];
+    os.kernel.SetElevated(false);
     ChooseFromMenu("Help");
     ASSERT_EQ(os.shell.Executed().size(), 1u);
     EXPECT_EQ(os.shell.Executed()[0].Operation, "open");
     EXPECT_EQ(os.shell.Executed()[0].File, "C:\\Program Files\\Tarnwick\\main.html");
     EXPECT_EQ(os.shell.Executed()[0].ShowCmd, 1);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Boxes().size(), 1u);
 }
 
 TEST_F(Lifecycle, QuitFromTheRestingGreenLampDimsDarkensExplodesAndRemovesTheIcon) {
@@ -154,6 +160,7 @@ TEST_F(Lifecycle, AProgramFolderOutsideTheCodePageIsMadeCurrentAndNamedInTheAuto
     EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
     // Never the folder it was started from (C:\Windows\System32), which others may write to.
     EXPECT_EQ(RunValue(), "\"" + folder + "\\Tarnwick.exe\"");
+    os.kernel.SetElevated(false);
     ChooseFromMenu("Help");
     ASSERT_EQ(os.shell.Executed().size(), 1u);
     EXPECT_EQ(os.shell.Executed()[0].File, folder + "\\main.html");
@@ -248,6 +255,25 @@ TEST_F(Lifecycle, InstalledPerMachineAutostartIsTheMachinesRunValueAndNoUserValu
     EXPECT_EQ(RunValue(), "<missing>");
     EXPECT_FALSE(form->RunAtStartup->Checked());
     EXPECT_FALSE(form->RunAtStartup->Enabled());
+}
+
+} // namespace
+
+namespace {
+
+// Running as administrator from a folder another account may change: that account decides
+// what runs here, so the tray switches nothing and says why.
+TEST_F(Lifecycle, AnElevatedTrayInAnotherAccountsFolderRefusesToSwitchWithItsBox) {
+    os.kernel.SetModuleFileName("C:\\Tools\\Tarnwick\\Tarnwick.exe");
+    os.files.DescribeFolder("C:\\Tools", "Bob", false);
+    StartAndSettle();
+    DoubleClick();
+    os.user.RunFor(4000);
+    EXPECT_TRUE(os.services.Actions().empty());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("C:\\Tools\\Tarnwick, which another account may change"), std::string::npos)
+        << Boxes()[0];
+    EXPECT_FALSE(os.files.FolderExists("C:\\ProgramData\\Tarnwick")) << "nothing made for it either";
 }
 
 } // namespace

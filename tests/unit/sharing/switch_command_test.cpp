@@ -141,7 +141,7 @@ TEST_F(ElevatedCopy, WhatTheUserCanWriteDoesNotSteerIt) {
     EXPECT_EQ(os.services.StateOf("RemoteRegistry"), plat::SERVICE_STOPPED);
     EXPECT_EQ(os.services.StateOf("BFE"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.files.Get(machine + "\\srvStat.done").value_or("<none>"), "Browser\r\n");
-    EXPECT_FALSE(os.files.FileExists(user + "\\srvStat.txt")) << "the old record is read once";
+    EXPECT_TRUE(os.files.FileExists(user + "\\srvStat.txt")) << "the copy deletes nothing of the user's";
     EXPECT_FALSE(os.files.FileExists("C:\\Users\\Ann\\Tarnwick\\srvStat.txt"));
 }
 
@@ -173,7 +173,17 @@ TEST_F(ElevatedCopy, OldRecordsBesideTheProgramAndInTheUserFolderAreHonouredOnce
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("Fax"), plat::SERVICE_RUNNING);
-    for (const std::string& old : {std::string("C:\\Program Files\\Tarnwick\\srvStat.txt"), user + "\\srvStat.txt", user + "\\srvStat.done"})
+    EXPECT_FALSE(os.files.FileExists("C:\\Program Files\\Tarnwick\\srvStat.txt")) << "only administrators' goes";
+    // The user's own records are the user's process's to retire; once the machine keeps its
+    // own record they are not read again.
+    EXPECT_TRUE(os.files.FileExists(user + "\\srvStat.txt"));
+    os.services.SetState("Fax", plat::SERVICE_STOPPED);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("Fax"), plat::SERVICE_STOPPED);
+    os.kernel.SetElevated(false);
+    KillServ::RetireTheUsersOldRecords(KillServ::ChooseHomes(false));
+    for (const std::string& old : {user + "\\srvStat.txt", user + "\\srvStat.done"})
         EXPECT_FALSE(os.files.FileExists(old)) << old;
 }
 
@@ -188,6 +198,126 @@ TEST_F(ElevatedCopy, AnOldRecordIsNotDeletedThroughALinkNorInAFolderTheUserCanno
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_TRUE(os.files.FileExists("C:\\Windows\\Tarnwick\\srvStat.txt"));
+}
+
+TEST_F(ElevatedCopy, AStandardUsersPortableCopyElevatedByAnAdministratorBorrowsNothingOfTheUsers) {
+    const std::string portable = "C:\\Users\\Ann\\Downloads\\Tarnwick";
+    os.kernel.SetModuleFileName(portable + "\\Tarnwick.exe");
+    os.kernel.SetCurrentDirectory(portable.c_str()); // as the tray runs
+    os.files.Put(portable + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
+    os.files.Put(portable + "\\srvStat.txt", "RemoteRegistry\r\n");
+    // Ann's own account elevates as itself: her copy keeps its second service and its files.
+    EXPECT_TRUE(Homes().BesideTheProgram());
+    EXPECT_EQ(KillServ::SecondServiceName(Homes()), "BFE");
+    // A standard account's prompt took the administrator's password: the copy runs as Admin.
+    os.kernel.SetAdministratorAccount(false);
+    os.kernel.SetElevated(false);
+    const KillServ::THomes trays = KillServ::ChooseHomes(false);
+    EXPECT_EQ(trays.MachineFolder, machine) << "the tray expects the record where the copy puts it";
+    EXPECT_EQ(KillServ::SecondServiceName(trays), "") << "its lamp does not follow the user's file either";
+    os.kernel.SetAccount("Admin");
+    os.kernel.SetElevated(true);
+    EXPECT_FALSE(Homes().TrustsProgramFolder);
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.Actions(), (std::vector<std::string>{"stop Browser", "stop lanmanserver"}));
+    EXPECT_EQ(MachineRecord(), "Browser\r\n");
+    EXPECT_FALSE(os.files.FileExists(portable + "\\srvStat.report"));
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_EQ(os.services.StateOf("RemoteRegistry"), plat::SERVICE_STOPPED);
+    EXPECT_EQ(os.services.StateOf("BFE"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(ElevatedCopy, TheSwitchLockIsNobodyElsesAndALockThatCannotBeHadIsToldAsSuch) {
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    EXPECT_FALSE(os.files.FileExists(KillServ::SwitchLockPath())) << "gone with its handle";
+    // A standard user may neither make it nor hold it.
+    os.kernel.SetElevated(false);
+    EXPECT_EQ(os.files.TakeLockFile(KillServ::SwitchLockPath()), 0u);
+    EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(KillServ::WaitWhileSwitchRuns());
+    // Another reason than another switch: said at once, not after a minute as "busy".
+    os.kernel.SetElevated(true);
+    os.files.SetReadOnly(machine);
+    const uint64_t before = os.kernel.GetTickCount64();
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchLockUnavailable);
+    EXPECT_EQ(os.kernel.GetTickCount64(), before);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_STOPPED) << "untouched since the first switch";
+}
+
+TEST_F(ElevatedCopy, AQuestionNobodyAnswersCountsAsNoAfterAMinute) {
+    os.shares.Connect("ANNA-PC", "anna", {"Q3 report.xlsx"});
+    os.user.NobodyAnswers = true;
+    const uint64_t before = os.kernel.GetTickCount64();
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchKeptOn);
+    ASSERT_EQ(os.user.MessageBoxes().size(), 1u);
+    EXPECT_EQ(os.user.MessageBoxes()[0].TimeoutMs, KillServ::CopyQuestionTimeoutMs);
+    EXPECT_LT(os.kernel.GetTickCount64() - before, KillServ::CopyQuestionTimeoutMs + 1000u);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_FALSE(os.files.FileExists(KillServ::SwitchLockPath())) << "the lock goes with it";
+}
+
+// ---- the moment between a check and a use ----
+
+// One elevated switch on a fresh standard user's machine, while Ann (a standard account)
+// flips a folder into a mount point to C:\Windows\System32 at the given file-system calls.
+struct FlippedRun {
+    uint32_t exitCode = 0;
+    int calls = 0;
+    std::vector<std::string> inSystem32, inWindowsTarnwick;
+    std::optional<std::string> machineRecord;
+};
+
+enum class Squat { MachineFolderFirst, UserFolder, RenamableMachineFolder };
+
+FlippedRun RunFlipped(Squat squat, std::vector<int> flipAt) {
+    FlippedRun run;
+    sim::Machine machine = sim::Machine::StandardUser();
+    machine.administratorAccount = false;
+    sim::SimPlatform os(machine);
+    os.kernel.SetModuleFileName("C:\\Program Files\\Tarnwick\\Tarnwick.exe");
+    os.services.Add("lanmanserver").Running();
+    os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
+    const std::string folder = "C:\\ProgramData\\Tarnwick";
+    const std::string user = "C:\\Users\\Ann\\AppData\\Local\\Tarnwick";
+    os.files.Put("C:\\Windows\\Tarnwick\\srvStat.txt", "Browser\r\n");
+    os.files.Put(user + "\\srvStat.txt", "Browser\r\n");
+    if (squat == Squat::MachineFolderFirst) os.files.CreateDirectory(folder.c_str()); // as Ann
+    if (squat == Squat::RenamableMachineFolder) os.files.LetUsersDeleteIn("C:\\ProgramData");
+    os.files.FlipAtCalls(squat == Squat::UserFolder ? user : folder,
+                         squat == Squat::UserFolder ? "C:\\Windows\\Tarnwick" : "C:\\Windows\\System32",
+                         std::move(flipAt));
+    // The administrator's elevated copy.
+    os.kernel.SetAccount("Admin");
+    os.kernel.SetElevated(true);
+    run.exitCode = KillServ::RunSwitchCommand("--switch-sharing");
+    run.calls = os.files.Calls();
+    run.inSystem32 = os.files.FilesIn("C:\\Windows\\System32");
+    run.inWindowsTarnwick = os.files.FilesIn("C:\\Windows\\Tarnwick");
+    run.machineRecord = os.files.Get(folder + "\\srvStat.txt");
+    return run;
+}
+
+TEST(TrustByHandle, AFolderFlippedIntoAMountPointBetweenAnyTwoCallsGetsNothingWrittenMovedOrDeleted) {
+    for (const Squat squat : {Squat::MachineFolderFirst, Squat::UserFolder, Squat::RenamableMachineFolder}) {
+        const int calls = RunFlipped(squat, {}).calls;
+        ASSERT_GT(calls, 5);
+        for (int at = 1; at <= calls + 1; ++at) {
+            // Flipped for good at one call, and flipped back at the next.
+            for (const auto& plan : {std::vector<int>{at}, std::vector<int>{at, at + 1}}) {
+                const FlippedRun run = RunFlipped(squat, plan);
+                const std::string where = "squat " + std::to_string(int(squat)) + ", flip at " + std::to_string(at) +
+                                          (plan.size() > 1 ? " and back" : "");
+                EXPECT_TRUE(run.inSystem32.empty()) << where << ": " << run.inSystem32.front();
+                EXPECT_EQ(run.inWindowsTarnwick, std::vector<std::string>{"C:\\WINDOWS\\TARNWICK\\SRVSTAT.TXT"})
+                    << where;
+                if (squat == Squat::MachineFolderFirst) {
+                    EXPECT_EQ(run.exitCode, KillServ::SwitchUntrustedFolder) << where;
+                } else if (run.exitCode == KillServ::SwitchRan) {
+                    EXPECT_EQ(run.machineRecord.value_or("<none>"), "Browser\r\n") << where;
+                }
+            }
+        }
+    }
 }
 
 // ---- the service manager's default security, as a standard user meets it ----
@@ -242,7 +372,7 @@ TEST_F(StandardUserServices, ProgramFilesIsWrittenOnlyWhenElevated) {
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_FALSE(os.files.ReplaceFileAtomically("C:\\Program Files\\Tarnwick\\srvStat.txt", ""));
     EXPECT_EQ(os.files.GetFolderTrust("C:\\Program Files\\Tarnwick"), plat::FolderTrust::AdminOnly);
-    EXPECT_EQ(os.files.GetFolderTrust("C:\\Users\\Ann\\AppData\\Local"), plat::FolderTrust::UserWritable);
+    EXPECT_EQ(os.files.GetFolderTrust("C:\\Users\\Ann\\AppData\\Local"), plat::FolderTrust::OwnUserOnly);
     EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", "")) << "only that folder";
     os.kernel.SetElevated(true);
     EXPECT_TRUE(os.files.WritePrivateProfileString("Info", "LastState", "on", ini.c_str()));

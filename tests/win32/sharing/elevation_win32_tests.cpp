@@ -88,12 +88,28 @@ void WineGivesAFullTokenAWritableFolderAndOneMutexPerName(win32::Win32Platform& 
     Check(second != 0 && os.kernel.GetLastError() == plat::ERROR_ALREADY_EXISTS, "second finds the first");
     os.kernel.CloseHandle(second);
     os.kernel.CloseHandle(first);
-    Check(!os.kernel.MutexExists(KillServ::SwitchLockName), "no switch runs");
-    const plat::HANDLE lock = os.kernel.CreateMutex(KillServ::SwitchLockName);
-    Check(lock != 0 && os.kernel.MutexExists(KillServ::SwitchLockName), "the machine's switch lock is seen");
-    os.kernel.CloseHandle(lock);
-    Check(os.files.GetFolderTrust(dataFolder) == plat::FolderTrust::UserWritable,
-          "Wine makes the user the owner of every folder");
+    // The switch lock: a file only the switching process can open, gone when it lets go.
+    const std::string lockPath = KillServ::SwitchLockPath();
+    Check(!os.files.LockFileHeld(lockPath), "no switch runs");
+    os.files.CreateProtectedFolder(KillServ::MachineDataFolder());
+    const plat::HANDLE lock = os.files.TakeLockFile(lockPath);
+    Check(lock != 0 && os.files.LockFileHeld(lockPath), "the machine's switch lock is seen");
+    Check(os.files.TakeLockFile(lockPath) == 0 && os.kernel.GetLastError() == plat::ERROR_SHARING_VIOLATION,
+          "a second switch is refused by sharing: " + std::to_string(os.kernel.GetLastError()));
+    os.files.ReleaseLockFile(lock);
+    Check(!os.files.LockFileHeld(lockPath) && !os.files.FileExists(lockPath), "the lock file goes with its handle");
+    // Wine makes the running user the owner of every folder: trusted for its own elevation.
+    plat::HANDLE pin = 0;
+    const plat::FolderTrust own = os.files.PinFolder(dataFolder, &pin);
+    Check(own == plat::FolderTrust::OwnUserOnly && pin != 0, "the data folder is the user's own: " +
+                                                               std::to_string(static_cast<int>(own)));
+    os.files.UnpinFolder(pin);
+    const plat::FolderTrust machine = os.files.PinFolder(KillServ::MachineDataFolder(), &pin);
+    // Wine keeps no security descriptor of its own: the folder made for administrators is the
+    // user's too, which its own elevation trusts.
+    Check(machine == plat::FolderTrust::OwnUserOnly, "the folder made for administrators: " +
+                                                      std::to_string(static_cast<int>(machine)));
+    os.files.UnpinFolder(pin);
     std::string universal;
     Check(os.kernel.GetUniversalPath(program, &universal) == 0 && universal == program, "a local path stays");
     const std::string local = os.kernel.GetEnvironmentVariable("LOCALAPPDATA");
