@@ -41,13 +41,20 @@ cp "$here/../src/app/res/tarnwick.ico" "$here/Tarnwick.wxs" "$work/"
 #   that inventory tools and the file-versioning rules see a versioned file;
 # - the conditions of the two autostart components, which follow AUTOSTART;
 # - AUTOSTART among the secure properties, so that a managed install passes it on to the
-#   part of the installation that runs as SYSTEM.
-for table in Upgrade File Component Property; do
+#   part of the installation that runs as SYSTEM;
+# - a new MsiLockPermissionsEx table (Windows Installer 5.0, which the package's
+#   InstallerVersion 500 asks for) with one row: the descriptor that CreateFolders gives
+#   %ProgramData%\Tarnwick, the one the program's CreateProtectedFolder uses. Owner
+#   Administrators; protected, so nothing of ProgramData's rights (users may create there) is
+#   inherited; SYSTEM and Administrators full control, Users read and list; all of it
+#   inherited by what is made inside.
+machine_folder_sddl='O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
+for table in Upgrade File Component Property CreateFolder; do
   (cd "$work" && msiinfo export Tarnwick.msi "$table" >"$table.idt")
 done
-python3 - "$work" "$version" <<'PY'
+python3 - "$work" "$version" "$machine_folder_sddl" <<'PY'
 import os, sys
-work, version = sys.argv[1], sys.argv[2]
+work, version, machine_folder_sddl = sys.argv[1], sys.argv[2], sys.argv[3]
 parts = (version.split(".") + ["0", "0"])[:3] + ["0"]
 file_version = ".".join(str(int(p)) for p in parts)
 
@@ -77,8 +84,20 @@ edit("Component", "Component", {"MachineAutostart": {"Condition": 'AUTOSTART="1"
 props = open(os.path.join(work, "Property.idt"), "rb").read().decode("utf-8")
 secure = [l.split("\t")[1] for l in props.split("\r\n") if l.startswith("SecureCustomProperties\t")]
 edit("Property", "Property", {"SecureCustomProperties": {"Value": ";".join(secure + ["AUTOSTART"])}})
+
+# The lock row names the folder by its key in CreateFolder: a directory renamed in the wxs
+# must stop the build, not leave a row that secures nothing.
+created = open(os.path.join(work, "CreateFolder.idt"), "rb").read().decode("utf-8").split("\r\n")[3:]
+if "MACHINEDATADIR\tMachineDataFolder" not in created:
+    sys.exit("build_msi: no CreateFolder row for MACHINEDATADIR (component MachineDataFolder)")
+# Columns and types as Windows Installer defines the table; the header is that of an export.
+lock = ["MsiLockPermissionsEx\tLockObject\tTable\tSDDLText\tCondition",
+        "s72\ts72\ts32\ts0\tS255",
+        "MsiLockPermissionsEx\tMsiLockPermissionsEx",
+        "\t".join(["MachineDataFolder", "MACHINEDATADIR", "CreateFolder", machine_folder_sddl, ""]), ""]
+open(os.path.join(work, "MsiLockPermissionsEx.idt"), "wb").write("\r\n".join(lock).encode("ascii"))
 PY
-for table in Upgrade File Component Property; do
+for table in Upgrade File Component Property MsiLockPermissionsEx; do
   msibuild "$work/Tarnwick.msi" -i "$work/$table.idt"
 done
 mv -f "$work/Tarnwick.msi" "$out"

@@ -142,11 +142,12 @@ TPinnedFolder::TPinnedFolder(const std::string& folder, bool makeForAdministrato
     if (folder.empty()) return;
     auto& files = *Os().files;
     trust_ = files.PinFolder(folder, &pin_);
-    if (trust_ != FolderTrust::Missing || !makeForAdministrators) return;
-    // Made with administrators-only rights, then judged like any other: if somebody made it
-    // first, what they made is what is judged.
-    files.CreateProtectedFolder(folder);
-    trust_ = files.PinFolder(folder, &pin_);
+    if (trust_ == FolderTrust::Missing && makeForAdministrators) {
+        // Made with administrators-only rights, then judged like any other: if somebody made
+        // it first, what they made is what is judged.
+        files.CreateProtectedFolder(folder);
+        trust_ = files.PinFolder(folder, &pin_);
+    }
 }
 
 TPinnedFolder::~TPinnedFolder() {

@@ -221,6 +221,32 @@ autostart_is_per_machine_and_follows_the_autostart_property() {
     '2 Software\Tarnwick AutoStart #[AUTOSTART]'
 }
 
+# %ProgramData%\Tarnwick made by the package, secured as the program secures it: the
+# descriptor in the program's CreateProtectedFolder, which is the administrators-only one.
+ADMIN_ONLY_SDDL='O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
+machine_folder_is_created_with_the_programs_descriptor() {
+  local dir component program_sddl lock
+  dir=$(rows Directory | awk -F'\t' '$2 == "CommonAppDataFolder" && $3 == "Tarnwick" { print $1 }')
+  [ -n "$dir" ] && [ "$(wc -l <<<"$dir")" -eq 1 ] || { REASON="folders Tarnwick under CommonAppDataFolder: '$dir'"; return 1; }
+  component=$(col "$(rows CreateFolder)" "$dir" 2)
+  [ -n "$component" ] || { REASON="no CreateFolder row for $dir"; return 1; }
+  # Always installed, with the folder as its key path (an empty KeyPath), in the feature.
+  expect_eq "$component's condition and key path" "$(col "$(rows Component)" "$component" 5)/$(col "$(rows Component)" "$component" 6)" "/" || return 1
+  rows FeatureComponents | cut -f2 | grep -qxF "$component" || { REASON="$component is in no feature"; return 1; }
+  program_sddl=$(sed -n 's/.*L"\(O:[^"]*\)".*/\1/p' "$root/src/platform/win32/win32_folder_security.cpp")
+  expect_eq "the program's folder descriptor" "$program_sddl" "$ADMIN_ONLY_SDDL" || return 1
+  # One row, unconditional: LockObject and Table name the created folder.
+  lock=$(rows MsiLockPermissionsEx | cut -f2-)
+  expect_eq "MsiLockPermissionsEx (LockObject Table SDDLText Condition)" "$lock" \
+    "$dir"$'\t'CreateFolder$'\t'"$program_sddl"$'\t' || return 1
+  # Windows Installer 5.0 reads that table, and refuses a package that also has the old one.
+  local installer_version
+  installer_version=$(msiinfo suminfo "$msi" | sed -n 's/^Version: \([0-9]*\).*/\1/p')
+  [ -n "$installer_version" ] && [ "$installer_version" -ge 500 ] ||
+    { REASON="InstallerVersion '$installer_version', below 500"; return 1; }
+  if msiinfo tables "$msi" | tr -d '\r' | grep -qx LockPermissions; then REASON="a LockPermissions table as well"; return 1; fi
+}
+
 package_build_refuses_versions_windows_installer_cannot_compare() {
   local v out
   for v in 1.256 256.1 1.2.65536 1.2.3.4 1 1.x ""; do
@@ -244,6 +270,7 @@ check major-upgrade-replaces-older-refuses-newer major_upgrade_replaces_every_ol
 check uninstall-removes-only-the-users-autostart-values uninstall_removes_only_the_users_autostart_values
 check exe-versioned-and-links-open-the-help-page exe_is_versioned_and_the_links_open_the_help_page
 check autostart-per-machine-follows-autostart autostart_is_per_machine_and_follows_the_autostart_property
+check machine-folder-created-with-programs-descriptor machine_folder_is_created_with_the_programs_descriptor
 check package-build-refuses-bad-versions package_build_refuses_versions_windows_installer_cannot_compare
 
 # --- under Wine -------------------------------------------------------------------------
@@ -253,6 +280,7 @@ wineserver -p
 drive=$WINEPREFIX/drive_c
 install="$drive/Program Files/Tarnwick"
 local_data="$drive/users/$(whoami)/AppData/Local/Tarnwick"
+machine_data="$drive/ProgramData/Tarnwick"
 
 # Packages to upgrade from and to, built from the same exe: an older one with a help page of
 # its own, and a rebuild of this version (a new product code, as every build has).
@@ -315,6 +343,7 @@ wait_for() { # SECONDS COMMAND
 }
 
 silent_install_puts_both_files_into_program_files() {
+  [ ! -e "$machine_data" ] || { REASON="the new prefix already has $machine_data"; return 1; }
   msiexec /i "$msi" install || { REASON="msiexec /i exited $?"; return 1; }
   cmp -s "$install/Tarnwick.exe" "$root/dist/Tarnwick.exe" || { REASON="no Tarnwick.exe from dist/ in $install"; return 1; }
   cmp -s "$install/main.html" "$root/dist/main.html" || { REASON="no main.html from dist/ in $install"; return 1; }
@@ -338,6 +367,12 @@ silent_install_puts_both_files_into_program_files() {
   [ -n "$icon" ] && cmp -s "$(winepath -u "$icon" 2>/dev/null)" "$root/src/app/res/tarnwick.ico" ||
     { REASON="the product icon '$icon' is not the program's icon"; return 1; }
   expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
+}
+
+# Wine applies no MsiLockPermissionsEx descriptor, so only the folder's being there shows here.
+install_creates_the_machine_folder() {
+  [ -d "$machine_data" ] || { REASON="no C:\\ProgramData\\Tarnwick after the install"; return 1; }
+  expect_eq "in C:\\ProgramData\\Tarnwick" "$(ls -A "$machine_data")" ""
 }
 
 # TARGET [PICTURE]: starts it in the Wine desktop "msi" (made at the first call), waits for its lamp.
@@ -385,7 +420,7 @@ silent_uninstall_removes_files_shortcut_and_autostart_only() {
   local code
   code=$(installed_products | cut -d' ' -f1)
   printf '[Info]\r\nSecondService=Keep\r\n' >"$install/code.ini"
-  printf 'TwKeep\r\n' >"$install/srvStat.txt"
+  printf 'TwKeep\r\n' | tee "$machine_data/srvStat.txt" >"$install/srvStat.txt"
   wine reg add "$RUN_KEY" /v Tarnwick /d 'C:\Program Files\Tarnwick\Tarnwick.exe' /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Tarnwick' /v Run /d Yes /f >/dev/null 2>&1
   wine reg add "$RUN_KEY" /v SomethingElse /d 'C:\other.exe' /f >/dev/null 2>&1
@@ -396,6 +431,8 @@ silent_uninstall_removes_files_shortcut_and_autostart_only() {
   if wine reg query "$UNINSTALL_KEY\\$code" >/dev/null 2>&1; then REASON="the uninstall entry $code is left"; return 1; fi
   expect_eq "code.ini" "$(cat "$install/code.ini" 2>/dev/null)" $'[Info]\r\nSecondService=Keep\r' || return 1
   expect_eq "srvStat.txt" "$(cat "$install/srvStat.txt" 2>/dev/null)" $'TwKeep\r' || return 1
+  # The machine folder holds state written after the install: it stays, with that state.
+  expect_eq "C:\\ProgramData\\Tarnwick\\srvStat.txt" "$(cat "$machine_data/srvStat.txt" 2>/dev/null)" $'TwKeep\r' || return 1
   expect_eq "Run value Tarnwick" "$(reg_value "$RUN_KEY" Tarnwick)" "" || return 1
   expect_eq "first-start marker" "$(reg_value 'HKCU\Software\Tarnwick' Run)" "" || return 1
   expect_eq "another program's Run value" "$(reg_value "$RUN_KEY" SomethingElse)" 'REG_SZ C:\other.exe' || return 1
@@ -415,7 +452,7 @@ upgrade_from_a_lower_version_keeps_the_users_files() {
   # unelevated user's), as the program writes them.
   mkdir -p "$local_data"
   printf '[Info]\r\nSaveState=no\r\nLastState=off\r\nSecondService=TwUp\r\n' | tee "$install/code.ini" >"$local_data/code.ini"
-  printf 'TwA\r\nTwB\r\n' | tee "$install/srvStat.txt" >"$local_data/srvStat.txt"
+  printf 'TwA\r\nTwB\r\n' | tee "$install/srvStat.txt" "$machine_data/srvStat.txt" >"$local_data/srvStat.txt"
   cp "$install/code.ini" "$tmp/code.ini.before"
   cp "$install/srvStat.txt" "$tmp/srvStat.txt.before"
   # 1.9 < 1.10: the versions compare by number, not as text.
@@ -430,7 +467,7 @@ upgrade_from_a_lower_version_keeps_the_users_files() {
   for f in "$install/code.ini" "$local_data/code.ini"; do
     cmp -s "$f" "$tmp/code.ini.before" || { REASON="$f changed in the upgrade: $(cat -A "$f" 2>&1)"; return 1; }
   done
-  for f in "$install/srvStat.txt" "$local_data/srvStat.txt"; do
+  for f in "$install/srvStat.txt" "$local_data/srvStat.txt" "$machine_data/srvStat.txt"; do
     cmp -s "$f" "$tmp/srvStat.txt.before" || { REASON="$f changed in the upgrade"; return 1; }
   done
   expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
@@ -451,7 +488,11 @@ rebuild_of_the_same_version_replaces_it_and_an_older_is_refused() {
 }
 
 final_uninstall_leaves_the_users_data_files() {
+  # Windows Installer removes a folder it created only when it is empty: with nothing owed
+  # any more (no srvStat files), the machine folder goes with the package.
+  rm -f "$machine_data/srvStat.txt"
   msiexec /x "$tmp/rebuild.msi" uninstall-final || { REASON="msiexec /x exited $?"; return 1; }
+  [ ! -e "$machine_data" ] || { REASON="the empty $machine_data is left: $(ls -A "$machine_data" | tr '\n' ' ')"; return 1; }
   [ -z "$(installed_products)" ] || { REASON="still installed: $(installed_products)"; return 1; }
   expect_eq "left in the program folder" "$(ls "$install" | tr '\n' ' ')" "code.ini srvStat.txt " || return 1
   expect_eq "left in the local data" "$(ls "$local_data" | tr '\n' ' ')" "code.ini srvStat.txt " || return 1
@@ -460,6 +501,7 @@ final_uninstall_leaves_the_users_data_files() {
 }
 
 check silent-install-puts-both-files-into-program-files silent_install_puts_both_files_into_program_files
+check install-creates-programdata-tarnwick install_creates_the_machine_folder
 check installed-exe-starts-from-shortcut-shows-lamp installed_exe_starts_from_the_shortcut_and_shows_its_lamp
 check silent-uninstall-removes-files-shortcut-autostart silent_uninstall_removes_files_shortcut_and_autostart_only
 check upgrade-from-1.9-keeps-code-ini-and-srvstat upgrade_from_a_lower_version_keeps_the_users_files

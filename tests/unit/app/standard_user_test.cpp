@@ -74,6 +74,9 @@ TEST_F(StandardUser, ARunKeyStartFromProgramFilesComesUpGreenWithoutABoxAndKeeps
 
 TEST_F(StandardUser, ADoubleClickWithTheUacPromptAcceptedSwitchesThroughTheElevatedCopyBothWays) {
     StartAndSettle();
+    // An earlier version's record in the user's folder: taken over by the copy, then retired
+    // by the tray itself.
+    os.files.Put(std::string(UserFolder) + "\\srvStat.txt", "Browser\r\n");
     SwitchAndVerify();
     EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing"});
     // The prompt belongs to the tray's window, which the double click brought to the front.

@@ -256,6 +256,19 @@ TEST_F(ElevatedCopy, AQuestionNobodyAnswersCountsAsNoAfterAMinute) {
     EXPECT_FALSE(os.files.FileExists(KillServ::SwitchLockPath())) << "the lock goes with it";
 }
 
+TEST_F(ElevatedCopy, AMachineFileWithASecondNameInTheUsersFolderIsNotBelieved) {
+    ASSERT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
+    os.files.Put(user + "\\code.ini", "[Info]\r\nSecondService=BFE\r\n");
+    os.files.PlantHardLink(machine + "\\code.ini", user + "\\code.ini");
+    EXPECT_EQ(KillServ::SecondServiceName(Homes()), "");
+    os.files.Put(user + "\\srvStat.txt", "Browser\r\n");
+    os.files.Remove(machine + "\\srvStat.txt");
+    os.files.PlantHardLink(machine + "\\srvStat.txt", user + "\\srvStat.txt");
+    EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRunFailed);
+    EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_STOPPED) << "nothing started from it";
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
+}
+
 // ---- the moment between a check and a use ----
 
 // One elevated switch on a fresh standard user's machine, while Ann (a standard account)
