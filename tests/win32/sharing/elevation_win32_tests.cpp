@@ -33,6 +33,16 @@ long LaunchElevated(win32::Win32Platform& os, const std::string& parameters) {
     if (!os.shell.ShellExecuteEx(&info) || !info.hProcess) return -1;
     plat::DWORD code = 0;
     const bool waited = os.kernel.WaitForSingleObject(info.hProcess, 120000) == plat::WAIT_OBJECT_0;
+    if (!waited) {
+        // It overstayed: say what it was doing, then end it, so that its lock does not fail
+        // the tests after it.
+        std::printf("    the copy (%s) overstayed 120 s; its report:\n%s\n    its machine folder's report:\n%s\n",
+                    parameters.c_str(), ReadFile(dataFolder + "\\srvStat.report").c_str(),
+                    ReadFile(KillServ::MachineDataFolder() + "\\srvStat.report").c_str());
+        for (const char* service : {"LanmanServer", "TwSecond", "TwDepSecond", "TwDepMulti", "TwDepSz"})
+            std::printf("    %s: state %u\n", service, static_cast<unsigned>(native::StateOf(service)));
+        native::EndProcess(info.hProcess);
+    }
     const bool read = os.kernel.GetExitCodeProcess(info.hProcess, &code);
     os.kernel.CloseHandle(info.hProcess);
     return waited && read ? static_cast<long>(code) : -1;

@@ -165,6 +165,11 @@ void CreateFolder(const std::string& path) {
     ::CreateDirectoryA(path.c_str(), nullptr);
 }
 
+void EndProcess(uintptr_t process) {
+    ::TerminateProcess(reinterpret_cast<HANDLE>(process), 99);
+    ::WaitForSingleObject(reinterpret_cast<HANDLE>(process), 10000);
+}
+
 void RemoveFile(const std::string& path) {
     ::DeleteFileA(path.c_str());
 }

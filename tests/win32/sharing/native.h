@@ -30,5 +30,7 @@ bool AcceptsStop(const char* service);
 void CreateFolder(const std::string& path);
 void RemoveFile(const std::string& path);
 int CountFiles(const std::string& folder, const std::string& pattern);
+// Ends a process that overstayed, by its handle, and waits (up to 10 s) until it has ended.
+void EndProcess(uintptr_t process);
 
 } // namespace native
