@@ -233,7 +233,8 @@ machine_folder_is_created_with_the_programs_descriptor() {
   # Always installed, with the folder as its key path (an empty KeyPath), in the feature.
   expect_eq "$component's condition and key path" "$(col "$(rows Component)" "$component" 5)/$(col "$(rows Component)" "$component" 6)" "/" || return 1
   rows FeatureComponents | cut -f2 | grep -qxF "$component" || { REASON="$component is in no feature"; return 1; }
-  program_sddl=$(sed -n 's/.*L"\(O:[^"]*\)".*/\1/p' "$root/src/platform/win32/win32_folder_security.cpp")
+  # The folder's descriptor (inherited by what is made inside), not the lock file's.
+  program_sddl=$(sed -n '/OICI/s/.*L"\(O:[^"]*\)".*/\1/p' "$root/src/platform/win32/win32_folder_security.cpp")
   expect_eq "the program's folder descriptor" "$program_sddl" "$ADMIN_ONLY_SDDL" || return 1
   # One row, unconditional: LockObject and Table name the created folder.
   lock=$(rows MsiLockPermissionsEx | cut -f2-)
