@@ -48,6 +48,9 @@ host_suite() {
 
 host_suite host "host unit tests (simulated OS, virtual time)"
 host_suite host-sanitize "host unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+step "the simulated Windows: every rule marker has a sourced row, every row a marker"
+bash scripts/check_sim_rules.sh 2>&1 | tee "$ARTIFACTS/sim-rules.log"
+add_counts "$ARTIFACTS/sim-rules.log" scripts/check_sim_rules.sh
 
 # The catalogue's fixed sample (an entry for every file it names), then the runner's own
 # checks; the whole catalogue is `bash scripts/mutants.sh`, run before an issue is resolved.
@@ -73,7 +76,7 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows -j"$jobs"
   step "no A function in the Win32 backend"
   bash scripts/check_wide_api.sh build/windows 2>&1 | tee "$ARTIFACTS/wide-api.log"
   add_counts "$ARTIFACTS/wide-api.log" scripts/check_wide_api.sh
-  for runner in tests/dist/run.sh scripts/wine_sharing_tests.sh scripts/wine_tray_tests.sh tests/msi/run.sh tests/e2e/run.sh; do
+  for runner in tests/dist/run.sh scripts/wine_sharing_tests.sh scripts/wine_contract_tests.sh scripts/wine_tray_tests.sh tests/msi/run.sh tests/e2e/run.sh; do
     [ -f "$runner" ] || continue
     step "$runner"
     log="$ARTIFACTS/$(basename "$(dirname "$runner")")-$(basename "$runner" .sh).log"

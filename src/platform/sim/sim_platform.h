@@ -62,6 +62,10 @@ struct Machine {
     // keyboard notifications; 0 is a shell that answers only the first (as Wine's may).
     plat::UINT shellNotifyVersion = 0;
 
+    // The world of a Wine prefix: every process a full administrator, no folder protected,
+    // everybody may list sessions and files, a shell of the first icon version.
+    static Machine Wine() { return Machine{}; }
+
     static Machine StandardUser() {
         Machine m;
         m.elevated = false;

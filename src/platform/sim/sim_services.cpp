@@ -297,9 +297,17 @@ SC_HANDLE SimServices::OpenSCManager(const char* machineName, const char* databa
         Fail(managerOpenError_);
         return 0;
     }
-    if ((machineName && *machineName) || (databaseName && *databaseName)) {
-        Fail(ERROR_DATABASE_DOES_NOT_EXIST);
+    // rule: scm-open-remote-unreachable
+    if (machineName && *machineName) {
+        Fail(RPC_S_SERVER_UNAVAILABLE);
         return 0;
+    }
+    // rule: scm-open-database-names
+    if (databaseName && *databaseName) {
+        if (!SameText(databaseName, "ServicesActive")) {
+            Fail(SameText(databaseName, "ServicesFailed") ? ERROR_DATABASE_DOES_NOT_EXIST : ERROR_INVALID_NAME);
+            return 0;
+        }
     }
     DWORD granted = 0;
     if (!AccessCheck(true, access, &granted)) {

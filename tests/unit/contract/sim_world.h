@@ -1,0 +1,40 @@
+#pragma once
+// The contract's world on the simulated machine: a fresh SimPlatform per case, on the
+// full-administrator machine the Wine prefix is (the contract compares like with like).
+#include "contract/contract.h"
+#include "platform/sim/sim_platform.h"
+
+namespace contract {
+
+class SimWorld : public World {
+  public:
+    SimWorld() : os(sim::Machine::Wine()) {}
+    plat::Platform& Os() override { return os.table; }
+    const char* Backend() const override { return "sim"; }
+
+    bool AddService(const std::string& name, Kind kind, const std::vector<std::string>& dependsOn) override {
+        if (os.services.Exists(name)) return false;
+        auto service = os.services.Add(name);
+        if (!dependsOn.empty()) service.DependsOn(dependsOn);
+        switch (kind) {
+        case Kind::Plain:
+            return true;
+        case Kind::RefusesStop:
+            service.DoesNotAcceptStop();
+            return true;
+        case Kind::Slow:
+        case Kind::FailsWhileStarting:
+            return false; // not yet simulated
+        }
+        return false;
+    }
+    void Pass(uint32_t milliseconds) override { os.kernel.Sleep(milliseconds); }
+    void OnAnotherThread(const std::function<void()>& body) override { body(); }
+
+    sim::SimPlatform os;
+};
+
+// gtest names a case by its name, not its bytes.
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+} // namespace contract
