@@ -18,15 +18,21 @@
 
 namespace sim {
 
-// The machine a test runs on. The default is the permissive one Wine gives: a full
-// administrator, no folder rights, Explorer ready at once. StandardUser() is what most
-// Windows 10/11 users have: no elevation, a UAC prompt, Program Files and Windows protected.
+// The machine a test runs on. The default is what most Windows 10/11 users have: the first
+// account of an installation, an administrator's whose programs run with the filtered token
+// (not elevated; a UAC prompt asks for consent and the elevated copy runs as the same account),
+// Program Files, Windows and ProgramData protected, a shell that takes version-4 icons, share
+// rights split by group, UIPI in force once elevated, per-monitor DPI. The filtered
+// administrator rather than a standard account, because that is how Windows sets up the account
+// that installs it, and so how most machines a tray utility meets are used; the standard
+// account is the preset StandardAccount(). Wine() is the permissive world of a Wine prefix.
 struct Machine {
-    bool elevated = true;
+    bool elevated = false;
     UacAnswer uac = UacAnswer::Accept;
-    std::vector<std::string> protectedFolders;
+    std::vector<std::string> protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows",
+                                                 "C:\\ProgramData"};
     // Protected folders in which a standard user may create folders of their own.
-    std::vector<std::string> foldersUsersMayCreateIn;
+    std::vector<std::string> foldersUsersMayCreateIn = {"C:\\ProgramData"};
     std::string userName = "Ann";
     // Ann's account is an administrator's, as the first account of a Windows installation is:
     // her UAC prompt asks for consent. False: a standard account, whose prompt takes the
@@ -49,7 +55,7 @@ struct Machine {
     };
     std::vector<Connection> connections;
     // Windows 10/11 let only administrators list sessions and open files; Wine lets everybody.
-    bool sharesNeedElevation = false;
+    bool sharesNeedElevation = true;
     // The networks connected at start, as the Network List Manager classes them, or the COM
     // error that keeps it from being had.
     std::vector<plat::ConnectedNetwork> networks;
@@ -60,26 +66,43 @@ struct Machine {
     std::optional<uint64_t> taskbarCreatedAfterMs;
     // The highest notification-icon version the shell takes: Windows since Vista takes 4, with
     // keyboard notifications; 0 is a shell that answers only the first (as Wine's may).
-    plat::UINT shellNotifyVersion = 0;
+    plat::UINT shellNotifyVersion = plat::NOTIFYICON_VERSION_4;
+    // Windows 10 1607 and later: GetDpiForWindow and GetSystemMetricsForDpi answer per monitor.
+    bool perMonitorDpi = true;
 
+    // The default machine, named where a test wants to say so.
+    static Machine StandardUser() { return Machine{}; }
+    // A standard account: its UAC prompt takes an administrator's password, and the elevated
+    // copy runs as that administrator.
+    static Machine StandardAccount() {
+        Machine m;
+        m.administratorAccount = false;
+        return m;
+    }
+    // The same machine as seen from the elevated copy (or from an elevated tray): what the
+    // switch itself runs with.
+    static Machine Elevated() {
+        Machine m;
+        m.elevated = true;
+        return m;
+    }
     // The world of a Wine prefix: every process a full administrator, no folder protected,
     // everybody may list sessions and files, a shell of the first icon version.
-    static Machine Wine() { return Machine{}; }
-
-    static Machine StandardUser() {
+    static Machine Wine() {
         Machine m;
-        m.elevated = false;
-        m.protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows", "C:\\ProgramData"};
-        m.foldersUsersMayCreateIn = {"C:\\ProgramData"};
-        m.sharesNeedElevation = true;
-        m.shellNotifyVersion = plat::NOTIFYICON_VERSION_4;
+        m.elevated = true;
+        m.protectedFolders.clear();
+        m.foldersUsersMayCreateIn.clear();
+        m.sharesNeedElevation = false;
+        m.shellNotifyVersion = 0;
         return m;
     }
 };
 
 class SimPlatform {
   public:
-    SimPlatform() {
+    SimPlatform() : SimPlatform(Machine{}) {}
+    explicit SimPlatform(const Machine& machine) {
         table.kernel = &kernel;
         table.services = &services;
         table.registry = &registry;
@@ -95,12 +118,8 @@ class SimPlatform {
         kernel.SetEnvironmentVariable("ProgramFiles", "C:\\Program Files");
         kernel.SetEnvironmentVariable("ProgramFiles(x86)", "C:\\Program Files (x86)");
         kernel.SetEnvironmentVariable("windir", "C:\\Windows");
-        kernel.SetEnvironmentVariable("LOCALAPPDATA", Machine{}.localAppData);
-        kernel.SetEnvironmentVariable("ProgramData", Machine{}.programData);
-        for (const auto& folder : Machine{}.missingFolders)
-            kernel.AddMissingFolder(folder);
+        Become(machine);
     }
-    explicit SimPlatform(const Machine& machine) : SimPlatform() { Become(machine); }
     ~SimPlatform() { plat::Install(nullptr); }
     SimPlatform(const SimPlatform&) = delete;
     SimPlatform& operator=(const SimPlatform&) = delete;
@@ -108,6 +127,8 @@ class SimPlatform {
     // Makes this the given machine (from the current virtual time on for Explorer).
     void Become(const Machine& machine) {
         kernel.SetElevated(machine.elevated);
+        user.SetElevated(machine.elevated); // UIPI filters what reaches an elevated process
+        user.SetPerMonitorDpiMissing(!machine.perMonitorDpi);
         kernel.SetUacAnswer(machine.uac);
         kernel.SetAnsiCodePage(machine.ansiCodePage);
         for (const auto& folder : machine.protectedFolders)

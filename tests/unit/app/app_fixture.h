@@ -22,9 +22,13 @@ inline const char* const UnableToStop =
 
 class TarnwickTest : public ::testing::Test {
   protected:
-    static constexpr const char* Folder = "C:\\Program Files\\Tarnwick";
+    // A copy of Ann's own, with a blank in its path: its files stay beside it.
+    static constexpr const char* Folder = "C:\\Users\\Ann\\My Tools\\Tarnwick";
 
-    TarnwickTest() {
+    // The machine most users have by default; the groups that switch in the tray's own process
+    // say Machine::Elevated() (a tray started with "Run as administrator" or by the elevated
+    // logon task).
+    explicit TarnwickTest(const sim::Machine& machine = sim::Machine::StandardUser()) : os(machine) {
         Main::ResetUnitState();
         os.kernel.SetModuleFileName(std::string(Folder) + "\\Tarnwick.exe");
         os.kernel.SetCurrentDirectory("C:\\Windows\\System32");
@@ -85,7 +89,7 @@ class TarnwickTest : public ::testing::Test {
         return icon ? icon->Tip : "<absent>";
     }
     std::string File(const std::string& name) const {
-        auto contents = os.files.Get(std::string(Folder) + "\\" + name);
+        auto contents = os.files.Get(programFolder + "\\" + name);
         return contents ? *contents : "<missing>";
     }
     std::string RegistryValue(const char* key, const char* name) const {
@@ -107,7 +111,7 @@ class TarnwickTest : public ::testing::Test {
         return lines;
     }
     std::string Log() const {
-        auto contents = os.files.Get(std::string(Folder) + "\\tarnwick.log");
+        auto contents = os.files.Get(programFolder + "\\tarnwick.log");
         return contents ? *contents : "<missing>";
     }
     // The frames recorded from index `from` on.
@@ -116,6 +120,7 @@ class TarnwickTest : public ::testing::Test {
     }
 
     sim::SimPlatform os;
+    std::string programFolder = Folder; // where File() and Log() look
     std::unique_ptr<fw::TApplication> app;
     Main::TForm1* form = nullptr;
     std::vector<std::string> frames;

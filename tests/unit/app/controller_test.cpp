@@ -12,7 +12,8 @@ const char* const UnableToStart =
 
 class Controller : public TarnwickTest {
   protected:
-    Controller() {
+    // An elevated tray switches in its own process; the standard user's way is StandardUser's.
+    Controller() : TarnwickTest(sim::Machine::Elevated()) {
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
     }

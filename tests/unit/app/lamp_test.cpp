@@ -8,7 +8,7 @@ namespace {
 
 class LampTest : public TarnwickTest {
   protected:
-    LampTest() { os.services.Add("lanmanserver").Running(); }
+    LampTest() : TarnwickTest(sim::Machine::Elevated()) { os.services.Add("lanmanserver").Running(); }
     const plat::IconImage& Picture() const {
         return os.shell.FindIcon(form->TrayIcon1->TrayIconId())->Picture;
     }

@@ -5,7 +5,7 @@ namespace {
 
 class Lifecycle : public TarnwickTest {
   protected:
-    Lifecycle() { os.services.Add("lanmanserver").Running(); }
+    Lifecycle() : TarnwickTest(sim::Machine::Elevated()) { os.services.Add("lanmanserver").Running(); }
     std::string Value(const char* key, const char* name) const { return RegistryValue(key, name); }
     void DeleteValue(const char* key, const char* name) {
         plat::HKEY h = 0;
@@ -34,7 +34,7 @@ TEST_F(Lifecycle, StartedFromAnotherFolderTheProgramKeepsItsFilesAndFindsItsHelp
     ChooseFromMenu("Help");
     ASSERT_EQ(os.shell.Executed().size(), 1u);
     EXPECT_EQ(os.shell.Executed()[0].Operation, "open");
-    EXPECT_EQ(os.shell.Executed()[0].File, "C:\\Program Files\\Tarnwick\\main.html");
+    EXPECT_EQ(os.shell.Executed()[0].File, "C:\\Users\\Ann\\My Tools\\Tarnwick\\main.html");
     EXPECT_EQ(os.shell.Executed()[0].ShowCmd, 1);
     EXPECT_EQ(Boxes().size(), 1u);
 }
@@ -114,7 +114,7 @@ TEST_F(Lifecycle, SaveLastStateTogglesItsMarkAndWritesYesOrNo) {
 
 TEST_F(Lifecycle, FirstStartRegistersAutostartOnceWithTheFolderQuotedForItsBlank) {
     StartAndSettle();
-    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(RunValue(), "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_EQ(Value(Main::MarkerKey, "Run"), "Yes");
     EXPECT_TRUE(form->RunAtStartup->Checked());
 
@@ -174,7 +174,7 @@ TEST_F(Lifecycle, RunAtStartupFollowsTheRegistryBeforeWritingAndItsMarkFollowsIt
     EXPECT_EQ(RunValue(), "<missing>");
     EXPECT_FALSE(form->RunAtStartup->Checked());
     ChooseFromMenu("Run at startup"); // clear: write
-    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(RunValue(), "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_TRUE(form->RunAtStartup->Checked());
 
     // Removed outside the program while checked: a click only clears the mark.
@@ -186,7 +186,7 @@ TEST_F(Lifecycle, RunAtStartupFollowsTheRegistryBeforeWritingAndItsMarkFollowsIt
     // Present but empty counts as not registered: a click writes the full path.
     os.registry.SetString(plat::HKEY_CURRENT_USER, Main::RunKey, "Tarnwick", "");
     ChooseFromMenu("Run at startup");
-    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(RunValue(), "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_TRUE(form->RunAtStartup->Checked());
 
     // Removed outside the program again: the verifying query of the next switch clears the mark.
@@ -214,7 +214,7 @@ TEST_F(Lifecycle, APolicyDisablingAutostartKeepsTheRunValueUnwrittenAndGreysTheI
     os.registry.SetString(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", "1");
     Main::ResetUnitState();
     StartAndSettle();
-    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(RunValue(), "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_TRUE(form->RunAtStartup->Enabled());
 
     // A policy of 0 leaves the choice to the user.
@@ -227,7 +227,7 @@ TEST_F(Lifecycle, APolicyDisablingAutostartKeepsTheRunValueUnwrittenAndGreysTheI
     // applies it as a start would.
     os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisableAutoStart", 1);
     ChooseFromMenu("Run at startup");
-    EXPECT_EQ(RunValue(), "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+    EXPECT_EQ(RunValue(), "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     EXPECT_FALSE(form->RunAtStartup->Enabled());
     DoubleClick();
     EXPECT_EQ(RunValue(), "<missing>");
@@ -238,7 +238,7 @@ TEST_F(Lifecycle, InstalledPerMachineAutostartIsTheMachinesRunValueAndNoUserValu
     // AUTOSTART=1: the installer's per-machine value and its record of the choice.
     os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, "Software\\Tarnwick", "AutoStart", 1);
     os.registry.SetString(plat::HKEY_LOCAL_MACHINE, Main::RunKey, "Tarnwick",
-                          "\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\"");
+                          "\"C:\\Users\\Ann\\My Tools\\Tarnwick\\Tarnwick.exe\"");
     os.registry.SetString(plat::HKEY_CURRENT_USER, Main::RunKey, "Tarnwick", "C:\\Old\\Tarnwick.exe");
     StartAndSettle();
     EXPECT_EQ(RunValue(), "<missing>");

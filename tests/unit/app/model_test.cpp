@@ -25,6 +25,7 @@ uint64_t FromEnvironment(const char* name, uint64_t fallback) {
 
 class Model : public TarnwickTest {
   protected:
+    Model() : TarnwickTest(sim::Machine::Elevated()) {}
     void SetUp() override { baselineIcons = os.user.LiveIconCount(); }
 
     // ---- the world ----

@@ -10,7 +10,7 @@ constexpr int32_t Private = plat::NLM_NETWORK_CATEGORY_PRIVATE;
 
 class NetworkRule : public TarnwickTest {
   protected:
-    NetworkRule() {
+    NetworkRule() : TarnwickTest(sim::Machine::Elevated()) {
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
         os.networks.Connect("{home}", Private);

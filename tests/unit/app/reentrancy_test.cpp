@@ -8,7 +8,7 @@ namespace {
 
 class Reentrancy : public TarnwickTest {
   protected:
-    Reentrancy() {
+    Reentrancy() : TarnwickTest(sim::Machine::Elevated()) {
         os.services.Add("lanmanserver").Running();
         os.services.Add("Browser").Running().DependsOn({"LanmanServer"});
     }

@@ -15,8 +15,13 @@ const char* const MachineFolder = "C:\\ProgramData\\Tarnwick";
 
 class StandardUser : public TarnwickTest {
   protected:
+    // Installed: Program Files is protected, so nothing of the user's is kept beside it.
+    static constexpr const char* Folder = "C:\\Program Files\\Tarnwick";
+
     StandardUser() {
         os.Become(sim::Machine::StandardUser());
+        os.kernel.SetModuleFileName(std::string(Folder) + "\\Tarnwick.exe");
+        programFolder = Folder;
         os.kernel.AddMissingFolder(UserFolder);    // created at the first start
         os.kernel.AddMissingFolder(MachineFolder); // created by the first elevated switch
         os.services.Add("lanmanserver").Running();

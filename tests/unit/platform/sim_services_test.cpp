@@ -12,7 +12,7 @@ namespace {
 
 class SimServicesTest : public ::testing::Test {
   protected:
-    sim::SimPlatform os;
+    sim::SimPlatform os{sim::Machine::Elevated()}; // the rights the switch has
     SC_HANDLE manager = 0;
 
     void SetUp() override { manager = os.services.OpenSCManager(nullptr, nullptr, 0xA0000000); }
@@ -153,14 +153,14 @@ TEST_F(SimServicesTest, OpenFailuresLeaveTheirCodeAndNoHandle) {
 }
 
 TEST(SimKernelTest, SleepMovesTheVirtualClockOnly) {
-    sim::SimPlatform os;
+    sim::SimPlatform os{sim::Machine::Elevated()}; // the rights the switch has
     os.kernel.Sleep(239000);
     EXPECT_EQ(os.kernel.GetTickCount64(), 239000u);
     EXPECT_EQ(os.kernel.Sleeps().size(), 1u);
 }
 
 TEST(SimKernelTest, RelativePathsResolveAgainstTheCurrentDirectory) {
-    sim::SimPlatform os;
+    sim::SimPlatform os{sim::Machine::Elevated()}; // the rights the switch has
     ASSERT_TRUE(os.kernel.SetCurrentDirectory("D:\\Apps/Tarnwick\\"));
     EXPECT_EQ(os.kernel.GetCurrentDirectory(), "D:\\Apps\\Tarnwick");
     EXPECT_EQ(os.kernel.FullPath("./srvStat.txt"), "D:\\Apps\\Tarnwick\\srvStat.txt");
@@ -171,7 +171,7 @@ TEST(SimKernelTest, RelativePathsResolveAgainstTheCurrentDirectory) {
 }
 
 TEST(SimThreadsTest, PendingThreadsRunInStartOrderWithTheirCompletionAfterEachBody) {
-    sim::SimPlatform os;
+    sim::SimPlatform os{sim::Machine::Elevated()}; // the rights the switch has
     std::vector<std::string> seen;
     os.threads.StartThread([&] { seen.push_back("body 1"); },
                            [&] {

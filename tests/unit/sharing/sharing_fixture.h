@@ -11,7 +11,8 @@
 // registry handles closed.
 class SharingTest : public ::testing::Test {
   protected:
-    sim::SimPlatform os;
+    // The worker runs in the elevated copy (or an elevated tray).
+    sim::SimPlatform os{sim::Machine::Elevated()};
     int32_t result = -1;
     KillServ::TSwitchReport report; // the latest run's, as its completion handed it over
 
