@@ -125,10 +125,12 @@ void SimFiles::PutIniText(const std::string& key, const std::vector<std::string>
 }
 
 bool SimFiles::Writable(const std::string& key, bool elevated) const {
+    // rule: fs-read-only-refuses-writes
     if (callerGone_ || readOnly_.count(key) || key.find_first_of("?*") != std::string::npos) return false;
     if (!elevated) {
         const auto slash = key.rfind('\\');
         const FolderSecurity* security = slash == std::string::npos ? nullptr : SecurityOf(key.substr(0, slash));
+        // rule: fs-protected-folders-need-elevation
         if (security ? !security->usersMayWrite : UnderProtected(key)) return false;
     }
     for (auto folder = key.rfind('\\'); folder != std::string::npos && folder > 2;
@@ -160,6 +162,7 @@ ReadResult SimFiles::ReadWholeFile(const std::string& path, std::string& content
     }
     auto it = files_.find(key);
     if (it == files_.end()) {
+        // rule: fs-open-missing-file-2
         kernel_.SetLastError(ERROR_FILE_NOT_FOUND);
         return ReadResult::Missing;
     }
@@ -184,6 +187,7 @@ bool SimFiles::ReplaceFileAtomically(const std::string& path, const std::string&
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    // rule: fs-replace-looks-up-three-times
     files_[temp] = "";
     Tick();
     const std::string tempNow = Resolve(tempRaw, true);
@@ -367,12 +371,14 @@ BOOL SimFiles::CreateDirectory(const char* path) {
     }
     Tick();
     const std::string key = Key(path);
+    // rule: fs-create-directory-errors
     if (FolderThere(key)) {
         kernel_.SetLastError(ERROR_ALREADY_EXISTS);
         return 0;
     }
     const std::string parent = key.substr(0, key.rfind('\\'));
     const bool elevated = kernel_.IsProcessElevated();
+    // rule: fs-programdata-users-create-folders
     const bool mayCreateFolder = !elevated && foldersUsersMayCreateIn_.count(parent);
     if (!mayCreateFolder && !Writable(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);

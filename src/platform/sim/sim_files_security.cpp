@@ -21,6 +21,7 @@ using namespace plat;
 
 namespace {
 
+// rule: fs-administrative-owners
 bool IsAdministrative(const std::string& owner) {
     return SameText(owner, "Administrators") || SameText(owner, "SYSTEM") || SameText(owner, "TrustedInstaller");
 }
@@ -44,6 +45,7 @@ std::string SimFiles::RawKey(const std::string& path) const {
 
 // Component by component, from the root: a junction met on the way is followed and the walk
 // starts again from its target; a few hops at most.
+// rule: fs-junctions-followed-per-component
 std::string SimFiles::Resolve(const std::string& raw, bool followLast) const {
     std::string key = raw;
     for (int hop = 0; hop < 16; ++hop) {
@@ -99,6 +101,7 @@ FolderTrust SimFiles::Judge(const std::string& key) const {
     } else if (protected_.count(key) || UnderProtected(key)) {
         owner = "Administrators";
     }
+    // rule: fs-trust-for-the-acting-account
     if (othersMayWrite) return FolderTrust::UserWritable;
     if (IsAdministrative(owner)) return FolderTrust::AdminOnly;
     return SameText(owner, kernel_.Account()) ? FolderTrust::OwnUserOnly : FolderTrust::UserWritable;
@@ -163,6 +166,7 @@ void SimFiles::Flip(const FlipPlan& plan) {
         return;
     }
     const bool mayDelete = mayWrite || foldersUsersMayDeleteIn_.count(ParentOf(folder));
+    // rule: fs-rename-needs-delete-and-no-pin
     if (!mayDelete || Pinned(folder)) return; // sharing violation or access denied
     std::map<std::string, std::string> moved;
     for (auto it = files_.begin(); it != files_.end();) {
@@ -190,6 +194,7 @@ void SimFiles::Tick() {
 }
 
 FolderTrust SimFiles::GetFolderTrust(const std::string& folder) {
+    // rule: fs-path-calls-look-up-separately
     // Two lookups, as GetFileAttributesW and GetNamedSecurityInfoW make them.
     Tick();
     const std::string asItself = KeyAsItself(folder);
@@ -236,6 +241,7 @@ ReadResult SimFiles::ReadFileAsItself(const std::string& path, std::string& cont
         kernel_.SetLastError(ERROR_FILE_NOT_FOUND);
         return ReadResult::Missing;
     }
+    // rule: fs-hard-link-count
     bool secondName = stored != key;
     for (const auto& [name, target] : hardLinks_)
         if (target == key) secondName = true;
@@ -246,6 +252,7 @@ ReadResult SimFiles::ReadFileAsItself(const std::string& path, std::string& cont
 
 BOOL SimFiles::CreateProtectedFolder(const std::string& folder) {
     Tick();
+    // rule: fs-protected-folder-needs-elevation-to-make
     if (!kernel_.IsProcessElevated()) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
@@ -269,6 +276,7 @@ bool SimFiles::DeleteFileNoLink(const std::string& path) {
     }
     Tick();
     const std::string key = KeyAsItself(path);
+    // rule: fs-delete-removes-the-name-not-the-target
     if (links_.count(key)) {
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return false;
@@ -293,6 +301,7 @@ HANDLE SimFiles::TakeLockFile(const std::string& path) {
     auto held = locks_.find(key);
     if (held != locks_.end() && held->second.elsewhereUntil && *held->second.elsewhereUntil <= kernel_.GetTickCount64())
         locks_.erase(held), held = locks_.end();
+    // rule: fs-exclusive-open-sharing-violation
     if (held != locks_.end()) {
         kernel_.SetLastError(ERROR_SHARING_VIOLATION);
         return 0;
@@ -310,6 +319,7 @@ HANDLE SimFiles::TakeLockFile(const std::string& path) {
 void SimFiles::ReleaseLockFile(HANDLE lock) {
     for (auto it = locks_.begin(); it != locks_.end(); ++it) {
         if (it->second.handle == lock) {
+            // rule: fs-delete-on-close
             files_.erase(it->first); // deleted on close
             locks_.erase(it);
             return;

@@ -116,6 +116,7 @@ LONG SimRegistry::RegOpenKeyEx(HKEY key, const char* subKey, DWORD, DWORD access
     if (!from || !result) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (Root(key)) ++rootOpens_;
     Key* k = WalkExisting(from, subKey ? subKey : "");
+    // rule: reg-open-missing-key-2
     if (!k) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     if (k->openError != 0) return k->openError;
     *result = NewHandle(k, WantsWrite(access));
@@ -131,6 +132,7 @@ LONG SimRegistry::RegCreateKeyEx(HKEY key, const char* subKey, DWORD, DWORD acce
     if (existing && existing->openError != 0) return existing->openError;
     bool created = false;
     Key* k = Walk(from, subKey ? subKey : "", true, &created);
+    // rule: reg-create-disposition
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     *result = NewHandle(k, WantsWrite(access));
     return static_cast<LONG>(ERROR_SUCCESS);
@@ -150,9 +152,11 @@ LONG SimRegistry::RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* maxSubKeyLen)
 LONG SimRegistry::RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength) {
     Key* k = Resolve(key);
     if (!k || !nameLength) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    // rule: reg-enum-key-end-259
     if (index >= k->subkeys.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
     if (k->subkeys[index]->enumError != 0) return k->subkeys[index]->enumError;
     const std::string& n = k->subkeys[index]->name;
+    // rule: reg-enum-key-more-data
     if (!name || *nameLength < n.size() + 1) return static_cast<LONG>(ERROR_MORE_DATA);
     std::memcpy(name, n.c_str(), n.size() + 1);
     *nameLength = static_cast<DWORD>(n.size());
@@ -163,6 +167,7 @@ LONG SimRegistry::RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, 
                                   DWORD* dataSize) {
     Key* k = Resolve(key);
     if (!k) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    // rule: reg-query-value-data-without-size
     if (data && !dataSize) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     const std::string name = valueName ? valueName : "";
     ++k->valueQueries[LowerCase(name)];
@@ -183,6 +188,7 @@ LONG SimRegistry::RegQueryValueEx(HKEY key, const char* valueName, DWORD* type, 
     const auto size = static_cast<DWORD>(v->data.size());
     if (type) *type = v->type;
     if (data) {
+        // rule: reg-query-value-more-data-gives-size
         if (*dataSize < size) {
             *dataSize = size;
             return static_cast<LONG>(ERROR_MORE_DATA);
@@ -197,6 +203,7 @@ LONG SimRegistry::RegSetValueEx(HKEY key, const char* valueName, DWORD type, con
                                 DWORD dataSize) {
     auto it = handles_.find(key);
     if (it == handles_.end()) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    // rule: reg-write-needs-set-value-right
     if (!it->second.writable) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     if (!data && dataSize) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     Key* k = it->second.key;
@@ -217,6 +224,7 @@ LONG SimRegistry::RegDeleteValue(HKEY key, const char* valueName) {
     if (!it->second.writable) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto& values = it->second.key->values;
     const std::string name = valueName ? valueName : "";
+    // rule: reg-names-case-insensitive
     auto v =
         std::find_if(values.begin(), values.end(), [&](const Value& x) { return SameText(x.name, name); });
     if (v == values.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
@@ -226,6 +234,7 @@ LONG SimRegistry::RegDeleteValue(HKEY key, const char* valueName) {
 
 LONG SimRegistry::RegCloseKey(HKEY key) {
     if (Root(key)) return static_cast<LONG>(ERROR_SUCCESS);
+    // rule: reg-close-unknown-handle-6
     if (handles_.erase(key) == 0) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     return static_cast<LONG>(ERROR_SUCCESS);
 }
