@@ -45,6 +45,11 @@ CONTRACT_CASE(RegistryKeysAndValuesAnswerAsWindowsDoes) {
     check.Equal(reg.RegQueryValueEx(key, "Missing", &type, nullptr, &size), LONG(ERROR_FILE_NOT_FOUND),
                 "a missing value");
     check.Equal(reg.RegDeleteValue(key, "Missing"), LONG(ERROR_FILE_NOT_FOUND), "deleting a missing value");
+    HKEY reader = 0;
+    check.Equal(reg.RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &reader), LONG(ERROR_SUCCESS),
+                "open to read");
+    check.Equal(reg.RegDeleteValue(reader, "Count"), LONG(ERROR_ACCESS_DENIED), "deleting through a reading handle");
+    if (reader) reg.RegCloseKey(reader);
     check.Equal(reg.RegDeleteValue(key, "count"), LONG(ERROR_SUCCESS), "deleting in another case");
 
     HKEY child = 0;
