@@ -45,6 +45,18 @@ CONTRACT_CASE(RegistryKeysAndValuesAnswerAsWindowsDoes) {
     check.Equal(reg.RegQueryValueEx(key, "Missing", &type, nullptr, &size), LONG(ERROR_FILE_NOT_FOUND),
                 "a missing value");
     check.Equal(reg.RegDeleteValue(key, "Missing"), LONG(ERROR_FILE_NOT_FOUND), "deleting a missing value");
+    // Text is UTF-8 on this side of the platform, its size counted in those bytes (Windows
+    // keeps UTF-16).
+    const std::string text = "C:\\Tools\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u03A9\\Tarnwick.exe";
+    check.Equal(reg.RegSetValueEx(key, "Path", REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
+                                  static_cast<DWORD>(text.size() + 1)),
+                LONG(ERROR_SUCCESS), "set a text outside ASCII");
+    char back[64] = {};
+    size = sizeof back;
+    check.Equal(reg.RegQueryValueEx(key, "Path", &type, reinterpret_cast<uint8_t*>(back), &size),
+                LONG(ERROR_SUCCESS), "read it back");
+    check.Equal(std::string(back), text, "the text read back");
+    check.Equal(size, DWORD(text.size() + 1), "its size in UTF-8 bytes with the NUL");
     HKEY reader = 0;
     check.Equal(reg.RegOpenKeyEx(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &reader), LONG(ERROR_SUCCESS),
                 "open to read");

@@ -116,34 +116,6 @@ void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
     native::RemoveFile("./test.ini");
 }
 
-void CurrentUserValuesAreCreatedReadAndDeleted(win32::Win32Platform& os) {
-    plat::HKEY key = 0;
-    plat::DWORD disposition = 0;
-    Check(os.registry.RegCreateKeyEx(plat::HKEY_CURRENT_USER, "Software\\TarnwickTest", 0,
-                                      plat::KEY_ALL_ACCESS, &key, &disposition) == 0,
-          "create key");
-    const uint8_t yes[] = "Yes";
-    Check(os.registry.RegSetValueEx(key, "Run", plat::REG_SZ, yes, 4) == 0, "set value");
-    plat::DWORD type = 0, size = 0;
-    Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 0 && type == plat::REG_SZ &&
-              size == 4,
-          "value type and size");
-    // Stored as UTF-16, handed out as UTF-8 with the size counted in its bytes.
-    const std::string path = "\"C:\\Tools\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u03A9\\Tarnwick.exe\"";
-    Check(os.registry.RegSetValueEx(key, "Path", plat::REG_SZ, reinterpret_cast<const uint8_t*>(path.c_str()),
-                                    static_cast<plat::DWORD>(path.size() + 1)) == 0,
-          "set a value outside ASCII");
-    std::vector<uint8_t> data(path.size() + 1);
-    size = static_cast<plat::DWORD>(data.size());
-    Check(os.registry.RegQueryValueEx(key, "Path", &type, data.data(), &size) == 0 && size == path.size() + 1 &&
-              std::string(reinterpret_cast<const char*>(data.data())) == path,
-          "value outside ASCII read back");
-    os.registry.RegDeleteValue(key, "Path");
-    Check(os.registry.RegDeleteValue(key, "Run") == 0, "delete value");
-    Check(os.registry.RegQueryValueEx(key, "Run", &type, nullptr, &size) == 2, "value gone");
-    os.registry.RegCloseKey(key);
-}
-
 void EnumerationListsEveryServiceWithParallelLists(win32::Win32Platform& os) {
     WithHeldWorker(os, [&](KillServ::TKT& worker) {
         worker.ListServices();
@@ -253,7 +225,6 @@ int main(int argc, char** argv) {
         {"CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread",
          CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread},
         {"FilesAreReplacedWholeAndLeaveNoTemporaryFiles", FilesAreReplacedWholeAndLeaveNoTemporaryFiles},
-        {"CurrentUserValuesAreCreatedReadAndDeleted", CurrentUserValuesAreCreatedReadAndDeleted},
         {"EnumerationListsEveryServiceWithParallelLists", EnumerationListsEveryServiceWithParallelLists},
         {"RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString",
          RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString},
