@@ -355,6 +355,7 @@ void SimFiles::FailReplaces(const std::string& path) {
     failingReplaces_.insert(Key(path));
 }
 
+// rule: fs-folders-there-unless-missing
 bool SimFiles::FolderThere(const std::string& key) const {
     return !kernel_.IsMissingFolder(key) && !files_.count(key);
 }
