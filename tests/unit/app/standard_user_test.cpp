@@ -282,6 +282,9 @@ TEST_F(StandardUser, AQuestionBoxEndedByWmQuitAsAtLogoffCountsAsNo) {
     os.user.RunFor(4000);
     ASSERT_EQ(os.user.MessageBoxes().size(), 1u);
     EXPECT_TRUE(os.user.QuitPosted()) << "the box's loop left WM_QUIT for the outer one";
+    // Whatever the answer started runs on (a worker outlives the loop's end).
+    os.user.ForgetQuit();
+    os.user.RunFor(4000);
     EXPECT_TRUE(os.services.Actions().empty());
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
 }
