@@ -176,19 +176,41 @@ int RunProgram() {
     // One lamp per session: a second start would add a second icon and a second worker on
     // the same srvStat.txt. A mutex the elevated instance made is refused to us (error 5):
     // that is a first instance as well.
+    // A running lamp owns the mutex: one whose owner ended without letting it go (a killed
+    // lamp, while another process still holds a handle) is abandoned, and the wait that says
+    // so gives it to us.
     auto& kernel = *plat::Os().kernel;
     const plat::HANDLE instance = kernel.CreateMutex(InstanceMutexName);
     const plat::DWORD instanceError = kernel.GetLastError();
-    if (!instance || instanceError == plat::ERROR_ALREADY_EXISTS) {
-        if (instance) kernel.CloseHandle(instance);
-        if (instance || instanceError == plat::ERROR_ACCESS_DENIED) return 0;
+    if (!instance && instanceError == plat::ERROR_ACCESS_DENIED) return 0;
+    bool owned = false;
+    if (instance) {
+        const plat::DWORD wait = kernel.WaitForSingleObject(instance, 0);
+        owned = wait == plat::WAIT_OBJECT_0 || wait == plat::WAIT_ABANDONED;
+        // An existing mutex nobody owned is held by a lamp that does not own it (an earlier
+        // version's): another instance all the same.
+        const bool another = wait == plat::WAIT_TIMEOUT ||
+                             (wait == plat::WAIT_OBJECT_0 && instanceError == plat::ERROR_ALREADY_EXISTS);
+        if (another) {
+            if (owned) kernel.ReleaseMutex(instance);
+            kernel.CloseHandle(instance);
+            return 0;
+        }
     }
+    struct ReleaseInstance {
+        plat::HANDLE h;
+        bool owned;
+        ~ReleaseInstance() {
+            if (h && owned && plat::Installed()) plat::Os().kernel->ReleaseMutex(h);
+        }
+    };
     struct CloseInstance {
         plat::HANDLE h;
         ~CloseInstance() {
             if (h && plat::Installed()) plat::Os().kernel->CloseHandle(h);
         }
     } closeInstance{instance};
+    const ReleaseInstance releaseInstance{instance, owned};
 
     TrayIcon::UnitInitialization();
     int code = 0;

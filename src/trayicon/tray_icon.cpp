@@ -318,7 +318,9 @@ bool TTrayIcon::Notify(plat::DWORD operation) {
 bool TTrayIcon::AddIcon() {
     if (!previewSwitching_) iconVisible_ = true;
     if (Designing() && !previewSwitching_) return false;
-    const bool added = FillNotifyData() && Notify(plat::NIM_ADD);
+    // A busy shell may answer no to an add it took (its answer timed out): a modify tells at
+    // once, and the icon is then ours, never added a second time.
+    const bool added = FillNotifyData() && (Notify(plat::NIM_ADD) || Notify(plat::NIM_MODIFY));
     // A new shell (after TaskbarCreated) knows nothing of the version asked of the old one.
     if (added && !Loading()) AskForVersion();
     // At logon Explorer refuses icons until it is ready, and may never say "TaskbarCreated":

@@ -71,6 +71,7 @@ char WesternByte(char32_t c) {
 
 } // namespace
 
+// rule: ansi-best-fit
 std::string ToAnsi(const std::string& utf8, plat::UINT codePage) {
     if (codePage == CP_UTF8) return utf8;
     std::string out;

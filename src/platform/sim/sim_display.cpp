@@ -40,6 +40,7 @@ DWORD SimUser::GetSysColor(int32_t nIndex) {
 void SimUser::ChangeScale(UINT dpi, UINT message) {
     dpi_ = dpi;
     if (message == 0) return; // changed while nobody was told (Explorer down, say)
+    // rule: dpi-changed-wparam
     const WPARAM both = (dpi & 0xFFFF) | ((dpi & 0xFFFF) << 16);
     SendMessage(HWND_BROADCAST, message, message == WM_DPICHANGED ? both : 0, 0);
 }

@@ -227,10 +227,11 @@ void SimKernel::SetEnvironmentVariable(const std::string& name, const std::strin
 }
 
 std::string SimKernel::MutexKey(const std::string& name, Session session) {
-    const std::string upper = Upper(name);
-    if (upper.rfind("GLOBAL\\", 0) == 0) return upper;
-    const std::string local = upper.rfind("LOCAL\\", 0) == 0 ? upper.substr(6) : upper;
-    return (session == Session::This ? "SESSION1\\" : "SESSION2\\") + local;
+    // rule: mutex-name-case-sensitive
+    // rule: mutex-namespace-sessions
+    if (name.rfind("Global\\", 0) == 0) return name;
+    const std::string local = name.rfind("Local\\", 0) == 0 ? name.substr(6) : name;
+    return (session == Session::This ? "Session1\\" : "Session2\\") + local;
 }
 
 bool SimKernel::Exists(const Mutex& m) const {
@@ -244,6 +245,7 @@ plat::HANDLE SimKernel::CreateMutex(const char* name) {
     const std::string key = name && *name ? MutexKey(name, Session::This) : "<unnamed " + std::to_string(h) + ">";
     Mutex& m = mutexes_[key];
     const bool existed = Exists(m);
+    // rule: mutex-elevated-denies-unelevated
     if (existed && m.deniesUnelevated && !elevated_) {
         lastError_ = plat::ERROR_ACCESS_DENIED;
         return 0;
@@ -251,6 +253,7 @@ plat::HANDLE SimKernel::CreateMutex(const char* name) {
     nextHandle_ += 4;
     ++m.handles;
     handles_[h] = KernelObject{key, 0, {}, {}};
+    // rule: mutex-already-exists
     lastError_ = existed ? plat::ERROR_ALREADY_EXISTS : plat::ERROR_SUCCESS;
     return h;
 }
@@ -268,12 +271,32 @@ plat::BOOL SimKernel::ReleaseMutex(plat::HANDLE mutex) {
         return 0;
     }
     Mutex& m = mutexes_[it->second.mutexName];
-    if (!m.ownedHere) {
+    // rule: mutex-release-not-owner
+    if (m.ownerThread != thread_) {
         lastError_ = 288; // ERROR_NOT_OWNER
         return 0;
     }
-    m.ownedHere = false;
+    // rule: mutex-recursive-ownership
+    if (--m.recursion <= 0) {
+        m.recursion = 0;
+        m.ownerThread = 0;
+    }
     return 1;
+}
+
+void SimKernel::RunOnThread(const std::function<void()>& body) {
+    const int caller = thread_;
+    const int self = nextThread_++;
+    thread_ = self;
+    body();
+    thread_ = caller;
+    // rule: mutex-abandoned
+    for (auto& [key, m] : mutexes_) {
+        if (m.ownerThread != self) continue;
+        m.ownerThread = 0;
+        m.recursion = 0;
+        m.abandoned = true;
+    }
 }
 
 void SimKernel::HoldMutexElsewhere(const std::string& name, bool held, bool deniesUnelevated) {
@@ -283,9 +306,10 @@ void SimKernel::HoldMutexElsewhere(const std::string& name, bool held, bool deni
 }
 
 void SimKernel::OwnMutexElsewhere(const std::string& name, std::optional<uint64_t> forMs, Session session,
-                                  bool deniesUnelevated) {
+                                  bool deniesUnelevated, bool diesOwning) {
     Mutex& m = mutexes_[MutexKey(name, session)];
     m.ownedElsewhere = true;
+    m.elsewhereDiesOwning = diesOwning;
     m.elsewhereUntil = forMs ? std::optional<uint64_t>(now_ + *forMs) : std::nullopt;
     m.deniesUnelevated = deniesUnelevated;
 }
@@ -371,6 +395,20 @@ plat::DWORD SimKernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD mill
         return plat::WAIT_OBJECT_0;
     }
     Mutex& m = mutexes_[it->second.mutexName];
+    if (m.ownerThread == thread_) { // rule: mutex-recursive-ownership
+        ++m.recursion;
+        return plat::WAIT_OBJECT_0;
+    }
+    if (m.ownerThread != 0) {
+        // Another thread of this process owns it; the simulation runs one thread at a time,
+        // so that owner cannot let it go while this one waits.
+        if (forEver) {
+            lastError_ = plat::ERROR_INVALID_HANDLE; // would never return: a fault of the test
+            return plat::WAIT_FAILED;
+        }
+        now_ = deadline;
+        return plat::WAIT_TIMEOUT;
+    }
     if (m.ownedElsewhere && (!m.elsewhereUntil || *m.elsewhereUntil > now_)) {
         if (!m.elsewhereUntil && forEver) {
             lastError_ = plat::ERROR_INVALID_HANDLE; // would never return: a fault of the test
@@ -382,9 +420,14 @@ plat::DWORD SimKernel::WaitForSingleObject(plat::HANDLE handle, plat::DWORD mill
         }
         now_ = *m.elsewhereUntil;
     }
+    if (m.ownedElsewhere && m.elsewhereDiesOwning) m.abandoned = true;
     m.ownedElsewhere = false;
-    m.ownedHere = true;
-    return plat::WAIT_OBJECT_0;
+    m.ownerThread = thread_;
+    m.recursion = 1;
+    // rule: mutex-abandoned
+    const bool abandoned = m.abandoned;
+    m.abandoned = false;
+    return abandoned ? plat::WAIT_ABANDONED : plat::WAIT_OBJECT_0;
 }
 
 plat::BOOL SimKernel::GetExitCodeProcess(plat::HANDLE process, plat::DWORD* exitCode) {
@@ -407,7 +450,7 @@ plat::BOOL SimKernel::CloseHandle(plat::HANDLE handle) {
         auto m = mutexes_.find(it->second.mutexName);
         if (m != mutexes_.end()) {
             // The last handle of this process goes: a mutex it owned is released with it.
-            if (--m->second.handles <= 0) m->second.ownedHere = false;
+            if (--m->second.handles <= 0) m->second.ownerThread = m->second.recursion = 0;
             if (!Exists(m->second)) mutexes_.erase(m);
         }
     }

@@ -43,6 +43,7 @@ class SimKernel : public plat::IKernel {
     void GetLocalTime(plat::SYSTEMTIME* time) override;
     std::string FormatMessage(plat::DWORD code) override;
     bool IsProcessElevated() override { return elevated_; }
+    // rule: elevation-type-limited
     bool ElevatesAsItself() override { return elevated_ || administratorAccount_; }
     std::string GetProgramDataFolder() override { return programData_; }
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
@@ -83,8 +84,13 @@ class SimKernel : public plat::IKernel {
     void HoldMutexElsewhere(const std::string& name, bool held = true, bool deniesUnelevated = false);
     // Another process, in this session or another, owns the mutex for forMs from now (for
     // good without it); it cannot be opened unelevated when that process is elevated.
+    // diesOwning: that process ends without releasing it, and a wait then returns WAIT_ABANDONED.
     void OwnMutexElsewhere(const std::string& name, std::optional<uint64_t> forMs, Session session,
-                           bool deniesUnelevated);
+                           bool deniesUnelevated, bool diesOwning = false);
+    // The calling thread: body runs as another thread of this process, which ends when body
+    // returns; a mutex it still owns is abandoned then (the next wait gets WAIT_ABANDONED).
+    void RunOnThread(const std::function<void()>& body);
+    int CurrentThread() const { return thread_; }
     // A process that has run to its end with exitCode; the handle is the caller's to close.
     plat::HANDLE AddEndedProcess(plat::DWORD exitCode);
     // A process that runs alongside for runsForMs of virtual time; entry is its whole run and
@@ -128,9 +134,12 @@ class SimKernel : public plat::IKernel {
     struct Mutex {
         int handles = 0;            // open handles of this process
         int heldElsewhere = 0;      // handles of other processes
-        bool ownedHere = false;
+        int ownerThread = 0;        // the thread of this process that owns it, 0 for none
+        int recursion = 0;          // its waits not yet released
+        bool abandoned = false;     // the last owner ended without releasing it
         bool ownedElsewhere = false;
         std::optional<uint64_t> elsewhereUntil; // the other owner ends then
+        bool elsewhereDiesOwning = false;
         bool deniesUnelevated = false;
     };
     // The key of a mutex name in a session's view of the namespaces.
@@ -139,6 +148,8 @@ class SimKernel : public plat::IKernel {
     void EndProcess(KernelObject& process);
 
     uint64_t now_ = 0;
+    int thread_ = 1;     // the calling thread; 1 is the main one
+    int nextThread_ = 2;
     std::map<plat::DWORD, std::string> messages_;
     bool elevated_ = true;
     bool administratorAccount_ = true;

@@ -72,6 +72,7 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
     if (lpData) std::memcpy(call.Bytes.data(), lpData, sizeof *lpData);
     BOOL result = 0;
     const bool explorerReady = taskbarRunning_ && call.Time >= explorerReadyAt_;
+    // rule: notify-refused-without-explorer
     if (lpData && explorerReady && lpData->cbSize == NOTIFYICONDATA_SIZE) {
         const HWND h = lpData->hWnd;
         SimAreaIcon* present = Find(h, lpData->uID);
@@ -84,6 +85,15 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
                 Apply(icon, *lpData);
                 area_.push_back(std::move(icon));
                 result = 1;
+                // rule: notify-add-timeout-taken
+                if (addsTimingOut_ > 0) {
+                    --addsTimingOut_;
+                    user_.Kernel().SetLastError(1460); // ERROR_TIMEOUT
+                    call.Result = 0;
+                    calls_.push_back(call);
+                    if (OnNotifyIcon) OnNotifyIcon(call);
+                    return 0;
+                }
             }
             break;
         case NIM_MODIFY:
@@ -99,6 +109,7 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
             }
             break;
         case NIM_SETVERSION:
+            // rule: notify-set-version
             if (present && lpData->uVersion <= highestVersion_) {
                 present->Version = lpData->uVersion;
                 result = 1;
@@ -116,6 +127,7 @@ BOOL SimShell::Shell_NotifyIcon(DWORD dwMessage, const NOTIFYICONDATA* lpData) {
 }
 
 void SimShell::RecreateTaskbar() {
+    // rule: taskbar-created
     area_.clear();
     taskbarRunning_ = true;
     user_.BroadcastFromOtherProcess(user_.RegisterWindowMessage("TaskbarCreated"), 0, 0);
@@ -152,6 +164,7 @@ BOOL SimShell::ShellExecuteEx(SHELLEXECUTEINFO* info) {
                          info->nShow, user_.ForegroundWindow()});
     info->hProcess = 0;
     const bool runas = Lower(verb) == "runas";
+    // rule: uac-answers
     if (runas && kernel.Uac() == UacAnswer::Decline) {
         kernel.SetLastError(ERROR_CANCELLED);
         return 0;
@@ -209,6 +222,7 @@ bool SimShell::PostCallback(UINT uID, LPARAM event) {
     POINT cursor{};
     user_.GetCursorPos(&cursor);
     PostVersioned(*icon, static_cast<UINT>(event), cursor);
+    // rule: notify-callback-formats
     if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_LBUTTONUP)
         PostVersioned(*icon, NIN_SELECT, cursor);
     if (icon->Version >= NOTIFYICON_VERSION_4 && event == WM_RBUTTONUP)

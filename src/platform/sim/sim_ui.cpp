@@ -1,3 +1,5 @@
+// The simulated window manager: windows, the message queue and its loops, input and icons.
+// Timers are in sim_timers.cpp, menus and message boxes in sim_menus.cpp.
 #include "platform/sim/sim_ui.h"
 
 #include <algorithm>
@@ -14,9 +16,6 @@ namespace {
 // A pump that keeps finding work after this many messages is a program that posts to itself
 // for ever; the test should fail rather than hang.
 constexpr size_t kRunawayLimit = 1'000'000;
-constexpr UINT kMinTimerPeriod = 10;
-constexpr UINT kMaxTimerPeriod = 0x7FFFFFFF;
-constexpr DWORD kNotEnoughMemory = 8;
 
 void CollectCaptions(const std::vector<SimMenuItem>& items, std::vector<std::string>& out) {
     for (const auto& i : items) {
@@ -29,14 +28,6 @@ const SimMenuItem* FindItem(const std::vector<SimMenuItem>& items, const std::st
     for (const auto& i : items) {
         if (!i.Separator && i.SubItems.empty() && i.Caption == caption) return &i;
         if (const auto* sub = FindItem(i.SubItems, caption)) return sub;
-    }
-    return nullptr;
-}
-
-const SimMenuItem* FindItemById(const std::vector<SimMenuItem>& items, UINT_PTR id) {
-    for (const auto& i : items) {
-        if (!i.Separator && i.SubItems.empty() && i.Id == id) return &i;
-        if (const auto* sub = FindItemById(i.SubItems, id)) return sub;
     }
     return nullptr;
 }
@@ -198,6 +189,7 @@ BOOL SimUser::IsWindowVisible(HWND hWnd) {
 
 BOOL SimUser::SetForegroundWindow(HWND hWnd) {
     // Windows refuses it to a process that is not in the foreground itself.
+    // rule: foreground-lock
     if (!Find(hWnd) || foregroundRefused_) return 0;
     foreground_ = hWnd;
     return 1;
@@ -260,6 +252,7 @@ BOOL SimUser::PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 void SimUser::PostFromOtherProcess(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     const auto* w = Find(hWnd);
     if (!w) return;
+    // rule: uipi-message-filter
     if (elevated_ && Msg >= WM_USER && w->info.AllowedMessages.count(Msg) == 0) {
         ++droppedByUipi_;
         return;
@@ -322,6 +315,7 @@ bool SimUser::NextMessage(MSG* out, HWND hWnd, UINT lo, UINT hi, bool remove) {
     for (auto it = timers_.begin(); it != timers_.end(); ++it) {
         if (it->second.due > now) continue;
         if (hWnd != 0 && it->first.first != hWnd) continue;
+        // rule: timer-lowest-priority
         if (!(lo == 0 && hi == 0) && !(lo <= WM_TIMER && WM_TIMER <= hi)) continue;
         if (due == timers_.end() ||
             std::tie(it->second.due, it->second.order) < std::tie(due->second.due, due->second.order))
@@ -400,6 +394,7 @@ UINT SimUser::RegisterWindowMessage(const char* lpString) {
 
 BOOL SimUser::ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action) {
     auto* w = Find(hWnd);
+    // rule: uipi-change-filter-ex
     if (!w || (action != MSGFLT_ALLOW && action != MSGFLT_DISALLOW)) {
         kernel_.SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
         return 0;
@@ -431,20 +426,20 @@ void SimUser::RunFor(uint64_t ms) {
     const uint64_t end = kernel_.GetTickCount64() + ms;
     for (;;) {
         RunUntilIdle();
-        if (quitPosted_) break;
+        if (quitPosted_ || (modalDepth_ > 0 && quitReceived_)) break;
         const uint64_t now = kernel_.GetTickCount64();
         auto next = NextEventTime();
         if (!next || *next > end) break;
         if (*next > now) kernel_.Advance(*next - now);
     }
-    if (quitPosted_) return; // the loop has ended: no more time passes in it
+    if (quitPosted_ || (modalDepth_ > 0 && quitReceived_)) return; // the loop has ended: no more time passes in it
     const uint64_t now = kernel_.GetTickCount64();
     if (now < end) kernel_.Advance(end - now);
     RunUntilIdle();
 }
 
-void SimUser::ModalLoop() {
-    if (modalLoopMs_ == 0) return;
+bool SimUser::ModalLoop() {
+    if (modalLoopMs_ == 0) return false;
     if (modalDepth_ >= kModalDepthLimit) throw std::runtime_error("modal loops nested without end");
     ++modalDepth_;
     deepestModal_ = std::max(deepestModal_, modalDepth_);
@@ -453,7 +448,13 @@ void SimUser::ModalLoop() {
         ~Leave() { --depth; }
     } leave{modalDepth_};
     // Until the user closes it, or a WM_QUIT ends it (which stays for the outer loop).
+    // rule: modal-loop-reposts-quit
+    const bool receivedBefore = quitReceived_;
+    quitReceived_ = false;
     RunFor(modalLoopMs_);
+    if (quitReceived_) quitPosted_ = true; // the loop took it: it posts it again
+    quitReceived_ = receivedBefore;
+    return quitPosted_;
 }
 
 void SimUser::At(uint64_t time, std::function<void()> action) {
@@ -463,48 +464,6 @@ void SimUser::At(uint64_t time, std::function<void()> action) {
 void SimUser::SetPumpHook(std::function<void()> runPending, std::function<bool()> busy) {
     runPending_ = std::move(runPending);
     busy_ = std::move(busy);
-}
-
-// ---- Timers ----
-
-UINT_PTR SimUser::SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse) {
-    if (!Find(hWnd)) {
-        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (setTimerFails_) {
-        kernel_.SetLastError(kNotEnoughMemory);
-        return 0;
-    }
-    const UINT period = std::clamp(uElapse, kMinTimerPeriod, kMaxTimerPeriod);
-    // Setting an existing timer again replaces it and restarts its period.
-    timers_[{hWnd, nIDEvent}] = Timer{period, kernel_.GetTickCount64() + period, timerOrder_++};
-    return nIDEvent != 0 ? nIDEvent : 1;
-}
-
-BOOL SimUser::KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
-    if (timers_.erase({hWnd, uIDEvent}) == 0) {
-        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    return 1;
-}
-
-bool SimUser::TimerSet(HWND hWnd, UINT_PTR id) const {
-    return timers_.count({hWnd, id}) != 0;
-}
-
-std::vector<UINT_PTR> SimUser::TimerIds(HWND hWnd) const {
-    std::vector<UINT_PTR> ids;
-    for (const auto& [key, timer] : timers_)
-        if (key.first == hWnd) ids.push_back(key.second);
-    return ids;
-}
-
-std::optional<uint64_t> SimUser::TimerDue(HWND hWnd, UINT_PTR id) const {
-    auto it = timers_.find({hWnd, id});
-    if (it == timers_.end()) return std::nullopt;
-    return it->second.due;
 }
 
 // ---- Input ----
@@ -532,130 +491,6 @@ void SimUser::SetKeyDown(int32_t vKey, bool down) {
 int32_t SimUser::GetSystemMetrics(int32_t nIndex) {
     auto it = metrics_.find(nIndex);
     return it == metrics_.end() ? 0 : it->second;
-}
-
-// ---- Menus ----
-
-HMENU SimUser::CreatePopupMenu() {
-    const HMENU h = nextMenu_;
-    nextMenu_ += 4;
-    menus_.emplace(h, Menu{});
-    return h;
-}
-
-BOOL SimUser::AppendMenu(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
-    auto it = menus_.find(hMenu);
-    if (it == menus_.end() || ((uFlags & MF_POPUP) && menus_.count(static_cast<HMENU>(uIDNewItem)) == 0)) {
-        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return 0;
-    }
-    it->second.entries.push_back({uFlags, uIDNewItem, lpNewItem ? lpNewItem : ""});
-    return 1;
-}
-
-BOOL SimUser::SetMenuDefaultItem(HMENU hMenu, UINT uItem, UINT fByPos) {
-    auto it = menus_.find(hMenu);
-    if (it == menus_.end()) {
-        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return 0;
-    }
-    auto& entries = it->second.entries;
-    if (fByPos) {
-        if (uItem >= entries.size()) return 0;
-        it->second.defaultId = static_cast<UINT>(entries[uItem].id);
-    } else {
-        it->second.defaultId = uItem;
-    }
-    return 1;
-}
-
-std::vector<SimMenuItem> SimUser::BuildItems(HMENU h, int depth) const {
-    std::vector<SimMenuItem> items;
-    auto it = menus_.find(h);
-    if (it == menus_.end() || depth > 16) return items;
-    for (const auto& e : it->second.entries) {
-        SimMenuItem item;
-        item.Caption = e.text;
-        item.Enabled = (e.flags & (MF_GRAYED | MF_DISABLED)) == 0;
-        item.Checked = (e.flags & MF_CHECKED) != 0;
-        item.Separator = (e.flags & MF_SEPARATOR) != 0;
-        if (e.flags & MF_POPUP) {
-            item.SubItems = BuildItems(static_cast<HMENU>(e.id), depth + 1);
-        } else {
-            item.Id = e.id;
-            item.Default = it->second.defaultId && *it->second.defaultId == e.id;
-        }
-        items.push_back(std::move(item));
-    }
-    return items;
-}
-
-BOOL SimUser::TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int32_t, HWND hWnd) {
-    if (menus_.count(hMenu) == 0) {
-        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return 0;
-    }
-    if (!Find(hWnd)) {
-        kernel_.SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    SimPopup popup{x, y, hWnd, uFlags, kernel_.GetTickCount64(), BuildItems(hMenu, 0)};
-    popups_.push_back(popup);
-    // Open until the user chooses: a choice already made closes it at once.
-    if (!OnPopup && popupChoices_.empty()) ModalLoop();
-    UINT_PTR chosen = 0;
-    if (OnPopup) {
-        chosen = OnPopup(popup);
-    } else if (!popupChoices_.empty()) {
-        const std::string caption = popupChoices_.front();
-        popupChoices_.pop_front();
-        if (const auto* item = popup.Find(caption)) chosen = item->Id;
-    }
-    // A grey item or an id that is not in the menu cannot be chosen: the menu just closes.
-    const auto* item = chosen ? FindItemById(popup.Items, chosen) : nullptr;
-    if (!item || !item->Enabled) chosen = 0;
-    if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
-    if (chosen && !(uFlags & TPM_NONOTIFY)) PostMessage(hWnd, WM_COMMAND, chosen, 0);
-    return 1;
-}
-
-BOOL SimUser::DestroyMenu(HMENU hMenu) {
-    auto it = menus_.find(hMenu);
-    if (it == menus_.end()) {
-        kernel_.SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return 0;
-    }
-    std::vector<HMENU> subs;
-    for (const auto& e : it->second.entries)
-        if (e.flags & MF_POPUP) subs.push_back(static_cast<HMENU>(e.id));
-    menus_.erase(it);
-    for (HMENU s : subs)
-        DestroyMenu(s);
-    return 1;
-}
-
-// ---- Message boxes ----
-
-int32_t SimUser::MessageBox(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType) {
-    SimMessageBox box{hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType,
-                      kernel_.GetTickCount64()};
-    boxes_.push_back(box);
-    if (OnMessageBox) return OnMessageBox(box);
-    ModalLoop();
-    return (uType & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
-int32_t SimUser::MessageBoxTimed(HWND hWnd, const char* lpText, const char* lpCaption, UINT uType,
-                                 DWORD timeoutMs, int32_t timeoutAnswer) {
-    if (!NobodyAnswers) {
-        const int32_t answer = MessageBox(hWnd, lpText, lpCaption, uType);
-        boxes_.back().TimeoutMs = timeoutMs;
-        return answer;
-    }
-    boxes_.push_back({hWnd, lpText ? lpText : "", lpCaption ? lpCaption : "Error", uType, kernel_.GetTickCount64(),
-                      timeoutMs});
-    kernel_.Advance(timeoutMs);
-    return timeoutAnswer;
 }
 
 // ---- Icons ----

@@ -289,7 +289,8 @@ class SimUser : public plat::IUser {
     std::vector<SimMenuItem> BuildItems(plat::HMENU h, int depth) const;
     plat::LRESULT Deliver(plat::HWND h, plat::UINT m, plat::WPARAM w, plat::LPARAM l);
 
-    void ModalLoop();
+    // True when a WM_QUIT ended it (and stays posted for the outer loop).
+    bool ModalLoop();
     static constexpr int kModalDepthLimit = 64;
     uint64_t modalLoopMs_ = 0;
     int modalDepth_ = 0;
@@ -302,6 +303,7 @@ class SimUser : public plat::IUser {
     bool quitPosted_ = false;
     int32_t quitCode_ = 0;
     bool quitReceived_ = false;
+    bool trackingPopup_ = false; // a TrackPopupMenu is open
     std::map<std::pair<plat::HWND, plat::UINT_PTR>, Timer> timers_;
     uint64_t timerOrder_ = 0;
     bool setTimerFails_ = false;
@@ -403,6 +405,9 @@ class SimShell : public plat::IShell {
     // Explorer at logon: it refuses every call for refuseForMs from now, and broadcasts
     // "TaskbarCreated" after taskbarCreatedAfterMs, or never.
     void StartExplorerLate(uint64_t refuseForMs, std::optional<uint64_t> taskbarCreatedAfterMs);
+    // A busy Explorer: the next count NIM_ADD calls time out (FALSE, ERROR_TIMEOUT) although
+    // the shell takes the icon.
+    void TimeOutAdds(int count) { addsTimingOut_ = count; }
     // Posts the icon's callback message as the shell does for the version the icon asked for:
     // version 0 wParam = uID, lParam = event; version 4 wParam = the cursor (x, y), lParam =
     // event | uID << 16, and after a button's release the notification version 4 adds to it
@@ -444,6 +449,7 @@ class SimShell : public plat::IShell {
     std::vector<SimAreaIcon> area_;
     bool taskbarRunning_ = true;
     uint64_t explorerReadyAt_ = 0;
+    int addsTimingOut_ = 0;
     plat::UINT highestVersion_ = 0;
     plat::POINT anchor_{1880, 1060};
     struct Program {

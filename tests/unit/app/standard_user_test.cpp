@@ -277,6 +277,23 @@ TEST_F(StandardUser, StartedAsAdministratorItSwitchesInProcessAndUsesTheSameFold
     EXPECT_EQ(File("srvStat.txt"), "<missing>");
 }
 
+TEST_F(StandardUser, AQuestionBoxEndedByWmQuitAsAtLogoffCountsAsNo) {
+    os.kernel.SetElevated(true); // the tray asks itself
+    os.shares.Connect("ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx"});
+    StartAndSettle();
+    os.user.SetModalLoopFor(60000);
+    os.user.After(500, [this] { os.user.PostQuitMessage(0); });
+    DoubleClick();
+    os.user.RunFor(4000);
+    ASSERT_EQ(os.user.MessageBoxes().size(), 1u);
+    EXPECT_TRUE(os.user.QuitPosted()) << "the box's loop left WM_QUIT for the outer one";
+    // Whatever the answer started runs on (a worker outlives the loop's end).
+    os.user.ForgetQuit();
+    os.user.RunFor(4000);
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+}
+
 TEST_F(StandardUser, ASecondUserSwitchesSharingBackOnAndEveryDependentTheFirstStoppedRunsAgain) {
     StartAndSettle();
     SwitchAndVerify();
@@ -422,6 +439,19 @@ TEST_F(StandardUser, ASecondStartInTheSessionEndsQuietlyAndLeavesOneLamp) {
     EXPECT_EQ(Main::RunProgram(), 0);
     EXPECT_EQ(os.kernel.GetLastError(), plat::ERROR_ACCESS_DENIED);
     EXPECT_EQ(os.threads.StartedCount(), 1);
+    // A lamp killed while it owned the mutex, whose name another process still holds open:
+    // the mutex is abandoned, and this start is the lamp.
+    os.kernel.HoldMutexElsewhere(Main::InstanceMutexName, false);
+    os.kernel.OwnMutexElsewhere(Main::InstanceMutexName, 0, sim::Session::This, false, true);
+    os.kernel.HoldMutexElsewhere(Main::InstanceMutexName);
+    size_t iconsOfTheHeir = 0;
+    os.user.After(4000, [&] {
+        iconsOfTheHeir = os.shell.Area().size();
+        Main::Form1->Close();
+    });
+    EXPECT_EQ(Main::RunProgram(), 0);
+    EXPECT_EQ(iconsOfTheHeir, 1u);
+    EXPECT_EQ(os.threads.StartedCount(), 2);
 }
 
 TEST_F(StandardUser, AnotherProcessClosingTheTimerWindowDoesNotStopThePulse) {

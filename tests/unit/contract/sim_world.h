@@ -29,7 +29,8 @@ class SimWorld : public World {
         return false;
     }
     void Pass(uint32_t milliseconds) override { os.kernel.Sleep(milliseconds); }
-    void OnAnotherThread(const std::function<void()>& body) override { body(); }
+    // The body runs at once, as a thread of its own in the kernel's eyes (mutex ownership).
+    void OnAnotherThread(const std::function<void()>& body) override { os.kernel.RunOnThread(body); }
 
     sim::SimPlatform os;
 };

@@ -206,6 +206,21 @@ TEST_F(TrayTest, RefusedAddStaysMeantToBeVisibleAndTheIconThatArrivesLateAsksFor
     os.user.RunFor(5000);
     EXPECT_EQ(os.shell.Calls().size(), before + 3); // modify, version, modify: no more tries
     EXPECT_EQ(os.shell.FindIcon(tray->TrayIconId())->Version, plat::NOTIFYICON_VERSION_4);
+    // A busy shell times out answering an add it took: the icon is found at once and kept,
+    // exactly one, with version 4, and no add is tried again.
+    tray->SetIconVisible(false);
+    os.shell.TimeOutAdds(1);
+    const size_t atAdd = os.shell.Calls().size();
+    tray->SetIconVisible(true);
+    ASSERT_EQ(os.shell.Calls()[atAdd].Operation, plat::NIM_ADD);
+    EXPECT_EQ(os.shell.Calls()[atAdd].Result, 0);
+    EXPECT_EQ(os.shell.FindIcon(tray->TrayIconId())->Version, plat::NOTIFYICON_VERSION_4);
+    os.user.RunFor(5000);
+    EXPECT_EQ(os.shell.Area().size(), 1u);
+    size_t adds = 0;
+    for (size_t i = atAdd; i < os.shell.Calls().size(); ++i)
+        adds += os.shell.Calls()[i].Operation == plat::NIM_ADD;
+    EXPECT_EQ(adds, 1u);
 }
 
 TEST_F(TrayTest, AssigningAnIconCopiesItInExactlyOneModifyAndAPictureThatCannotBeAnIconIsSentAsNoIcon) {
@@ -758,9 +773,11 @@ TEST_F(StartupTest, LoadingSendsModifyThenTheStoredVisibilityThenAsksForVersionF
     std::vector<plat::DWORD> ops;
     for (const auto& c : os.shell.Calls())
         ops.push_back(c.Operation);
-    // Hint (refused), the stored IconVisible, then after loading: modify, add again, version.
+    // Hint (refused), the stored IconVisible, then after loading: modify, add again (refused:
+    // the icon is there, which a modify finds at once), version as the add found it and as
+    // loading ends.
     EXPECT_EQ(ops, (std::vector<plat::DWORD>{plat::NIM_MODIFY, plat::NIM_ADD, plat::NIM_MODIFY, plat::NIM_ADD,
-                                             plat::NIM_SETVERSION}));
+                                             plat::NIM_MODIFY, plat::NIM_SETVERSION, plat::NIM_SETVERSION}));
     // This shell answers only version 0: the icon stays at version 0, its flags as they were.
     EXPECT_EQ(os.shell.Calls().back().Result, 0);
     EXPECT_EQ(U32(os.shell.Calls().back().Bytes, 416), plat::NOTIFYICON_VERSION_4);
