@@ -85,8 +85,13 @@ std::string TForm1::ReadIni(const char* Section, const char* Key, const char* De
 
 void TForm1::WriteIni(const char* Section, const char* Key, const std::string& Value) {
     const std::string file = IniFile();
-    if (!plat::Os().files->WritePrivateProfileString(Section, Key, Value.c_str(), file.c_str()))
-        throw fw::Exception("Unable to write to " + file);
+    // A switch's worker may be reading the file, unshared, at this moment: a refused write is
+    // tried again for up to half a second before it counts as failed.
+    for (int tries = 1; !plat::Os().files->WritePrivateProfileString(Section, Key, Value.c_str(), file.c_str());
+         ++tries) {
+        if (tries == 25) throw fw::Exception("Unable to write to " + file);
+        plat::Os().kernel->Sleep(20);
+    }
 }
 
 int32_t TForm1::GetAutoRun(const std::string& Name) {

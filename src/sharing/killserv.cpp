@@ -45,12 +45,23 @@ namespace {
 
 const char* const kPausedFileName = "srvStat.paused";
 
+// The tray rewrites code.ini (LastState) while a worker reads it: an open that the other's
+// share mode refuses is tried again for a moment rather than read as a missing or bad file.
+ReadResult ReadAsItselfWhenFree(const std::string& path, std::string& contents, FolderTrust& trust) {
+    for (int tries = 1;; ++tries) {
+        const ReadResult read = Os().files->ReadFileAsItself(path, contents, trust);
+        if (read != ReadResult::Failed || Os().kernel->GetLastError() != ERROR_SHARING_VIOLATION || tries == 50)
+            return read;
+        Os().kernel->Sleep(20);
+    }
+}
+
 // Read only from a file the acting account may trust, judged on its own handle: one name, not
 // a link, nobody else's to change.
 std::string ReadSecondService(const std::string& iniPath) {
     std::string bytes;
     FolderTrust trust = FolderTrust::Unknown;
-    if (Os().files->ReadFileAsItself(iniPath, bytes, trust) != ReadResult::Ok || !TrustedForTheActingAccount(trust))
+    if (ReadAsItselfWhenFree(iniPath, bytes, trust) != ReadResult::Ok || !TrustedForTheActingAccount(trust))
         return {};
     char name[1024];
     const DWORD length =
@@ -501,7 +512,7 @@ TStringList TKT::ReadStatusFile(const char* name) {
 TStringList TKT::ReadStatusFileAt(const std::string& path, bool judged) {
     std::string text;
     FolderTrust trust = FolderTrust::Unknown;
-    const ReadResult read = judged ? Os().files->ReadFileAsItself(path, text, trust)
+    const ReadResult read = judged ? ReadAsItselfWhenFree(path, text, trust)
                                    : (Os().files->FileExists(path) ? Os().files->ReadWholeFile(path, text)
                                                                    : ReadResult::Missing);
     if (read == ReadResult::Missing) return {};

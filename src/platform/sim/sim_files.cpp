@@ -262,6 +262,7 @@ BOOL SimFiles::WritePrivateProfileString(const char* section, const char* key, c
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return 0;
     }
+    if (HeldOpenElsewhere(path)) return 0;
     const std::string written = std::string(section) + (key ? key : "") + (value ? value : "");
     if (!IsUtf8(written)) {
         kernel_.SetLastError(ERROR_NO_UNICODE_TRANSLATION);
@@ -349,6 +350,19 @@ void SimFiles::SetReadOnly(const std::string& path, bool readOnly) {
 
 void SimFiles::FailReads(const std::string& path) {
     failingReads_.insert(Key(path));
+}
+
+void SimFiles::HoldOpenElsewhere(const std::string& path, int opens) {
+    heldOpen_[Key(path)] = opens;
+}
+
+bool SimFiles::HeldOpenElsewhere(const std::string& key) {
+    auto it = heldOpen_.find(key);
+    if (it == heldOpen_.end() || it->second <= 0) return false;
+    --it->second;
+    // rule: fs-open-unshared-refuses-with-sharing-violation
+    kernel_.SetLastError(ERROR_SHARING_VIOLATION);
+    return true;
 }
 
 void SimFiles::FailReplaces(const std::string& path) {

@@ -73,6 +73,9 @@ class SimFiles : public plat::IFiles {
     void SetReadOnly(const std::string& path, bool readOnly = true);
     void FailReads(const std::string& path);
     void FailReplaces(const std::string& path);
+    // Another thread or process has the file open without sharing it for the next `opens`
+    // reads as itself and profile writes of it: they fail with ERROR_SHARING_VIOLATION.
+    void HoldOpenElsewhere(const std::string& path, int opens);
     int ReplaceCount() const { return replaces_; }
     // The files kept under folder (at any depth), by their full upper-cased paths.
     std::vector<std::string> FilesIn(const std::string& folder) const;
@@ -84,6 +87,7 @@ class SimFiles : public plat::IFiles {
     };
     // The full, upper-cased path with mapped drives and links resolved, under which a file is kept.
     std::string Key(const std::string& path) const;
+    bool HeldOpenElsewhere(const std::string& key);
     // The same with a link as the last component left as it is (FILE_FLAG_OPEN_REPARSE_POINT).
     std::string KeyAsItself(const std::string& path) const;
     std::string Resolve(const std::string& raw, bool followLast) const;
@@ -137,6 +141,7 @@ class SimFiles : public plat::IFiles {
     std::string userName_ = "Ann";
     std::set<std::string> failingReads_;
     std::set<std::string> failingReplaces_;
+    std::map<std::string, int> heldOpen_;
     int replaces_ = 0;
     int temps_ = 0;
     bool callerGone_ = false;

@@ -235,6 +235,7 @@ ReadResult SimFiles::ReadFileAsItself(const std::string& path, std::string& cont
         kernel_.SetLastError(ERROR_ACCESS_DENIED);
         return ReadResult::Failed;
     }
+    if (HeldOpenElsewhere(Key(path))) return ReadResult::Failed;
     const std::string stored = Stored(key);
     auto it = files_.find(stored);
     if (it == files_.end()) {

@@ -340,6 +340,16 @@ TEST_F(Controller, AnUnwritableIniIsReportedAtStartupAndTheIconStillComesToLife)
     EXPECT_TRUE(form->TrayIcon1->Enabled());
 }
 
+TEST_F(Controller, AnIniAWorkerHoldsForAMomentIsWrittenOnceItIsFree) {
+    const std::string ini = std::string(Folder) + "\\code.ini";
+    os.files.HoldOpenElsewhere(ini, 3);
+    StartAndSettle();
+    EXPECT_EQ(Boxes(), std::vector<std::string>{});
+    char state[8] = {};
+    os.files.GetPrivateProfileString("Info", "LastState", "", state, sizeof state, ini.c_str());
+    EXPECT_STREQ(state, "on");
+}
+
 // Before a stop the user asked for: who would be cut off.
 class WhoIsConnected : public Controller {
   protected:

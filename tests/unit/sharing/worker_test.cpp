@@ -66,6 +66,9 @@ TEST_F(WorkerTest, SecondServiceNameIsReadAfreshEachTime) {
     EXPECT_EQ(KillServ::SecondServiceName({}), "Second");
     ASSERT_TRUE(os.files.WritePrivateProfileString("Info", "SecondService", "Fax", "./code.ini"));
     EXPECT_EQ(KillServ::SecondServiceName({}), "Fax");
+    // The tray writing it at that moment does not make it a file without a second service.
+    os.files.HoldOpenElsewhere("./code.ini", 3);
+    EXPECT_EQ(KillServ::SecondServiceName({}), "Fax");
     os.files.Remove("./code.ini");
     EXPECT_EQ(KillServ::SecondServiceName({}), "");
 }
