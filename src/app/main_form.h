@@ -11,6 +11,7 @@
 #include "framework/imglist.h"
 #include "framework/menus.h"
 #include "platform/networks.h"
+#include "sharing/connections.h"
 #include "sharing/switch_request.h"
 #include "trayicon/tray_icon.h"
 
@@ -152,7 +153,7 @@ class TForm1 : public fw::TForm {
     TNetworkRule::Action suggestion_ = TNetworkRule::Action::None; // a balloon not yet followed
     bool ruleSwitch_ = false;  // the running switch is the rule's
     bool ruleActedAlone_ = false; // ... and it ran without asking anybody
-    size_t connectedAtRuleSwitch_ = 0;
+    KillServ::TConnections connectedAtRuleSwitch_;
     std::string announcement_;
 };
 

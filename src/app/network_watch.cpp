@@ -36,6 +36,11 @@ void TForm1::StartWatchingNetworks() {
     PublicNetworks->SetChecked(allowed && ReadIni("Info", "PublicNetworks", "") == "off");
     if (fw::Application && !networkHook_)
         networkHook_ = fw::Application->HookMainWindow([this](fw::TMessage& message) {
+            if (message.Msg == plat::WM_POWERBROADCAST && message.WParam == plat::PBT_APMRESUMEAUTOMATIC) {
+                // Windows identifies the networks anew after sleep, showing them Public meanwhile.
+                NetworkRule.Resumed(plat::Os().kernel->GetTickCount64());
+                return false;
+            }
             if (message.Msg != WM_NETWORKSCHANGED) return false;
             NetworkListChanged();
             return true;
@@ -56,15 +61,8 @@ void TForm1::NetworkListChanged() {
     if (!networks || networkError_ != 0) return;
     std::vector<plat::ConnectedNetwork> connected;
     if (networks->GetConnectedNetworks(&connected) != 0) return; // asked again at the next event
-    std::sort(connected.begin(), connected.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
-    bool anyPublic = false;
-    std::string signature;
-    for (const auto& n : connected) {
-        anyPublic = anyPublic || n.category == plat::NLM_NETWORK_CATEGORY_PUBLIC;
-        signature += n.id + "=" + std::to_string(n.category) + ";";
-    }
     const uint64_t now = plat::Os().kernel->GetTickCount64();
-    if (!NetworkRule.NetworksChanged(anyPublic, signature, now) || suggestion_ == Action::None) return;
+    if (!NetworkRule.NetworksChanged(connected, now) || suggestion_ == Action::None) return;
     // A suggestion belongs to the networks it was made for.
     DropSuggestion();
 }
@@ -88,7 +86,8 @@ void TForm1::ApplyNetworkRule() {
     case Action::SwitchOff:
     case Action::SwitchOn: {
         // Nobody is asked: the rule acts for the user, who is told afterwards whom it cut off.
-        connectedAtRuleSwitch_ = action == Action::SwitchOff ? KillServ::WhoIsConnected().Sessions.size() : 0;
+        // A listing that failed tells no count: it is not read as nobody.
+        connectedAtRuleSwitch_ = action == Action::SwitchOff ? KillServ::WhoIsConnected() : KillServ::TConnections{};
         if (!ChangeState(false)) return;
         ruleSwitch_ = ruleActedAlone_ = true;
         StopStart->SetEnabled(false);
@@ -152,11 +151,13 @@ void TForm1::NetworkRuleSwitchEnded() {
     NetworkRule.RuleSwitchEnded(SharingState);
     // The lamp tells that sharing went off; a balloon only when it cut somebody off, whom
     // nobody was asked about.
-    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1 || connectedAtRuleSwitch_ == 0)
-        return;
+    if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1) return;
+    const KillServ::TConnections& cut = connectedAtRuleSwitch_;
+    if (cut.Known() && cut.Sessions.empty()) return;
     announcement_ = "File sharing is off because a public network is connected. ";
-    announcement_ += Computers(connectedAtRuleSwitch_);
-    announcement_ += " connected to your shared folders.";
+    announcement_ += cut.Known() ? Computers(cut.Sessions.size()) + " connected to your shared folders."
+                                 : "Who was connected could not be listed (error " + std::to_string(cut.Error) +
+                                       ").";
 }
 
 void TForm1::AnnounceNetworkRuleSwitch() {

@@ -14,6 +14,10 @@ inline constexpr int32_t NLM_NETWORK_CATEGORY_PUBLIC = 0;
 inline constexpr int32_t NLM_NETWORK_CATEGORY_PRIVATE = 1;
 inline constexpr int32_t NLM_NETWORK_CATEGORY_DOMAIN_AUTHENTICATED = 2;
 
+// Sent to every top-level window when the machine wakes from sleep or hibernation.
+inline constexpr UINT WM_POWERBROADCAST = 0x0218;
+inline constexpr WPARAM PBT_APMRESUMEAUTOMATIC = 0x12;
+
 struct ConnectedNetwork {
     std::string id; // the network's GUID as text
     int32_t category = NLM_NETWORK_CATEGORY_PUBLIC;

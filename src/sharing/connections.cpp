@@ -85,12 +85,8 @@ TConnections WhoIsConnected() {
     if (result.Sessions.empty()) return result;
 
     std::vector<FILE_INFO_3> files;
-    const NET_API_STATUS filesError = shares->NetFileEnum(&files);
-    if (filesError == ERROR_ACCESS_DENIED) {
-        result.Error = filesError;
-        return result;
-    }
-    if (filesError != NERR_Success) return result; // who, without their files (Wine: 50)
+    result.FilesError = shares->NetFileEnum(&files);
+    if (result.FilesError != NERR_Success) return result; // who, without their files
     for (const auto& f : files) {
         if (IsPipe(f.fi3_pathname)) continue;
         // A file belongs to the first session of its user; one whose session is gone by now
@@ -113,7 +109,9 @@ TConnections WhoIsConnected() {
 std::string CutOffQuestion(const TConnections& connections) {
     const size_t n = connections.Sessions.size();
     return Plural(n, "computer is", "computers are") +
-           " connected to your shared folders: " + List(connections) + ". Stop sharing anyway?";
+           " connected to your shared folders: " + List(connections) + "." +
+           (connections.FilesRefusedForRights() ? " Open files are shown to administrators only." : "") +
+           " Stop sharing anyway?";
 }
 
 std::string ConnectedSummary(const TConnections& connections) {

@@ -15,18 +15,20 @@ struct TConnection {
 };
 
 struct TConnections {
-    // NERR_Success when the sessions could be listed; their files may still be missing.
+    // NERR_Success when the sessions could be listed; Sessions is empty otherwise.
     plat::DWORD Error = 0;
+    // Why the open files could not be listed (Administrators and Server Operators only,
+    // or not supported): the sessions are then named without their files.
+    plat::DWORD FilesError = 0;
     std::vector<TConnection> Sessions;
     bool Known() const { return Error == 0; }
     bool Anybody() const { return Known() && !Sessions.empty(); }
-    // Windows let only administrators tell (the elevated copy can).
-    bool RefusedForRights() const { return Error == plat::ERROR_ACCESS_DENIED; }
+    bool FilesRefusedForRights() const { return FilesError == plat::ERROR_ACCESS_DENIED; }
 };
 
 // Asks Windows now. Sessions at level 10, then their open files at level 3, matched by user;
-// named pipes are not files anybody would lose. Somebody connected whose files could not be
-// listed for want of rights counts as refused: the elevated copy can tell the whole truth.
+// named pipes are not files anybody would lose. Files refused for want of rights leave the
+// sessions known: a standard user is asked about the computers it could list.
 TConnections WhoIsConnected();
 
 // "2 computers are connected to your shared folders: ANNA-PC (anna, 3 open files: Q3

@@ -310,7 +310,11 @@ void TKT::SwitchSharing() {
 
 // Asked before anything is stopped, so that No leaves every service as it is.
 bool TKT::MayCutOffWhoIsConnected() {
-    if (!request_.AskWhoIsConnected) return true;
+    if (!request_.AskWhoIsConnected) {
+        // The tray asked about the computers it could list; the copy can count their files.
+        if (request_.ElevatedCopy) report_.Connected = ConnectedCounts(WhoIsConnected());
+        return true;
+    }
     TConnections connected;
     // The copy has no window: its box comes to the front by itself.
     // Nobody may be at the desk (a switch the network rule started): the copy holds the switch

@@ -54,12 +54,18 @@ struct Machine {
         std::vector<std::string> files;
     };
     std::vector<Connection> connections;
-    // Windows 10/11 let only administrators list sessions and open files; Wine lets everybody.
-    bool sharesNeedElevation = true;
+    // Open files are listed to Administrators (an elevated token) and Server Operators only;
+    // sessions at level 10 to everybody.
+    bool serverOperator = false;
     // The networks connected at start, as the Network List Manager classes them, or the COM
     // error that keeps it from being had.
     std::vector<plat::ConnectedNetwork> networks;
     plat::HRESULT networkListError = 0;
+    // Identification: the networks above are listed as unidentified and Public for this long
+    // after boot, a network connected later for the other time; each event comes this often.
+    uint64_t networksIdentifiedAfterMs = 0;
+    uint64_t newNetworksIdentifiedAfterMs = 0;
+    uint32_t networkEventRepeats = 1;
     // Explorer at logon: icons refused for this long, then "TaskbarCreated" after the given
     // time, or never.
     uint64_t explorerRefusesIconsForMs = 0;
@@ -93,7 +99,6 @@ struct Machine {
         m.elevated = true;
         m.protectedFolders.clear();
         m.foldersUsersMayCreateIn.clear();
-        m.sharesNeedElevation = false;
         m.shellNotifyVersion = 0;
         return m;
     }
@@ -146,12 +151,13 @@ class SimPlatform {
             kernel.AddMissingFolder(folder);
         for (const auto& [drive, unc] : machine.mappedDrives)
             kernel.MapDrive(drive, unc);
-        shares.RequireElevation(machine.sharesNeedElevation);
+        shares.SetServerOperator(machine.serverOperator);
         for (const auto& c : machine.connections)
             shares.Connect(c.client, c.user, c.files);
         shell.SetHighestVersion(machine.shellNotifyVersion);
+        networks.SetIdentification(machine.newNetworksIdentifiedAfterMs, machine.networkEventRepeats);
         for (const auto& n : machine.networks)
-            networks.Connect(n.id, n.category);
+            networks.ConnectIdentifiedAfter(n.id, n.category, machine.networksIdentifiedAfterMs);
         networks.Fail(machine.networkListError);
         if (machine.explorerRefusesIconsForMs || machine.taskbarCreatedAfterMs)
             shell.StartExplorerLate(machine.explorerRefusesIconsForMs, machine.taskbarCreatedAfterMs);
@@ -166,7 +172,7 @@ class SimPlatform {
     // Windows, message queue and timers in the kernel's virtual time; the notification area.
     SimUser user{kernel};
     SimShell shell{user};
-    SimShares shares{kernel};
+    SimShares shares{kernel, services};
     SimNetworks networks{user};
 
     plat::Platform table;

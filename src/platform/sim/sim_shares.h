@@ -8,10 +8,11 @@
 namespace sim {
 
 class SimKernel;
+class SimServices;
 
 class SimShares : public plat::IShares {
   public:
-    explicit SimShares(SimKernel& kernel) : kernel_(kernel) {}
+    SimShares(SimKernel& kernel, SimServices& services) : kernel_(kernel), services_(services) {}
 
     plat::NET_API_STATUS NetSessionEnum(std::vector<plat::SESSION_INFO_10>* sessions) override;
     plat::NET_API_STATUS NetFileEnum(std::vector<plat::FILE_INFO_3>* files) override;
@@ -28,20 +29,21 @@ class SimShares : public plat::IShares {
         sessions_.clear();
         files_.clear();
     }
-    // Only an elevated caller may enumerate (Windows 10/11; Wine lets everybody).
-    void RequireElevation(bool on) { requireElevation_ = on; }
+    // The account is in Server Operators: it may list open files without elevation.
+    void SetServerOperator(bool on) { serverOperator_ = on; }
     // Every enumeration of that kind fails with code (0 ends the fault), whoever asks.
     void FailSessionEnum(plat::NET_API_STATUS code) { sessionError_ = code; }
     void FailFileEnum(plat::NET_API_STATUS code) { fileError_ = code; }
     int Enumerations() const { return enumerations_; }
 
   private:
-    plat::NET_API_STATUS Refusal(plat::NET_API_STATUS fault) const;
+    plat::NET_API_STATUS Refusal(plat::NET_API_STATUS fault, bool needsOperator) const;
 
     SimKernel& kernel_;
+    SimServices& services_;
     std::vector<plat::SESSION_INFO_10> sessions_;
     std::vector<plat::FILE_INFO_3> files_;
-    bool requireElevation_ = false;
+    bool serverOperator_ = false;
     plat::NET_API_STATUS sessionError_ = 0;
     plat::NET_API_STATUS fileError_ = 0;
     int enumerations_ = 0;

@@ -18,6 +18,8 @@ class NetworkRule : public TarnwickTest {
     void RuleOn() { os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nPublicNetworks=off\r\n"); }
     // Past the settling time, the switch and its verifying query.
     void Settle() { os.user.RunFor(Main::TNetworkRule::SettleMs + 5000); }
+    // Past the wait for a new network (every one at start-up).
+    void Identify() { os.user.RunFor(Main::TNetworkRule::IdentifyMs + 5000); }
     size_t Stops() const { return os.services.CallsTo("ControlService").size(); }
     std::vector<std::string> Balloons() const {
         const auto* icon = os.shell.FindIcon(form->TrayIcon1->TrayIconId());
@@ -35,7 +37,7 @@ TEST_F(NetworkRule, APublicNetworkAtStartUpSwitchesSharingOffAndLeavingItSwitche
     os.shares.Connect("ANNA-PC", "anna", {"C:\\Share\\report.xlsx"});
     os.networks.Connect("{cafe}", Public);
     StartAndSettle();
-    Settle();
+    Identify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(File("srvStat.txt"), "Browser\r\n");
     EXPECT_TRUE(Boxes().empty());
@@ -63,20 +65,21 @@ TEST_F(NetworkRule, WithoutTheKeyNothingIsSwitchedUntilTheItemIsChecked) {
 
     ChooseFromMenu("&Off on public networks");
     EXPECT_EQ(File("code.ini"), "[Info]\r\nLastState=on\r\nPublicNetworks=off\r\n");
-    Settle();
+    Identify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
 }
 
 TEST_F(NetworkRule, AFlappingNetworkIsActedOnOnceWhenItHasSettled) {
     RuleOn();
     StartAndSettle();
+    Identify();
     for (int i = 0; i < 4; ++i) {
-        os.networks.Connect("{hotel}", Public);
+        os.networks.SetCategory("{home}", Public);
         os.user.RunFor(1000);
-        os.networks.SetCategory("{hotel}", Private);
+        os.networks.SetCategory("{home}", Private);
         os.user.RunFor(1000);
     }
-    os.networks.SetCategory("{hotel}", Public);
+    os.networks.SetCategory("{home}", Public);
     // Changed just under the settling time ago: nothing yet.
     os.user.RunFor(Main::TNetworkRule::SettleMs - 1);
     EXPECT_EQ(Stops(), 0u);
@@ -91,7 +94,7 @@ TEST_F(NetworkRule, TheUsersSwitchWinsUntilTheNetworksChange) {
     RuleOn();
     os.networks.Connect("{cafe}", Public);
     StartAndSettle();
-    Settle();
+    Identify();
     ASSERT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     DoubleClick();
     Settle();
@@ -103,7 +106,7 @@ TEST_F(NetworkRule, TheUsersSwitchWinsUntilTheNetworksChange) {
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
 
     os.networks.Connect("{airport}", Public);
-    Settle();
+    Identify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     // Switched off by the user, sharing stays off when the public networks go.
     DoubleClick();
@@ -121,7 +124,7 @@ TEST_F(NetworkRule, WithoutTheNetworkListManagerTheItemIsGreyedAndTheTipSaysWhy)
     os.networks.Connect("{cafe}", Public);
     os.networks.Fail(static_cast<plat::HRESULT>(0x80040154));
     StartAndSettle();
-    Settle();
+    Identify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     EXPECT_EQ(Tip(), std::string(EnabledTip) + "\r\nPublic network rule unavailable: 0x80040154");
     EXPECT_FALSE(MenuItem()->Enabled);
@@ -133,11 +136,73 @@ TEST_F(NetworkRule, APolicyTurnsTheRuleOffAndGreysTheItem) {
     os.registry.SetDword(plat::HKEY_LOCAL_MACHINE, KillServ::PolicyKey, "DisablePublicNetworkRule", 1);
     os.networks.Connect("{cafe}", Public);
     StartAndSettle();
-    Settle();
+    Identify();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     const auto* item = MenuItem();
     EXPECT_FALSE(item->Enabled);
     EXPECT_FALSE(item->Checked);
+    EXPECT_EQ(Tip(), EnabledTip);
+}
+
+// A standard user's machine where Windows identifies each new network for 20 s, listing it
+// meanwhile as Public, and repeats every event: the rule suggests with a balloon.
+class NetworkIdentification : public TarnwickTest {
+  protected:
+    static constexpr const char* Suggestion =
+        "You joined a public network while file sharing is on. Click here to switch it off.";
+    NetworkIdentification() {
+        sim::Machine machine = sim::Machine::StandardUser();
+        machine.networks = {{"{home}", Private}};
+        machine.networksIdentifiedAfterMs = 20000;
+        machine.newNetworksIdentifiedAfterMs = 20000;
+        machine.networkEventRepeats = 3;
+        os.Become(machine);
+        os.services.Add("lanmanserver").Running();
+        os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nPublicNetworks=off\r\n");
+    }
+    std::vector<std::string> Balloons() const {
+        const auto* icon = os.shell.FindIcon(form->TrayIcon1->TrayIconId());
+        return icon ? icon->Balloons : std::vector<std::string>{};
+    }
+    static constexpr uint64_t Identify = Main::TNetworkRule::IdentifyMs;
+    static constexpr uint64_t Settle = Main::TNetworkRule::SettleMs;
+};
+
+TEST_F(NetworkIdentification, OnlyANetworkThatKeepsItsCategoryCountsAndACountedOneActsOnAChangeAfterSettling) {
+    // At boot, home is Public for 20 s, then Private: nothing to suggest, ever.
+    StartAndSettle();
+    os.user.RunFor(2 * Identify);
+    EXPECT_TRUE(Balloons().empty());
+    EXPECT_EQ(Tip(), EnabledTip);
+
+    // A network that really is Public: suggested once it has held its category the whole wait.
+    os.networks.ConnectIdentifiedAfter("{cafe}", Public, 0);
+    os.user.RunFor(Identify - 1);
+    EXPECT_TRUE(Balloons().empty());
+    os.user.RunFor(2);
+    EXPECT_EQ(Balloons(), std::vector<std::string>{Suggestion});
+
+    // Gone, then home (counted) turns Public: a change acted on after the settling time.
+    os.networks.Disconnect("{cafe}");
+    os.user.RunFor(Identify);
+    os.networks.SetCategory("{home}", Public);
+    os.user.RunFor(Settle - 1);
+    EXPECT_EQ(Balloons().size(), 1u);
+    os.user.RunFor(Settle);
+    EXPECT_EQ(Balloons().size(), 2u);
+    EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(NetworkIdentification, AResumeIdentifiesTheNetworksAnewAndItsBurstOfEventsSuggestsNothing) {
+    StartAndSettle();
+    os.user.RunFor(2 * Identify);
+    // Woken up: the burst announces the same networks; home goes through identification again.
+    os.networks.Resume();
+    os.networks.SetCategory("{home}", Public);
+    os.user.RunFor(Identify - Settle);
+    os.networks.SetCategory("{home}", Private);
+    os.user.RunFor(2 * Identify);
+    EXPECT_TRUE(Balloons().empty());
     EXPECT_EQ(Tip(), EnabledTip);
 }
 
