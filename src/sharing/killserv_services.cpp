@@ -55,12 +55,13 @@ bool SwitchRights(Purpose purpose) {
 
 SC_HANDLE OpenManager(Purpose purpose = Purpose::Ask) {
     return Os().services->OpenSCManager(nullptr, nullptr,
-                                         SwitchRights(purpose) ? kSwitchManagerAccess : kQueryManagerAccess);
+                                        SwitchRights(purpose) ? kSwitchManagerAccess : kQueryManagerAccess);
 }
 
-SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name, Purpose purpose = Purpose::Ask) {
+SC_HANDLE OpenService(const unique_schandle& manager, const std::string& name,
+                      Purpose purpose = Purpose::Ask) {
     return Os().services->OpenService(manager.get(), name.c_str(),
-                                       SwitchRights(purpose) ? kSwitchServiceAccess : kQueryServiceAccess);
+                                      SwitchRights(purpose) ? kSwitchServiceAccess : kQueryServiceAccess);
 }
 
 bool QueryState(const unique_schandle& service, DWORD* state) {
@@ -211,7 +212,6 @@ std::string RequestErrorText(DWORD code) {
     }
 }
 
-
 const char* const ServiceStateNames[8] = {"",        "Stopped",    "Starting", "Stopping",
                                           "Started", "Restarting", "Pausing",  "Paused"};
 
@@ -245,21 +245,12 @@ bool TKT::ServiceRunning(const std::string& Name) {
     return found >= 0 && ServiceStateList[static_cast<size_t>(found)] == "Started";
 }
 
-// Bisection over the list in enumeration order, which the service manager keeps sorted by
-// name; after several enumerations the first equal entry met decides.
+// Windows promises no order for an enumeration (and orders compared in upper and lower case
+// differ where a name holds '_'), so every entry is looked at; the list grows by one
+// enumeration per look, so the last entry of the name is the newest answer.
 int TKT::FindInEnumeration(const std::string& Name) const {
-    int low = 0;
-    int high = static_cast<int>(ServiceNameList.size()) - 1;
-    while (low <= high) {
-        const int mid = (low + high) / 2;
-        const int order = CompareText(ServiceNameList[static_cast<size_t>(mid)], Name);
-        if (order < 0) {
-            low = mid + 1;
-        } else {
-            if (order == 0) return mid;
-            high = mid - 1;
-        }
-    }
+    for (size_t i = ServiceNameList.size(); i-- > 0;)
+        if (CompareText(ServiceNameList[i], Name) == 0) return static_cast<int>(i);
     return -1;
 }
 
@@ -338,7 +329,7 @@ void TKT::ListServices() {
         DWORD returned = 0;
         const BOOL done =
             Os().services->EnumServicesStatus(manager.get(), SERVICE_TYPE_ALL, SERVICE_STATE_ALL,
-                                               buffer.data(), size, &needed, &returned, &resume);
+                                              buffer.data(), size, &needed, &returned, &resume);
         const DWORD error = done ? 0 : LastError();
         if (done || error == ERROR_MORE_DATA) AppendEntries(buffer, size, returned);
         if (done) return;

@@ -1,9 +1,11 @@
 // A stand-in service for the tests: it logs "<name> start" and "<name> stop" lines to a log
 // file and runs until it is stopped. Run by the service manager as
-//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow]
+//   tarnwick-testservice.exe service NAME LOG [ignore-stop | refuse-stop | slow | fail-start]
 // LOG "-" means the file named by the TARNWICK_SERVICE_LOG environment variable.
 // ignore-stop accepts the stop request and goes on running; refuse-stop does not accept it;
-// slow stays start-pending and stop-pending for 3 s each.
+// slow stays start-pending (a check point each second) and stop-pending for 3 s each;
+// fail-start reports START_PENDING with a check point, then SERVICE_STOPPED with
+// ERROR_SERVICE_SPECIFIC_ERROR and its own code 42.
 // Pause and continue are accepted and logged as "<name> pause" / "<name> continue".
 //
 // Windows' service manager refuses to stop a service while a service whose DependOnService
@@ -40,6 +42,7 @@ std::string logPath;
 bool ignoreStop = false;
 bool refuseStop = false;
 bool slow = false;
+bool failStart = false;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopEvent = nullptr;
 
@@ -76,6 +79,10 @@ void Send(DWORD checkPoint = 0) {
     if (active && !refuseStop && !stopBlocked) status.dwControlsAccepted |= SERVICE_ACCEPT_STOP;
     status.dwCheckPoint = checkPoint;
     status.dwWaitHint = 2000;
+    if (failStart && currentState == SERVICE_STOPPED) {
+        status.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
+        status.dwServiceSpecificExitCode = 42;
+    }
     ::SetServiceStatus(statusHandle, &status);
 }
 
@@ -110,7 +117,8 @@ std::vector<std::string> DependencyNames(DWORD type, const std::string& data) {
         for (size_t start = 0; start <= text.size();) {
             size_t end = text.find(',', start);
             if (end == std::string::npos) end = text.size();
-            if (std::string name = Trimmed(text.substr(start, end - start)); !name.empty()) names.push_back(name);
+            if (std::string name = Trimmed(text.substr(start, end - start)); !name.empty())
+                names.push_back(name);
             start = end + 1;
         }
     }
@@ -120,7 +128,8 @@ std::vector<std::string> DependencyNames(DWORD type, const std::string& data) {
 std::vector<std::string> DependenciesOf(HKEY services, const char* key) {
     DWORD type = 0, size = 0;
     const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-    if (::RegGetValueA(services, key, "DependOnService", flags, &type, nullptr, &size) != 0 || size == 0) return {};
+    if (::RegGetValueA(services, key, "DependOnService", flags, &type, nullptr, &size) != 0 || size == 0)
+        return {};
     std::string data(size, '\0');
     if (::RegGetValueA(services, key, "DependOnService", flags, &type, data.data(), &size) != 0) return {};
     data.resize(size);
@@ -129,7 +138,8 @@ std::vector<std::string> DependenciesOf(HKEY services, const char* key) {
 
 HKEY OpenServicesKey() {
     HKEY services = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &services) != 0)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &services) !=
+        0)
         return nullptr;
     return services;
 }
@@ -269,11 +279,21 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
     if (!statusHandle) return;
     stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Report(SERVICE_START_PENDING);
+    if (failStart) {
+        Report(SERVICE_START_PENDING, 1);
+        ::Sleep(200);
+        Log("failed to start");
+        Report(SERVICE_STOPPED);
+        return;
+    }
     // Wine's net start returns as soon as this runs, and the suites read the log right after:
     // the line comes first unless a slow start leaves time for the notice.
     if (slow) {
         NotifyDependencies();
-        ::Sleep(3000);
+        for (DWORD checkPoint = 1; checkPoint <= 3; ++checkPoint) {
+            ::Sleep(1000);
+            Report(SERVICE_START_PENDING, checkPoint);
+        }
     }
     Log("start");
     if (!slow) NotifyDependencies();
@@ -402,9 +422,9 @@ int Configure(const std::string& command, int argc, char** argv) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: tarnwick-testservice (service|install|repoint) NAME LOG [ignore-stop|refuse-stop|slow]\n"
-                 "       tarnwick-testservice (remove|pause|stop) NAME\n");
+    std::fprintf(stderr, "usage: tarnwick-testservice (service|install|repoint) NAME LOG "
+                         "[ignore-stop|refuse-stop|slow|fail-start]\n"
+                         "       tarnwick-testservice (remove|pause|stop) NAME\n");
     return 2;
 }
 
@@ -430,6 +450,7 @@ int main(int argc, char** argv) {
         ignoreStop = ignoreStop || std::strcmp(argv[i], "ignore-stop") == 0;
         refuseStop = refuseStop || std::strcmp(argv[i], "refuse-stop") == 0;
         slow = slow || std::strcmp(argv[i], "slow") == 0;
+        failStart = failStart || std::strcmp(argv[i], "fail-start") == 0;
     }
     // An own-process service: the table's name is not looked at.
     char anyName[] = "";

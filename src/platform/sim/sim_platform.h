@@ -75,6 +75,8 @@ struct Machine {
     plat::UINT shellNotifyVersion = plat::NOTIFYICON_VERSION_4;
     // Windows 10 1607 and later: GetDpiForWindow and GetSystemMetricsForDpi answer per monitor.
     bool perMonitorDpi = true;
+    // The order the service manager enumerates in (Windows promises none).
+    SimServices::EnumOrder serviceEnumerationOrder = SimServices::EnumOrder::UpperCase;
 
     // The default machine, named where a test wants to say so.
     static Machine StandardUser() { return Machine{}; }
@@ -156,6 +158,7 @@ class SimPlatform {
             shares.Connect(c.client, c.user, c.files);
         shell.SetHighestVersion(machine.shellNotifyVersion);
         networks.SetIdentification(machine.newNetworksIdentifiedAfterMs, machine.networkEventRepeats);
+        services.SetEnumerationOrder(machine.serviceEnumerationOrder);
         for (const auto& n : machine.networks)
             networks.ConnectIdentifiedAfter(n.id, n.category, machine.networksIdentifiedAfterMs);
         networks.Fail(machine.networkListError);

@@ -22,12 +22,15 @@ DWORD EntrySize(const SimServices::Service& s) {
     return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUS) + name + s.displayName.size() + 1);
 }
 
+// rule: scm-generic-rights-mapping
 // The generic rights as Windows maps them for the service manager and for a service.
 DWORD MapGenericRights(bool manager, DWORD access) {
     DWORD mapped = access & ~(GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE | GENERIC_ALL);
     if (manager) {
-        if (access & GENERIC_READ) mapped |= READ_CONTROL | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS;
-        if (access & GENERIC_WRITE) mapped |= READ_CONTROL | SC_MANAGER_CREATE_SERVICE | SC_MANAGER_MODIFY_BOOT_CONFIG;
+        if (access & GENERIC_READ)
+            mapped |= READ_CONTROL | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS;
+        if (access & GENERIC_WRITE)
+            mapped |= READ_CONTROL | SC_MANAGER_CREATE_SERVICE | SC_MANAGER_MODIFY_BOOT_CONFIG;
         if (access & GENERIC_EXECUTE) mapped |= READ_CONTROL | SC_MANAGER_CONNECT | SC_MANAGER_LOCK;
         if (access & GENERIC_ALL) mapped |= SC_MANAGER_ALL_ACCESS;
     } else {
@@ -36,20 +39,45 @@ DWORD MapGenericRights(bool manager, DWORD access) {
                       SERVICE_ENUMERATE_DEPENDENTS;
         if (access & GENERIC_WRITE) mapped |= READ_CONTROL | SERVICE_CHANGE_CONFIG;
         if (access & GENERIC_EXECUTE)
-            mapped |= READ_CONTROL | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_USER_DEFINED_CONTROL;
+            mapped |= READ_CONTROL | SERVICE_START | SERVICE_STOP | SERVICE_PAUSE_CONTINUE |
+                      SERVICE_USER_DEFINED_CONTROL;
         if (access & GENERIC_ALL) mapped |= SERVICE_ALL_ACCESS;
     }
     return mapped;
 }
 
+// rule: scm-rights-per-elevation
 // Windows' default security: an elevated administrator gets every right; any other
 // interactive user may connect, enumerate and read the lock status of the manager, and
 // query a service, but not lock the database, nor start, stop, pause or reconfigure.
 DWORD GrantedRights(bool manager, bool elevated) {
     if (elevated) return manager ? SC_MANAGER_ALL_ACCESS : SERVICE_ALL_ACCESS;
-    return manager ? READ_CONTROL | SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS
-                   : READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_ENUMERATE_DEPENDENTS |
-                         SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL;
+    return manager ? READ_CONTROL | SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE |
+                         SC_MANAGER_QUERY_LOCK_STATUS
+                   : READ_CONTROL | SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS |
+                         SERVICE_ENUMERATE_DEPENDENTS | SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL;
+}
+
+// The right a control needs; 0 for a code ControlService does not define (1-10 are
+// Windows' own, 128-255 the service's).
+DWORD RightForControl(DWORD control) {
+    if (control == SERVICE_CONTROL_STOP) return SERVICE_STOP;
+    if (control == 4) return SERVICE_INTERROGATE;
+    if ((control >= SERVICE_CONTROL_PAUSE && control <= 3) || (control >= 6 && control <= 10))
+        return SERVICE_PAUSE_CONTINUE;
+    if (control >= 128 && control <= 255) return SERVICE_USER_DEFINED_CONTROL;
+    return 0;
+}
+
+int CompareUpperCase(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i] >= 'a' && a[i] <= 'z' ? a[i] - 32 : a[i]);
+        const auto y = static_cast<unsigned char>(b[i] >= 'a' && b[i] <= 'z' ? b[i] - 32 : b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace
@@ -90,6 +118,30 @@ SimServices::ServiceBuilder& SimServices::ServiceBuilder::SettlesAfter(int polls
 
 SimServices::ServiceBuilder& SimServices::ServiceBuilder::NeverSettles() {
     Get().neverSettles = true;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::PendingFor(uint32_t ms, DWORD waitHint) {
+    Get().pendingMs = ms;
+    Get().waitHint = waitHint;
+    Get().neverSettles = false;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::FailsWhileStarting(DWORD win32ExitCode,
+                                                                             DWORD specific) {
+    Get().failStartCode = win32ExitCode;
+    Get().failStartSpecific = specific;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::ProcessEndsAtOnce() {
+    Get().endsAtOnce = true;
+    return *this;
+}
+
+SimServices::ServiceBuilder& SimServices::ServiceBuilder::StopFails() {
+    Get().stopFails = true;
     return *this;
 }
 
@@ -157,8 +209,7 @@ int SimServices::FinishPendingTransitions() {
     int finished = 0;
     for (auto& s : services_)
         if (s->target) {
-            s->state = s->target;
-            s->target = 0;
+            Arrive(*s);
             ++finished;
         }
     return finished;
@@ -181,6 +232,7 @@ void SimServices::ClearLog() {
     actions_.clear();
 }
 
+// rule: scm-names-case-insensitive
 SimServices::Service* SimServices::Find(const std::string& name) const {
     for (const auto& s : services_)
         if (SameText(s->name, name)) return s.get();
@@ -222,6 +274,16 @@ void SimServices::Fill(const Service& s, SERVICE_STATUS* status) const {
     *status = SERVICE_STATUS{};
     status->dwServiceType = 0x10; // SERVICE_WIN32_OWN_PROCESS
     status->dwCurrentState = s.state;
+    // rule: scm-status-exit-code
+    status->dwWin32ExitCode = s.exitCode;
+    status->dwServiceSpecificExitCode = s.specificExitCode;
+    // rule: scm-status-pending-progress
+    if (s.target) {
+        status->dwWaitHint = s.waitHint;
+        status->dwCheckPoint = s.pendingMs
+                                   ? static_cast<DWORD>((kernel_.GetTickCount64() - s.pendingSince) / 1000)
+                                   : static_cast<DWORD>(s.settlePolls - s.pollsLeft);
+    }
     const bool active = s.state == SERVICE_RUNNING || s.state == SERVICE_PAUSED;
     status->dwControlsAccepted =
         active ? SERVICE_ACCEPT_PAUSE_CONTINUE | (AcceptsStopNow(s) ? SERVICE_ACCEPT_STOP : 0u) : 0u;
@@ -231,6 +293,7 @@ bool SimServices::AcceptsStopNow(const Service& s) const {
     return s.acceptsStop && !(s.acceptsStopOnlyWithoutDependents && HasRunningDependents(s));
 }
 
+// rule: scm-paused-dependent-is-active
 bool SimServices::HasRunningDependents(const Service& s) const {
     for (const auto& other : services_) {
         if (other->state == SERVICE_STOPPED) continue;
@@ -241,20 +304,46 @@ bool SimServices::HasRunningDependents(const Service& s) const {
 }
 
 void SimServices::Begin(Service& s, DWORD pending, DWORD target) {
-    if (s.settlePolls <= 0 && !s.neverSettles) {
-        s.state = target;
-        s.target = 0;
-        return;
-    }
     s.state = pending;
     s.target = target;
     s.pollsLeft = s.settlePolls;
+    s.pendingSince = kernel_.GetTickCount64();
+    if (s.settlePolls <= 0 && !s.neverSettles && !s.pendingMs) Arrive(s);
+}
+
+// rule: scm-pending-lasts-a-time
+// rule: scm-pending-count-instrument
+// A transition in time ends once its time has passed; one counted in queries ends at its
+// last query (the count is the tests' instrument, see the table).
+void SimServices::Advance(Service& s) {
+    if (!s.target || s.neverSettles) return;
+    if (s.pendingMs) {
+        if (kernel_.GetTickCount64() - s.pendingSince >= s.pendingMs) Arrive(s);
+        return;
+    }
+    if (--s.pollsLeft <= 0) Arrive(s);
+}
+
+void SimServices::Arrive(Service& s) {
+    const DWORD target = s.target;
+    s.target = 0;
+    // rule: scm-start-fails-while-pending
+    if (target == SERVICE_RUNNING && s.failStartCode) {
+        s.state = SERVICE_STOPPED;
+        s.exitCode = s.failStartCode;
+        s.specificExitCode = s.failStartCode == ERROR_SERVICE_SPECIFIC_ERROR ? s.failStartSpecific : 0;
+        return;
+    }
+    // rule: scm-stop-fails-back-to-running
+    s.state = target == SERVICE_STOPPED && s.stopFails ? SERVICE_RUNNING : target;
 }
 
 // Starts s after what it depends on; the dependencies come up at once.
 DWORD SimServices::BeginStart(Service& s, int depth) {
     if (s.refuseStart) return s.refuseStart;
+    // rule: scm-start-already-running
     if (s.state != SERVICE_STOPPED) return ERROR_SERVICE_ALREADY_RUNNING;
+    // rule: scm-start-dependencies-first
     if (startDependencies_ && depth < 32) {
         for (const auto& depName : s.dependencies) {
             if (IsGroup(depName)) continue;
@@ -267,7 +356,10 @@ DWORD SimServices::BeginStart(Service& s, int depth) {
             dep->target = 0;
         }
     }
+    // rule: scm-start-process-ends-at-once
+    if (s.endsAtOnce) return ERROR_SERVICE_REQUEST_TIMEOUT;
     actions_.push_back("start " + s.name);
+    s.exitCode = s.specificExitCode = 0;
     if (depth > 0) return 0;
     Begin(s, SERVICE_START_PENDING, SERVICE_RUNNING);
     return 0;
@@ -305,7 +397,8 @@ SC_HANDLE SimServices::OpenSCManager(const char* machineName, const char* databa
     // rule: scm-open-database-names
     if (databaseName && *databaseName) {
         if (!SameText(databaseName, "ServicesActive")) {
-            Fail(SameText(databaseName, "ServicesFailed") ? ERROR_DATABASE_DOES_NOT_EXIST : ERROR_INVALID_NAME);
+            Fail(SameText(databaseName, "ServicesFailed") ? ERROR_DATABASE_DOES_NOT_EXIST
+                                                          : ERROR_INVALID_NAME);
             return 0;
         }
     }
@@ -329,6 +422,7 @@ SC_HANDLE SimServices::OpenService(SC_HANDLE manager, const char* serviceName, D
         Fail(ERROR_INVALID_NAME);
         return 0;
     }
+    // rule: scm-open-service-names
     Service* s = Find(name);
     if (!s) {
         Fail(ERROR_SERVICE_DOES_NOT_EXIST);
@@ -352,10 +446,7 @@ BOOL SimServices::QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) 
     if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(service, SERVICE_QUERY_STATUS)) return Fail(ERROR_ACCESS_DENIED);
-    if (s->target && !s->neverSettles && --s->pollsLeft <= 0) {
-        s->state = s->target;
-        s->target = 0;
-    }
+    Advance(*s);
     if (s->failingQueries > 0) {
         --s->failingQueries;
         return Fail(ERROR_INVALID_HANDLE);
@@ -370,19 +461,23 @@ BOOL SimServices::ControlService(SC_HANDLE service, DWORD control, SERVICE_STATU
     calls_.push_back({"ControlService", s ? s->name : "", control, {}});
     if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
-    const DWORD needed = control == SERVICE_CONTROL_STOP ? SERVICE_STOP
-                         : control == SERVICE_CONTROL_PAUSE || control == SERVICE_CONTROL_CONTINUE
-                             ? SERVICE_PAUSE_CONTINUE
-                             : SERVICE_USER_DEFINED_CONTROL;
+    if (s->pendingMs) Advance(*s);
+    // rule: scm-control-right-per-code
+    const DWORD needed = RightForControl(control);
+    // rule: scm-control-undefined-code
+    if (!needed) return Fail(ERROR_INVALID_PARAMETER);
+    // rule: scm-handle-rights
     if (!HandleAllows(service, needed)) return Fail(ERROR_ACCESS_DENIED);
     if (s->refuseControl) return Fail(s->refuseControl);
     const bool pending = s->state == SERVICE_START_PENDING || s->state == SERVICE_STOP_PENDING ||
                          s->state == SERVICE_CONTINUE_PENDING || s->state == SERVICE_PAUSE_PENDING;
     switch (control) {
     case SERVICE_CONTROL_STOP:
+        // rule: scm-control-state-errors
         if (s->state == SERVICE_STOPPED) return Fail(ERROR_SERVICE_NOT_ACTIVE);
         if (!AcceptsStopNow(*s) && !pending) return Fail(ERROR_INVALID_SERVICE_CONTROL);
         if (pending) return Fail(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
+        // rule: scm-stop-refused-while-dependents-run
         if (refuseStopWithDependents_ && HasRunningDependents(*s))
             return Fail(ERROR_DEPENDENT_SERVICES_RUNNING);
         actions_.push_back("stop " + s->name);
@@ -412,6 +507,7 @@ BOOL SimServices::StartService(SC_HANDLE service, DWORD argc, const char** argv)
     if (Gone()) return 0;
     if (!s) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(service, SERVICE_START)) return Fail(ERROR_ACCESS_DENIED);
+    if (s->pendingMs) Advance(*s);
     if (DWORD code = BeginStart(*s, 0)) return Fail(code);
     return 1;
 }
@@ -422,28 +518,42 @@ std::vector<SimServices::Service*> SimServices::Enumerated(DWORD serviceState) c
         const bool active = s->state != SERVICE_STOPPED;
         if ((active && (serviceState & 1)) || (!active && (serviceState & 2))) list.push_back(s.get());
     }
-    // The service manager keeps its database in name order.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const Service* a, const Service* b) { return CompareNoCase(a->name, b->name) < 0; });
+    // rule: scm-enum-order
+    // Windows lists its database in name order compared in upper case (so "A_C" before "aB",
+    // where a lower-case order puts it after); the machine may choose another order.
+    const auto upper = [](const Service* a, const Service* b) {
+        return CompareUpperCase(a->name, b->name) < 0;
+    };
+    const auto lower = [](const Service* a, const Service* b) { return CompareNoCase(a->name, b->name) < 0; };
+    if (enumOrder_ == EnumOrder::LowerCase) {
+        std::stable_sort(list.begin(), list.end(), lower);
+    } else {
+        std::stable_sort(list.begin(), list.end(), upper);
+        if (enumOrder_ == EnumOrder::Reverse) std::reverse(list.begin(), list.end());
+    }
     return list;
 }
 
 BOOL SimServices::EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD serviceState, void* buffer,
-                                      DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
-                                      DWORD* resumeHandle) {
+                                     DWORD bufferSize, DWORD* bytesNeeded, DWORD* servicesReturned,
+                                     DWORD* resumeHandle) {
     calls_.push_back({"EnumServicesStatus", "", bufferSize, {}});
     if (Gone()) return 0;
-    (void)serviceType;
+    // rule: scm-handle-kind
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
     if (!HandleAllows(manager, SC_MANAGER_ENUMERATE_SERVICE)) return Fail(ERROR_ACCESS_DENIED);
     if (enumError_) return Fail(enumError_);
-    if (!bytesNeeded || !servicesReturned || (serviceState & 3) == 0 || (!buffer && bufferSize))
+    // rule: scm-enum-bad-arguments
+    const bool badType = (serviceType & SERVICE_TYPE_ALL) == 0;
+    const bool badState = (serviceState & SERVICE_STATE_ALL) == 0;
+    if (!bytesNeeded || !servicesReturned || badType || badState || (!buffer && bufferSize))
         return Fail(ERROR_INVALID_PARAMETER);
     const auto list = Enumerated(serviceState);
     size_t index = resumeHandle ? *resumeHandle : 0;
     *servicesReturned = 0;
     *bytesNeeded = 0;
 
+    // rule: scm-enum-layout
     auto* records = static_cast<ENUM_SERVICE_STATUS*>(buffer);
     auto* bytes = static_cast<char*>(buffer);
     size_t recordEnd = 0;
@@ -468,6 +578,7 @@ BOOL SimServices::EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD
         ++returned;
     }
     *servicesReturned = returned;
+    // rule: scm-enum-more-data
     if (index < list.size()) {
         DWORD rest = 0;
         for (size_t i = index; i < list.size(); ++i)
@@ -480,11 +591,13 @@ BOOL SimServices::EnumServicesStatus(SC_HANDLE manager, DWORD serviceType, DWORD
     return 1;
 }
 
-BOOL SimServices::GetServiceDisplayName(SC_HANDLE manager, const char* serviceName, std::string* displayName) {
+BOOL SimServices::GetServiceDisplayName(SC_HANDLE manager, const char* serviceName,
+                                        std::string* displayName) {
     const std::string name = serviceName ? serviceName : "";
     calls_.push_back({"GetServiceDisplayName", name, 0, {}});
     if (Gone()) return 0;
     if (!IsManager(manager)) return Fail(ERROR_INVALID_HANDLE);
+    // rule: scm-display-name
     const Service* s = Find(name);
     if (!s) return Fail(ERROR_SERVICE_DOES_NOT_EXIST);
     if (!displayName) return Fail(ERROR_INVALID_PARAMETER);
@@ -498,6 +611,7 @@ BOOL SimServices::CloseServiceHandle(SC_HANDLE handle) {
                       it != handles_.end() && it->second.service ? it->second.service->name : "",
                       0,
                       {}});
+    // rule: scm-handle-counting
     if (it == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
     handles_.erase(it);
     return 1;

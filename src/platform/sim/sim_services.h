@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -43,6 +44,17 @@ class SimServices : public plat::IServiceManager {
         // The transition under way.
         plat::DWORD target = 0;
         int pollsLeft = 0;
+        // Windows' own terms: a transition that takes a (virtual) time, what the service
+        // reports meanwhile, and how it ends.
+        uint32_t pendingMs = 0;        // 0: the count of status queries above decides
+        uint64_t pendingSince = 0;     // the clock when the transition began
+        plat::DWORD waitHint = 2000;   // reported while pending
+        plat::DWORD failStartCode = 0; // the start ends STOPPED with this exit code
+        plat::DWORD failStartSpecific = 0;
+        bool endsAtOnce = false; // the process ends before it reports: StartService fails
+        bool stopFails = false;  // a stop ends back in RUNNING
+        plat::DWORD exitCode = 0;
+        plat::DWORD specificExitCode = 0;
     };
 
     // Fluent set-up of one service; every method returns the builder.
@@ -60,6 +72,15 @@ class SimServices : public plat::IServiceManager {
         ServiceBuilder& DependsOnWithoutRegistry(const std::vector<std::string>& names);
         ServiceBuilder& SettlesAfter(int polls);
         ServiceBuilder& NeverSettles();
+        // Windows' way: each start and stop stays pending for ms of virtual time (Sleep moves
+        // it), reporting waitHint and a check point that advances each second.
+        ServiceBuilder& PendingFor(uint32_t ms, plat::DWORD waitHint = 2000);
+        // The start ends in SERVICE_STOPPED with this exit code (1066 carries specific).
+        ServiceBuilder& FailsWhileStarting(plat::DWORD win32ExitCode, plat::DWORD specific = 0);
+        // The service's process ends before it reports: StartService fails with 1053.
+        ServiceBuilder& ProcessEndsAtOnce();
+        // A stop is accepted but the service goes back to RUNNING.
+        ServiceBuilder& StopFails();
         ServiceBuilder& RefusesControl(plat::DWORD code);
         ServiceBuilder& DoesNotAcceptStop();
         ServiceBuilder& AcceptsStopOnlyOnceDependentsStopped();
@@ -103,6 +124,9 @@ class SimServices : public plat::IServiceManager {
     void FailEnumeration(plat::DWORD code) { enumError_ = code; }
     // Windows refuses to stop a service while a service that depends on it runs; on by default.
     void RefuseStopWhileDependentsRun(bool on) { refuseStopWithDependents_ = on; }
+    // The order EnumServicesStatus lists services in: Windows promises none.
+    enum class EnumOrder { UpperCase, LowerCase, Reverse };
+    void SetEnumerationOrder(EnumOrder order) { enumOrder_ = order; }
     // Windows starts what a service depends on before the service itself; on by default.
     void StartDependenciesFirst(bool on) { startDependencies_ = on; }
 
@@ -141,6 +165,8 @@ class SimServices : public plat::IServiceManager {
     bool AcceptsStopNow(const Service& s) const;
     plat::DWORD BeginStart(Service& s, int depth);
     void Begin(Service& s, plat::DWORD pending, plat::DWORD target);
+    void Advance(Service& s);
+    void Arrive(Service& s);
     std::vector<Service*> Enumerated(plat::DWORD serviceState) const;
 
     SimKernel& kernel_;
@@ -152,6 +178,7 @@ class SimServices : public plat::IServiceManager {
     plat::DWORD enumError_ = 0;
     bool refuseStopWithDependents_ = true;
     bool startDependencies_ = true;
+    EnumOrder enumOrder_ = EnumOrder::UpperCase;
     bool callerGone_ = false;
     std::vector<Call> calls_;
     std::vector<std::string> actions_;

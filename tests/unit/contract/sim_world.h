@@ -22,9 +22,12 @@ class SimWorld : public World {
         case Kind::RefusesStop:
             service.DoesNotAcceptStop();
             return true;
-        case Kind::Slow:
-        case Kind::FailsWhileStarting:
-            return false; // not yet simulated
+        case Kind::Slow: // the test service's 3 s, with its 2 s wait hint
+            service.PendingFor(3000, 2000);
+            return true;
+        case Kind::FailsWhileStarting: // about the 200 ms the test service takes
+            service.PendingFor(200, 2000).FailsWhileStarting(plat::ERROR_SERVICE_SPECIFIC_ERROR, 42);
+            return true;
         }
         return false;
     }
@@ -36,6 +39,8 @@ class SimWorld : public World {
 };
 
 // gtest names a case by its name, not its bytes.
-inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+inline void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 } // namespace contract
