@@ -18,6 +18,13 @@ struct POINT {
     LONG y = 0;
 };
 
+struct RECT {
+    LONG left = 0;
+    LONG top = 0;
+    LONG right = 0;
+    LONG bottom = 0;
+};
+
 struct MSG {
     HWND hwnd = 0;
     UINT message = 0;
@@ -113,6 +120,7 @@ inline constexpr DWORD MSGFLT_ALLOW = 1;
 inline constexpr DWORD MSGFLT_DISALLOW = 2;
 inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr DWORD ERROR_INVALID_MENU_HANDLE = 1401;
+inline constexpr DWORD ERROR_POPUP_ALREADY_ACTIVE = 1446;
 inline constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;
 inline constexpr DWORD ERROR_INVALID_ICON_HANDLE = 1414;
 

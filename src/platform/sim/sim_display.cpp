@@ -42,7 +42,19 @@ void SimUser::ChangeScale(UINT dpi, UINT message) {
     if (message == 0) return; // changed while nobody was told (Explorer down, say)
     // rule: dpi-changed-wparam
     const WPARAM both = (dpi & 0xFFFF) | ((dpi & 0xFFFF) << 16);
-    SendMessage(HWND_BROADCAST, message, message == WM_DPICHANGED ? both : 0, 0);
+    if (message != WM_DPICHANGED) {
+        SendMessage(HWND_BROADCAST, message, 0, 0);
+        return;
+    }
+    // rule: dpi-changed-suggested-rect
+    // Each top-level window is told with a rectangle of its own, valid during the call. Windows
+    // here have no geometry: the suggestion is a 100-pixel square at the new scale.
+    for (const HWND h : Windows()) {
+        if (!IsTopLevel(h)) continue;
+        const auto side = static_cast<LONG>(100 * dpi / 96);
+        RECT suggested{0, 0, side, side};
+        SendMessage(h, message, both, reinterpret_cast<LPARAM>(&suggested));
+    }
 }
 
 void SimUser::SetHighContrast(bool on, DWORD window, DWORD windowText, DWORD highlight) {

@@ -85,10 +85,12 @@ BOOL SimUser::TrackPopupMenu(HMENU hMenu, UINT uFlags, int32_t x, int32_t y, int
     }
     // rule: popup-menu-no-nesting
     if (trackingPopup_) {
-        kernel_.SetLastError(ERROR_INVALID_PARAMETER);
+        kernel_.SetLastError(ERROR_POPUP_ALREADY_ACTIVE);
         return 0;
     }
     SimPopup popup{x, y, hWnd, uFlags, kernel_.GetTickCount64(), BuildItems(hMenu, 0)};
+    // rule: popup-menu-needs-foreground
+    popup.ClosesOnClickOutside = foreground_ == hWnd;
     popups_.push_back(popup);
     struct Tracking {
         bool& on;

@@ -49,6 +49,9 @@ struct SimPopup {
     plat::UINT Flags = 0;
     uint64_t Time = 0;
     std::vector<SimMenuItem> Items;
+    // Windows closes a menu on a click elsewhere only when its owner was the foreground
+    // window as it opened; otherwise it stays on screen.
+    bool ClosesOnClickOutside = false;
     // The item with this caption, or null.
     const SimMenuItem* Find(const std::string& caption) const;
     std::vector<std::string> Captions() const;
