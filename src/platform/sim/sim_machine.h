@@ -66,7 +66,7 @@ struct Machine {
     uint64_t explorerRefusesIconsForMs = 0;
     std::optional<uint64_t> taskbarCreatedAfterMs;
     // The highest notification-icon version the shell takes: Windows since Vista takes 4, with
-    // keyboard notifications; 0 is a shell that answers only the first (as Wine's may).
+    // keyboard notifications, and so does Wine 8's explorer; 0 is a shell that answers only the first.
     plat::UINT shellNotifyVersion = plat::NOTIFYICON_VERSION_4;
     // Windows 10 1607 and later: GetDpiForWindow and GetSystemMetricsForDpi answer per monitor.
     bool perMonitorDpi = true;
@@ -90,13 +90,12 @@ struct Machine {
         return m;
     }
     // The world of a Wine prefix: every process a full administrator, no folder protected,
-    // everybody may list sessions and files, a shell of the first icon version.
+    // everybody may list sessions and files, a shell of version 4 like Windows'.
     static Machine Wine() {
         Machine m;
         m.elevated = true;
         m.protectedFolders.clear();
         m.foldersUsersMayCreateIn.clear();
-        m.shellNotifyVersion = 0;
         return m;
     }
 };
