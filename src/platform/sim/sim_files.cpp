@@ -213,6 +213,7 @@ DWORD SimFiles::GetPrivateProfileString(const char* section, const char* key, co
                                          char* buffer, DWORD bufferSize, const char* fileName) {
     if (!fileName) return CopyOut("", buffer, bufferSize);
     Tick();
+    // rule: profile-string-reading
     bool unicode = false;
     const auto lines = Lines(IniText(Key(fileName), &unicode));
 

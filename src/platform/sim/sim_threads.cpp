@@ -3,6 +3,7 @@
 namespace sim {
 
 bool SimThreads::StartThread(std::function<void()> body, std::function<void()> onFinished) {
+    // rule: thread-creation-can-fail
     if (failNext_ || failAll_) {
         failNext_ = false;
         return false;
@@ -12,6 +13,7 @@ bool SimThreads::StartThread(std::function<void()> body, std::function<void()> o
     return true;
 }
 
+// rule: threads-run-one-at-a-time
 int SimThreads::RunPending() {
     int ran = 0;
     if (held_) return 0;
@@ -20,6 +22,7 @@ int SimThreads::RunPending() {
         queue_.pop_front();
         abandonRunning_ = false;
         // A body that throws ends its thread like a return would; the completion still runs.
+        // rule: thread-exception-ends-thread
         try {
             if (t.body) t.body();
         } catch (...) {
