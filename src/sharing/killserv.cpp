@@ -357,9 +357,17 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     for (const auto& name : owed)
         if (!Contains(DependentList, name) && ServiceStoppedOrStopping(name)) DependentList.push_back(name);
 
-    TStringList order = StopOrder(DependentList, dependencies);
-    if (secondRunning) order.push_back(second);
-    if (serverRunning) order.push_back(kServer);
+    // Layer by layer: the services whose dependents have stopped are stopped together; the
+    // sharing services come last.
+    std::vector<TStringList> layers = StopLayers(DependentList, dependencies);
+    TStringList sharing;
+    if (secondRunning) sharing.push_back(second);
+    if (serverRunning) sharing.push_back(kServer);
+    for (auto& layer : StopLayers(sharing, dependencies))
+        layers.push_back(std::move(layer));
+    TStringList order;
+    for (const auto& layer : layers)
+        order.insert(order.end(), layer.begin(), layer.end());
     if (!EveryActiveServiceAcceptsStop(order, dependencies)) return;
 
     // Paused now, or paused when an earlier stop took them and not brought back since.
@@ -376,17 +384,47 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     RetireOldRecords();
 
     // The file keeps the breadth-first list; a service is stopped only after its dependents,
-    // which Windows requires (ERROR_DEPENDENT_SERVICES_RUNNING otherwise).
+    // which Windows requires (ERROR_DEPENDENT_SERVICES_RUNNING otherwise). A refusal sends no
+    // more, and the stops already under way are waited for before the undo.
     TStringList stoppedHere;
-    for (const auto& name : order) {
-        const DWORD state = StateOf(name);
-        if (state != SERVICE_RUNNING && state != SERVICE_PAUSED) continue;
-        if (!DoServiceAction(name, saStop)) {
-            UndoStop(stoppedHere, paused);
+    for (const auto& layer : layers) {
+        TStringList active;
+        for (const auto& name : layer) {
+            const DWORD state = StateOf(name);
+            if (state == SERVICE_RUNNING || state == SERVICE_PAUSED) active.push_back(name);
+        }
+        if (active.empty()) continue;
+        const std::vector<bool> stopped = DoServiceActions(active, saStop, true);
+        bool failed = false;
+        for (size_t i = 0; i < active.size(); ++i) {
+            if (stopped[i]) stoppedHere.push_back(active[i]);
+            failed = failed || !stopped[i];
+        }
+        if (failed) {
+            UndoStop(stoppedHere, paused, dependencies);
             return;
         }
-        stoppedHere.push_back(name);
     }
+}
+
+// Layer by layer backwards: what a service depends on is up before it is started. True for
+// each service of list that was stopped and runs now, in list's order.
+TStringList TKT::StartInLayers(const TStringList& list, const TDependencyTable& dependencies) {
+    const std::vector<TStringList> layers = StopLayers(list, dependencies);
+    TServiceSet started;
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        TStringList stopped;
+        for (const auto& name : *layer)
+            if (ServiceStopped(name)) stopped.push_back(name);
+        if (stopped.empty()) continue;
+        const std::vector<bool> running = DoServiceActions(stopped, saStart, false);
+        for (size_t i = 0; i < stopped.size(); ++i)
+            if (running[i]) started.insert(UpperCase(stopped[i]));
+    }
+    TStringList startedHere;
+    for (const auto& name : list)
+        if (started.contains(UpperCase(name)) && !Contains(startedHere, name)) startedHere.push_back(name);
+    return startedHere;
 }
 
 // Asked of the services whose dependents in the list are all stopped already: some services
@@ -417,18 +455,19 @@ bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDepende
     return true;
 }
 
-void TKT::UndoStop(const TStringList& stoppedHere, const TStringList& paused) {
-    TStringList startedHere;
-    for (auto it = stoppedHere.rbegin(); it != stoppedHere.rend(); ++it)
-        if (StartIfStopped(*it)) startedHere.push_back(*it);
-    PauseAgain(startedHere, paused);
+void TKT::UndoStop(const TStringList& stoppedHere, const TStringList& paused, const TDependencyTable& dependencies) {
+    PauseAgain(StartInLayers(stoppedHere, dependencies), paused);
     NoteBroughtBack();
 }
 
 TStringList TKT::PauseAgain(const TStringList& startedHere, const TStringList& paused) {
-    TStringList pausedAgain;
+    TStringList toPause;
     for (const auto& name : startedHere)
-        if (Contains(paused, name) && DoServiceAction(name, saPause)) pausedAgain.push_back(name);
+        if (Contains(paused, name)) toPause.push_back(name);
+    const std::vector<bool> done = DoServiceActions(toPause, saPause, false);
+    TStringList pausedAgain;
+    for (size_t i = 0; i < toPause.size(); ++i)
+        if (done[i]) pausedAgain.push_back(toPause[i]);
     return pausedAgain;
 }
 
@@ -455,11 +494,12 @@ void TKT::StartSequence() {
     std::erase_if(DependentList, [&](const std::string& name) { return !MayName(allowed, name); });
     for (const auto& name : OwedServices(allowed))
         if (!Contains(DependentList, name)) DependentList.push_back(name);
-    TStringList startedHere;
-    for (const auto& name : DependentList)
-        if (StartIfStopped(name)) startedHere.push_back(name);
-    StartIfStopped(second);
-    StartIfStopped(kServer);
+    // The sharing services first, then the dependents layer by layer backwards.
+    TStringList sharing;
+    if (!second.empty()) sharing.push_back(second);
+    sharing.push_back(kServer);
+    StartInLayers(sharing, dependencies);
+    const TStringList startedHere = StartInLayers(DependentList, dependencies);
     PauseAgain(startedHere, ReadStatusFile(kPausedFileName));
     NoteBroughtBack();
     RetireOldRecords();

@@ -129,6 +129,9 @@ class TKT : public plat::TThread {
     DWORD StateOf(const std::string& Name);
     // True when the service reached the action's state within its wait.
     bool DoServiceAction(const std::string& Name, TServiceAction Action);
+    // The same action for several services at once, waited for together: for each, whether
+    // it reached the action's state. With stopAtRefusal a refused request sends no more.
+    std::vector<bool> DoServiceActions(const TStringList& Names, TServiceAction Action, bool stopAtRefusal);
     void StopService(const std::string& Name);
     void StopIfRunning(const std::string& Name);
     // True when it was stopped and is running now.
@@ -155,7 +158,8 @@ class TKT : public plat::TThread {
     void StopSequence(bool secondRunning, bool serverRunning);
     void StartSequence();
     bool EveryActiveServiceAcceptsStop(const TStringList& names, const TDependencyTable& dependencies);
-    void UndoStop(const TStringList& stoppedHere, const TStringList& paused);
+    void UndoStop(const TStringList& stoppedHere, const TStringList& paused, const TDependencyTable& dependencies);
+    TStringList StartInLayers(const TStringList& list, const TDependencyTable& dependencies);
     TStringList PauseAgain(const TStringList& startedHere, const TStringList& paused);
     void NoteBroughtBack();
     void SaveDependents();

@@ -164,6 +164,7 @@ namespace {
 struct Waiting {
     std::vector<uint32_t> count;
     std::vector<std::vector<size_t>> releases;
+    std::vector<bool> onCircle; // with another service of the list
 };
 
 // Place i waits for place j when j's service depends on i's and not the other way round: on
@@ -177,14 +178,17 @@ Waiting WhoWaits(const TStringList& list, const TDependencyTable& dependencies) 
         if (!dependentsOf.contains(upper[i]))
             dependentsOf.emplace(upper[i], dependencies.AllDependentsOf(upper[i]));
     }
-    Waiting waiting{std::vector<uint32_t>(n, 0), std::vector<std::vector<size_t>>(n)};
+    Waiting waiting{std::vector<uint32_t>(n, 0), std::vector<std::vector<size_t>>(n), std::vector<bool>(n, false)};
     for (size_t i = 0; i < n; ++i)
-        for (size_t j = 0; j < n; ++j)
-            if (upper[i] != upper[j] && dependentsOf[upper[i]].contains(upper[j]) &&
-                !dependentsOf[upper[j]].contains(upper[i])) {
-                ++waiting.count[i];
-                waiting.releases[j].push_back(i);
+        for (size_t j = 0; j < n; ++j) {
+            if (upper[i] == upper[j] || !dependentsOf[upper[i]].contains(upper[j])) continue;
+            if (dependentsOf[upper[j]].contains(upper[i])) {
+                waiting.onCircle[i] = true;
+                continue;
             }
+            ++waiting.count[i];
+            waiting.releases[j].push_back(i);
+        }
     return waiting;
 }
 
@@ -210,6 +214,46 @@ TStringList StopOrder(const TStringList& list, const TDependencyTable& dependenc
     for (size_t i = 0; i < n; ++i)
         if (!done[i]) order.push_back(list[i]);
     return order;
+}
+
+std::vector<TStringList> StopLayers(const TStringList& list, const TDependencyTable& dependencies) {
+    const size_t n = list.size();
+    Waiting waiting = WhoWaits(list, dependencies);
+    std::vector<TStringList> layers;
+    std::vector<bool> done(n, false);
+    std::unordered_set<std::string> placed; // a name listed twice is stopped once
+    auto place = [&](TStringList& layer, size_t i) {
+        if (placed.insert(UpperCase(list[i])).second) layer.push_back(list[i]);
+    };
+    for (;;) {
+        std::vector<size_t> free;
+        for (size_t i = 0; i < n; ++i)
+            if (!done[i] && waiting.count[i] == 0) free.push_back(i);
+        if (free.empty()) break;
+        TStringList together;
+        for (size_t i : free)
+            if (!waiting.onCircle[i]) place(together, i);
+        if (!together.empty()) layers.push_back(std::move(together));
+        for (size_t i : free) {
+            if (!waiting.onCircle[i]) continue;
+            TStringList alone;
+            place(alone, i);
+            if (!alone.empty()) layers.push_back(std::move(alone));
+        }
+        for (size_t i : free) {
+            done[i] = true;
+            for (size_t k : waiting.releases[i])
+                --waiting.count[k];
+        }
+    }
+    // Waiting is acyclic, so nothing is left; should anything be, it still gets its stop.
+    for (size_t i = 0; i < n; ++i)
+        if (!done[i]) {
+            TStringList alone;
+            place(alone, i);
+            if (!alone.empty()) layers.push_back(std::move(alone));
+        }
+    return layers;
 }
 
 TDependencyTable ReadDependencyTable() {

@@ -54,5 +54,10 @@ TDependencyTable ReadDependencyTable();
 // on it, directly or through other services the table knows. Ties, a name listed twice and
 // the services on a circle keep the order of list.
 TStringList StopOrder(const TStringList& list, const TDependencyTable& dependencies);
+// The same order in layers that may be stopped together: each layer holds the services whose
+// dependents in the list are all in earlier layers, in the list's order. A service on a
+// dependency circle with another of the list has a layer of its own, as the order puts it.
+// Starting goes through the layers backwards.
+std::vector<TStringList> StopLayers(const TStringList& list, const TDependencyTable& dependencies);
 
 } // namespace KillServ

@@ -38,9 +38,12 @@ std::vector<std::string> SplitTabs(const std::string& text) {
     }
 }
 
+// Five fields; a step that went back adds two, so a record of an earlier version still reads.
 std::string StepLine(const TServiceStep& s) {
-    return Field(s.Action) + "\t" + Field(s.Service) + "\t" + std::to_string(s.Error) + "\t" +
-           (s.TimedOut ? "1" : "0") + "\t" + Field(s.Dependent);
+    std::string line = Field(s.Action) + "\t" + Field(s.Service) + "\t" + std::to_string(s.Error) + "\t" +
+                       (s.TimedOut ? "1" : "0") + "\t" + Field(s.Dependent);
+    if (s.WentBack) line += "\t1\t" + std::to_string(s.ServiceCode);
+    return line;
 }
 
 bool ParseNumber(const std::string& text, uint64_t* value) {
@@ -58,16 +61,19 @@ bool ParseNumber(const std::string& text, uint64_t* value) {
 
 std::optional<TServiceStep> ParseStep(const std::string& text) {
     const auto parts = SplitTabs(text);
-    uint64_t error = 0;
-    if (parts.size() != 5 || parts[1].empty() || parts[1].size() > kLongestField ||
+    uint64_t error = 0, own = 0;
+    if ((parts.size() != 5 && parts.size() != 7) || parts[1].empty() || parts[1].size() > kLongestField ||
         !ParseNumber(parts[2], &error) || error > 0xFFFFFFFFu || (parts[3] != "0" && parts[3] != "1"))
+        return std::nullopt;
+    if (parts.size() == 7 && (parts[5] != "1" || !ParseNumber(parts[6], &own) || own > 0xFFFFFFFFu))
         return std::nullopt;
     static const char* const actions[] = {"stop", "start", "pause", "continue"};
     bool known = false;
     for (const char* a : actions)
         known = known || parts[0] == a;
     if (!known) return std::nullopt;
-    return TServiceStep{parts[0], parts[1], static_cast<DWORD>(error), parts[3] == "1", parts[4]};
+    return TServiceStep{parts[0], parts[1], static_cast<DWORD>(error), parts[3] == "1", parts[4],
+                        parts.size() == 7, static_cast<DWORD>(own)};
 }
 
 std::string DisplayNameOf(const std::string& service) {
@@ -96,7 +102,24 @@ std::string Gerund(const std::string& action) {
     return "Continuing";
 }
 
+// "error 1066, the service's own code 42", or "exit code 0" for a service that gave none.
+std::string ExitCodeText(const TServiceStep& f) {
+    if (f.Error == 0) return "exit code 0";
+    std::string text = "error " + std::to_string(f.Error);
+    if (f.Error == ERROR_SERVICE_SPECIFIC_ERROR) text += ", the service's own code " + std::to_string(f.ServiceCode);
+    return text;
+}
+
 std::string WhatFailed(const TServiceStep& f) {
+    if (f.WentBack) {
+        std::string words = f.Action == "start" ? " failed: the service stopped again while it was starting."
+                                                : " failed: the service went back to running while it was stopping.";
+        if (f.Error != 0) {
+            const std::string reason = Os().kernel->FormatMessage(f.Error);
+            if (!reason.empty()) words += " " + reason;
+        }
+        return Gerund(f.Action) + " " + Named(f.Service) + words + " (" + ExitCodeText(f) + ")";
+    }
     if (f.TimedOut)
         return Gerund(f.Action) + " " + Named(f.Service) + " did not finish within " + kWaitText + ".";
     std::string words = Os().kernel->FormatMessage(f.Error);
@@ -107,6 +130,9 @@ std::string WhatFailed(const TServiceStep& f) {
 
 std::string Advice(const TServiceStep& f) {
     const std::string service = Shown(f.Service);
+    if (f.WentBack)
+        return "The System log in Event Viewer (eventvwr.msc) may say why " + service + " " +
+               (f.Action == "start" ? "stopped" : "kept running") + ". Try again once that is put right.";
     if (f.TimedOut || f.Error == ERROR_SERVICE_REQUEST_TIMEOUT)
         return "The service may still be " + std::string(f.Action == "start" ? "starting" : "stopping") +
                ". Try again in a minute.";
@@ -143,6 +169,7 @@ std::string Timestamp() {
 }
 
 std::string StepResult(const TServiceStep& s) {
+    if (s.WentBack) return std::string(s.Action == "start" ? "stopped again" : "running again") + " (" + ExitCodeText(s) + ")";
     if (s.TimedOut) return "did not finish within " + std::string(kWaitText);
     if (s.Error == 0) return "done";
     std::string text = "error " + std::to_string(s.Error);

@@ -1,6 +1,7 @@
 // Service control operations of the worker: state questions, actions with their wait, the
 // enumeration of every service, and the error journal.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/handles.h"
@@ -21,8 +22,15 @@ constexpr DWORD kSwitchServiceAccess = 0xA0000100; // ... | SERVICE_USER_DEFINED
 // it reads, so it answers truthfully for a standard user.
 constexpr DWORD kQueryManagerAccess = SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE;
 constexpr DWORD kQueryServiceAccess = SERVICE_QUERY_STATUS;
-constexpr int kPollLimit = 239;
-constexpr DWORD kPollInterval = 1000;
+// A wait follows the service: a query at once, then every 100 ms for the first second, then a
+// fifth of the time waited so far, at most a second apart. A service that shows no progress
+// (no new state, no higher check point) for 239 s is given up, as the 239 one-second polls
+// of earlier versions did; one whose check point keeps advancing, after 30 minutes.
+constexpr uint64_t kQuickPollsMs = 1000;
+constexpr DWORD kQuickPollMs = 100;
+constexpr DWORD kSlowestPollMs = 1000;
+constexpr uint64_t kNoProgressMs = 239000;
+constexpr uint64_t kLongestWaitMs = 30 * 60 * 1000;
 constexpr DWORD kFirstEnumBuffer = 1024;
 // An enumeration that stops making progress ends instead of looping for ever.
 constexpr int kEnumRoundLimit = 4096;
@@ -145,13 +153,30 @@ std::string RunningDependentOf(const std::string& name) {
     return {};
 }
 
-// Each action of a switch run goes to its report; a query's never does.
-void NoteAction(TSwitchReport& report, const ActionInfo& action, const std::string& name, DWORD error,
-                bool timedOut = false) {
-    if (WorkerMode != 1) return;
+TServiceStep MakeStep(const ActionInfo& action, const std::string& name, DWORD error, bool timedOut = false) {
     TServiceStep step{action.verb, name, error, timedOut, {}};
     if (error == ERROR_DEPENDENT_SERVICES_RUNNING) step.Dependent = RunningDependentOf(name);
-    report.NoteStep(std::move(step));
+    return step;
+}
+
+// Each action of a switch run goes to its report; a query's never does.
+void NoteAction(TSwitchReport& report, TServiceStep step) {
+    if (WorkerMode == 1) report.NoteStep(std::move(step));
+}
+
+// One request sent and waited for with the others of its layer.
+struct InFlight {
+    size_t place;
+    unique_schandle service;
+    DWORD lastState = 0;
+    DWORD lastCheckPoint = 0;
+    uint64_t lastProgress = 0;
+    bool sawPending = false;
+};
+
+DWORD PollInterval(uint64_t waited) {
+    if (waited < kQuickPollsMs) return kQuickPollMs;
+    return static_cast<DWORD>(std::min<uint64_t>(kSlowestPollMs, waited / 5));
 }
 
 std::string StateName(DWORD state) {
@@ -254,49 +279,116 @@ int TKT::FindInEnumeration(const std::string& Name) const {
     return -1;
 }
 
-bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
-    if (Name.empty() || Action > saContinue) return false;
+namespace {
+
+// A failed query is a poll without progress; running out goes to the report only.
+void WaitForActions(std::vector<InFlight>& flying, DWORD target, TServiceAction Action, const TStringList& Names,
+                    std::vector<std::optional<TServiceStep>>& steps,
+                         std::vector<bool>& reached) {
     const ActionInfo& action = kActions[Action];
-    unique_schandle manager(OpenManager(Purpose::Act));
-    if (!manager) {
-        const DWORD error = LastError();
-        ReportError(ManagerOpenErrorText(error));
-        NoteAction(report_, action, Name, error);
-        return false;
-    }
-    unique_schandle service(OpenService(manager, Name, Purpose::Act));
-    if (!service) {
-        const DWORD error = LastError();
-        ReportError(ServiceOpenErrorText(error));
-        NoteAction(report_, action, Name, error);
-        return false;
-    }
-    BOOL accepted = 0;
-    if (Action == saStart) {
-        const std::string argument = Name; // the start argument is a copy of its own
-        const char* argv[] = {argument.c_str()};
-        accepted = Os().services->StartService(service.get(), 1, argv);
-    } else {
-        SERVICE_STATUS status{};
-        accepted = Os().services->ControlService(service.get(), action.control, &status);
-    }
-    if (!accepted) {
-        const DWORD error = LastError();
-        ReportError(RequestErrorText(error));
-        NoteAction(report_, action, Name, error);
-        return false;
-    }
-    // A failed query is a poll without the target state; running out goes to the report only.
-    for (int poll = 0; poll < kPollLimit; ++poll) {
-        Os().kernel->Sleep(kPollInterval);
-        DWORD state = 0;
-        if (QueryState(service, &state) && state == action.target) {
-            NoteAction(report_, action, Name, 0);
-            return true;
+    const uint64_t began = Os().kernel->GetTickCount64();
+    for (auto& f : flying)
+        f.lastProgress = began;
+    while (!flying.empty()) {
+        const uint64_t now = Os().kernel->GetTickCount64();
+        for (auto it = flying.begin(); it != flying.end();) {
+            SERVICE_STATUS status{};
+            const bool known = Os().services->QueryServiceStatus(it->service.get(), &status) != 0;
+            const DWORD state = known ? status.dwCurrentState : 0;
+            const std::string& name = Names[it->place];
+            std::optional<TServiceStep> ended;
+            if (known && state == target) {
+                reached[it->place] = true;
+                ended = MakeStep(action, name, 0);
+            } else if (known && ((Action == saStart && state == SERVICE_STOPPED) ||
+                                 (Action == saStop && it->sawPending &&
+                                  (state == SERVICE_RUNNING || state == SERVICE_PAUSED)))) {
+                // Back where it was: the request has failed, and waiting longer shows nothing.
+                TServiceStep step = MakeStep(action, name, status.dwWin32ExitCode);
+                step.WentBack = true;
+                if (status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR)
+                    step.ServiceCode = status.dwServiceSpecificExitCode;
+                ended = std::move(step);
+            } else {
+                if (known && (state != it->lastState || status.dwCheckPoint > it->lastCheckPoint)) {
+                    it->lastProgress = now;
+                    it->lastState = state;
+                    it->lastCheckPoint = status.dwCheckPoint;
+                }
+                if (state == SERVICE_STOP_PENDING) it->sawPending = true;
+                if (now - it->lastProgress >= kNoProgressMs || now - began >= kLongestWaitMs)
+                    ended = MakeStep(action, name, 0, true);
+            }
+            if (ended) {
+                steps[it->place] = std::move(ended);
+                it = flying.erase(it);
+            } else {
+                ++it;
+            }
         }
+        if (!flying.empty()) Os().kernel->Sleep(PollInterval(now - began));
     }
-    NoteAction(report_, action, Name, 0, true);
-    return false;
+}
+
+} // namespace
+
+bool TKT::DoServiceAction(const std::string& Name, TServiceAction Action) {
+    return DoServiceActions({Name}, Action, true)[0];
+}
+
+// The requests go out in the list's order; once one is refused (with stopAtRefusal) the
+// rest are not sent, and those already accepted are still waited for. The steps go to the
+// report in the list's order, whatever order they ended in.
+std::vector<bool> TKT::DoServiceActions(const TStringList& Names, TServiceAction Action, bool stopAtRefusal) {
+    std::vector<bool> reached(Names.size(), false);
+    if (Action > saContinue) return reached;
+    const ActionInfo& action = kActions[Action];
+    std::vector<std::optional<TServiceStep>> steps(Names.size());
+    unique_schandle manager; // closed after the services
+    std::vector<InFlight> flying;
+    for (size_t i = 0; i < Names.size(); ++i) {
+        const std::string& name = Names[i];
+        if (name.empty()) continue;
+        if (!manager) manager.reset(OpenManager(Purpose::Act));
+        if (!manager) {
+            const DWORD error = LastError();
+            ReportError(ManagerOpenErrorText(error));
+            steps[i] = MakeStep(action, name, error);
+            if (stopAtRefusal) break;
+            continue;
+        }
+        unique_schandle service(OpenService(manager, name, Purpose::Act));
+        if (!service) {
+            const DWORD error = LastError();
+            ReportError(ServiceOpenErrorText(error));
+            steps[i] = MakeStep(action, name, error);
+            if (stopAtRefusal) break;
+            continue;
+        }
+        BOOL accepted = 0;
+        SERVICE_STATUS status{};
+        if (Action == saStart) {
+            const std::string argument = name; // the start argument is a copy of its own
+            const char* argv[] = {argument.c_str()};
+            accepted = Os().services->StartService(service.get(), 1, argv);
+        } else {
+            accepted = Os().services->ControlService(service.get(), action.control, &status);
+        }
+        if (!accepted) {
+            const DWORD error = LastError();
+            ReportError(RequestErrorText(error));
+            steps[i] = MakeStep(action, name, error);
+            if (stopAtRefusal) break;
+            continue;
+        }
+        InFlight f{i, std::move(service)};
+        f.sawPending = status.dwCurrentState == SERVICE_STOP_PENDING;
+        flying.push_back(std::move(f));
+    }
+    WaitForActions(flying, action.target, Action, Names, steps, reached);
+    for (size_t i = 0; i < Names.size(); ++i)
+        if (steps[i]) NoteAction(report_, std::move(*steps[i]));
+    return reached;
 }
 
 void TKT::StopService(const std::string& Name) {

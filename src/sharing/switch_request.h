@@ -74,7 +74,12 @@ struct TServiceStep {
     plat::DWORD Error = 0; // 0 when the service reached the action's state
     bool TimedOut = false; // accepted, but its wait ran out first
     std::string Dependent; // for ERROR_DEPENDENT_SERVICES_RUNNING: one that still runs
-    bool Failed() const { return Error != 0 || TimedOut; }
+    // Accepted, then back where it was: a start that ended STOPPED, a stop that ended RUNNING.
+    // Error is then the service's exit code (dwWin32ExitCode), ServiceCode its own code
+    // (dwServiceSpecificExitCode) where the exit code is ERROR_SERVICE_SPECIFIC_ERROR.
+    bool WentBack = false;
+    plat::DWORD ServiceCode = 0;
+    bool Failed() const { return Error != 0 || TimedOut || WentBack; }
 };
 
 // What a switch run did, handed back with its completion (and by the elevated copy in its

@@ -225,6 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
         Cause{"TheWaitRanOut", [](sim::SimPlatform& os) { os.services.Add("Browser").NeverSettles(); },
               "Stopping \"Computer Browser\" (Browser) did not finish within 4 minutes.",
               "The service may still be stopping. Try again in a minute."},
+        Cause{"TheStopWentBack", [](sim::SimPlatform& os) { os.services.Add("Browser").PendingFor(300).StopFails(); },
+              "Stopping \"Computer Browser\" (Browser) failed: the service went back to running while it was "
+              "stopping. (exit code 0)",
+              "The System log in Event Viewer (eventvwr.msc) may say why \"Computer Browser\" kept running. Try "
+              "again once that is put right."},
         Cause{"WindowsTimedOut",
               [](sim::SimPlatform& os) {
                   os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_REQUEST_TIMEOUT);
@@ -258,6 +263,18 @@ TEST_F(Controller, AStartThatDidNotTakeEffectSaysUnableToStartAndHowToEnableTheS
                            "double-click \"Server\", set its Startup type to Manual or Automatic, click OK and try "
                            "again."});
     EXPECT_EQ(Shown(), "DeTre[0]");
+    // A start that crashes while pending is told within seconds, with the service's own code.
+    os.kernel.SetSystemMessage(plat::ERROR_SERVICE_SPECIFIC_ERROR, "The service has returned a service-specific error code.\r\n");
+    os.services.Add("lanmanserver").RefusesStart(0).PendingFor(800).FailsWhileStarting(plat::ERROR_SERVICE_SPECIFIC_ERROR, 42);
+    const uint64_t before = os.kernel.GetTickCount64();
+    SwitchAndVerify();
+    EXPECT_LT(os.kernel.GetTickCount64() - before, 10000u) << "not the 239 s of a wait that runs out";
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[1], std::string(UnableToStart) +
+                              "\r\n\r\nStarting \"Server\" (lanmanserver) failed: the service stopped again while it was "
+                              "starting. The service has returned a service-specific error code. (error 1066, the "
+                              "service's own code 42)\r\nThe System log in Event Viewer (eventvwr.msc) may say why "
+                              "\"Server\" stopped. Try again once that is put right.");
     EXPECT_EQ(form->StopStart->Caption(), "&Start sharing");
 }
 
@@ -463,9 +480,8 @@ TEST_F(Controller, TheLogHoldsEachSwitchAndStaysWithinItsSize) {
     EXPECT_EQ(log.rfind("2026-12-09 08:00:", 0), 0u) << log;
     const std::string off = "switch off\r\n  connected: ANNA-PC (anna)\r\n  stop Browser: done\r\n  stop "
                             "lanmanserver: done\r\n  outcome: the switch ran; sharing is off\r\n";
-    // The server came up as Browser's dependency: its own start found it running.
-    const std::string on = "switch on\r\n  connected: not asked\r\n  start Browser: done\r\n  outcome: the "
-                           "switch ran; sharing is on\r\n";
+    const std::string on = "switch on\r\n  connected: not asked\r\n  start lanmanserver: done\r\n  start Browser: "
+                           "done\r\n  outcome: the switch ran; sharing is on\r\n";
     EXPECT_NE(log.find(off), std::string::npos) << log;
     EXPECT_NE(log.find(on), std::string::npos) << log;
     EXPECT_LT(log.find(off), log.find(on));

@@ -11,24 +11,67 @@ namespace {
 
 class ServiceOperationsTest : public SharingTest {};
 
-TEST_F(ServiceOperationsTest, StopPollsOnceASecondUntilTheStateIsReachedAndAFailedQueryCountsAsAPoll) {
-    os.services.Add("Spooler").Running().SettlesAfter(3);
-    Worker().StopService("Spooler");
-    EXPECT_EQ(os.kernel.Sleeps(), (std::vector<DWORD>{1000, 1000, 1000}));
-    EXPECT_EQ(os.services.StateOf("Spooler"), SERVICE_STOPPED);
+// The steps of a switch run go to its report; those of a query never do.
+struct AsASwitch {
+    AsASwitch() { KillServ::WorkerMode = 1; }
+    ~AsASwitch() { KillServ::WorkerMode = 0; }
+};
+
+// The wait follows the service: a query at once, every 100 ms for a second, then slower.
+TEST_F(ServiceOperationsTest, AWaitQueriesAtOnceThenOften_AndAFailedQueryIsAPollWithoutProgress) {
+    os.services.Add("Spooler").Running().PendingFor(200);
+    EXPECT_TRUE(Worker().DoServiceAction("Spooler", saStop));
+    EXPECT_EQ(os.kernel.Sleeps(), (std::vector<DWORD>{100, 100}));
+    EXPECT_EQ(os.kernel.GetTickCount64(), 200u) << "seen stopped at once";
+    os.services.Add("Counted").Running().SettlesAfter(3);
+    EXPECT_TRUE(Worker().DoServiceAction("Counted", saStop));
+    EXPECT_EQ(os.kernel.Sleeps().size(), 2u + 2u);
     os.services.Add("Flaky").Running().FailsQueries(2);
-    Worker().StopService("Flaky");
-    EXPECT_EQ(os.kernel.Sleeps().size(), 3u + 3u);
+    EXPECT_TRUE(Worker().DoServiceAction("Flaky", saStop));
+    EXPECT_EQ(os.kernel.Sleeps().size(), 4u + 2u);
     EXPECT_TRUE(Errors().empty());
 }
 
-TEST_F(ServiceOperationsTest, ServiceThatNeverSettlesIsGivenUpAfter239PollsWithoutErrorText) {
+TEST_F(ServiceOperationsTest, AStalledServiceIsGivenUpAfter239sButOneThatShowsProgressIsWaitedFor) {
     os.services.Add("Stuck").Running().NeverSettles();
-    Worker().DoServiceAction("Stuck", saStop);
-    EXPECT_EQ(os.kernel.Sleeps().size(), 239u);
-    EXPECT_EQ(os.kernel.GetTickCount64(), 239000u);
-    EXPECT_EQ(os.services.CallsTo("QueryServiceStatus").size(), 239u);
+    KillServ::TKT& stuck = Worker();
+    const AsASwitch reported;
+    EXPECT_FALSE(stuck.DoServiceAction("Stuck", saStop));
+    EXPECT_GE(os.kernel.GetTickCount64(), 239000u);
+    EXPECT_LT(os.kernel.GetTickCount64(), 240000u);
+    const auto sleeps = os.kernel.Sleeps();
+    EXPECT_EQ(*std::max_element(sleeps.begin(), sleeps.end()), 1000u) << "at most a second apart";
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 100u), 10) << "every 100 ms in the first second";
+    ASSERT_TRUE(stuck.Report().FirstFailure);
+    EXPECT_TRUE(stuck.Report().FirstFailure->TimedOut);
     EXPECT_TRUE(Errors().empty());
+    // Its check point advances each second for five minutes: still waited for, and seen at once.
+    const uint64_t before = os.kernel.GetTickCount64();
+    os.services.Add("Slow").Stopped().PendingFor(300000);
+    EXPECT_TRUE(Worker().DoServiceAction("Slow", saStart));
+    EXPECT_LT(os.kernel.GetTickCount64() - before, 301000u);
+}
+
+// Back where it was: a start that ends STOPPED and a stop that ends RUNNING have failed, and
+// are told at once with Windows' exit code.
+TEST_F(ServiceOperationsTest, AServiceThatGoesBackHasFailedAtOnceWithItsExitCode) {
+    os.services.Add("Crash").Stopped().PendingFor(500).FailsWhileStarting(ERROR_SERVICE_SPECIFIC_ERROR, 42);
+    KillServ::TKT& start = Worker();
+    const AsASwitch reported;
+    EXPECT_FALSE(start.DoServiceAction("Crash", saStart));
+    EXPECT_LE(os.kernel.GetTickCount64(), 600u);
+    ASSERT_TRUE(start.Report().FirstFailure);
+    const auto& f = *start.Report().FirstFailure;
+    EXPECT_TRUE(f.WentBack && !f.TimedOut);
+    EXPECT_EQ(f.Error, ERROR_SERVICE_SPECIFIC_ERROR);
+    EXPECT_EQ(f.ServiceCode, 42u);
+    os.services.Add("Stubborn").Running().PendingFor(300).StopFails();
+    KillServ::TKT& stop = start;
+    EXPECT_FALSE(stop.DoServiceAction("Stubborn", saStop));
+    ASSERT_EQ(stop.Report().Steps.size(), 2u);
+    EXPECT_TRUE(stop.Report().Steps[1].WentBack);
+    EXPECT_EQ(stop.Report().Steps[1].Error, 0u);
+    EXPECT_LE(os.kernel.GetTickCount64(), 600u + 400u);
 }
 
 TEST_F(ServiceOperationsTest, StartPassesTheServiceNameAsItsOnlyArgumentWithTheGivenRightsAndClosesInOrder) {

@@ -102,18 +102,61 @@ TEST_F(WorkerTest, SwitchOffStopsDependentsOfTheSecondServiceFirstThenLanmanserv
     EXPECT_EQ(os.services.StateOf("Unrelated"), SERVICE_RUNNING);
 }
 
-TEST_F(WorkerTest, AStopRefusedMidwayStartsAgainWhatItStoppedInReverseAndOwesNothing) {
-    // Deep refuses its own stop after Both and Fax were stopped.
+TEST_F(WorkerTest, AStopRefusedMidwayStartsAgainWhatItStoppedAndOwesNothing) {
+    // Deep refuses its own stop, sent with those of Both, Fax and Netlogon: they are waited
+    // for, then started again.
     os.services.Add("Deep").Running().DependsOn({"Browser"}).RefusesControl(ERROR_ACCESS_DENIED);
     ASSERT_TRUE(Run(1));
     EXPECT_EQ(StatusFile(), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
     EXPECT_EQ(os.services.Actions(),
-              (List{"stop Both", "stop Fax", "stop Netlogon", "start Netlogon", "start Fax", "start Both"}));
+              (List{"stop Both", "stop Fax", "stop Netlogon", "start Both", "start Fax", "start Netlogon"}));
     for (const char* name : {"LanmanServer", "Second", "Both", "Fax", "Browser", "Netlogon", "Deep"})
         EXPECT_EQ(os.services.StateOf(name), SERVICE_RUNNING) << name;
     EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "Both\r\nFax\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
     ASSERT_TRUE(Run(0));
     EXPECT_EQ(result, 1); // the controller learns of the failure from this query
+}
+
+// The switch goes as fast as the services: what does not depend on each other stops
+// together, and a failure is known as soon as the service shows it.
+TEST_F(WorkerTest, IndependentDependentsStopTogetherAndAChainOneAfterTheOther) {
+    for (const char* name : {"LanmanServer", "Second", "Browser", "Netlogon", "Fax", "Both"})
+        os.services.Add(name).PendingFor(1000);
+    os.services.Add("Deep").Running().DependsOn({"Browser"}).PendingFor(1000);
+    ASSERT_TRUE(Run(1));
+    // Layers: Both, Fax, Netlogon and Deep; then Browser; then Second and LanmanServer.
+    EXPECT_EQ(os.services.CallsTo("ControlService"),
+              (List{"Both", "Fax", "Netlogon", "Deep", "Browser", "Second", "LanmanServer"}));
+    EXPECT_EQ(os.kernel.GetTickCount64(), 3000u) << "three layers of a second each";
+    EXPECT_EQ(os.services.StateOf("LanmanServer"), SERVICE_STOPPED);
+    const uint64_t off = os.kernel.GetTickCount64();
+    ASSERT_TRUE(Run(1));
+    EXPECT_EQ(os.services.CallsTo("StartService"),
+              (List{"Second", "LanmanServer", "Browser", "Both", "Fax", "Netlogon", "Deep"}));
+    EXPECT_EQ(os.kernel.GetTickCount64() - off, 3000u);
+    for (const char* name : {"LanmanServer", "Second", "Both", "Fax", "Browser", "Netlogon", "Deep"})
+        EXPECT_EQ(os.services.StateOf(name), SERVICE_RUNNING) << name;
+}
+
+TEST_F(WorkerTest, AStartThatCrashesInTheUndoOfARefusedStopIsToldWithinSecondsAndStaysOwed) {
+    os.services.Add("Fax").PendingFor(500).FailsWhileStarting(ERROR_SERVICE_SPECIFIC_ERROR, 7);
+    os.services.Add("Netlogon").RefusesControl(ERROR_ACCESS_DENIED);
+    os.services.Add("Deep").Running().DependsOn({"Browser"});
+    ASSERT_TRUE(Run(1));
+    EXPECT_LT(os.kernel.GetTickCount64(), 3000u);
+    // Both and Fax were under way when Netlogon refused; Deep, after it, was never asked.
+    EXPECT_EQ(os.services.CallsTo("ControlService"), (List{"Both", "Fax", "Netlogon"}));
+    ASSERT_TRUE(report.FirstFailure);
+    EXPECT_EQ(report.FirstFailure->Service, "Netlogon") << "the first failure in breadth-first order";
+    bool crashTold = false;
+    for (const auto& step : report.Steps)
+        crashTold |= step.Action == "start" && step.Service == "Fax" && step.WentBack &&
+                     step.Error == ERROR_SERVICE_SPECIFIC_ERROR && step.ServiceCode == 7;
+    EXPECT_TRUE(crashTold);
+    EXPECT_EQ(os.services.StateOf("Both"), SERVICE_RUNNING);
+    EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_STOPPED);
+    // Fax is still owed: the next start brings it back once it can.
+    EXPECT_EQ(os.files.Get("./srvStat.done").value_or("<none>"), "Both\r\nBrowser\r\nNetlogon\r\nDeep\r\n");
 }
 
 TEST_F(WorkerTest, ADependentThatDoesNotAcceptStopLeavesEveryServiceUntouched) {
@@ -185,7 +228,7 @@ TEST_F(WorkerTest, OnlyDependentsThatAreNotStoppedAreRecordedAndAPausedOneComesB
     EXPECT_EQ(os.files.Get("./srvStat.paused").value_or("<none>"), "Fax\r\n");
     // Windows counts a paused dependent as running, so it is stopped with the others; Both,
     // which cannot be touched, keeps Second from stopping, and all is put back as it was.
-    EXPECT_EQ(os.services.Actions(), (List{"stop Fax", "stop Browser", "start Browser", "start Fax", "pause Fax"}));
+    EXPECT_EQ(os.services.Actions(), (List{"stop Fax", "stop Browser", "start Fax", "start Browser", "pause Fax"}));
     EXPECT_EQ(os.services.StateOf("Fax"), SERVICE_PAUSED);
 
     os.services.Add("Both").CannotBeOpened(0);
@@ -238,19 +281,18 @@ TEST_F(StartSequenceTest, WithoutAFileOnlyTheSecondServiceThenLanmanserverStart)
     EXPECT_EQ(StatusFile(), "<none>");
 }
 
-TEST_F(StartSequenceTest, RecordedDependentsStartInFileOrderBeforeTheSharingServices) {
+TEST_F(StartSequenceTest, RecordedDependentsStartInFileOrderAfterTheSharingServices) {
     os.files.Put("./srvStat.txt", "Fax\r\nNetlogon\r\nBrowser\r\n");
     ASSERT_TRUE(Run(1));
-    // The manager brings up what a service depends on first; each later start asks afresh.
     EXPECT_EQ(os.services.Actions(),
-              (List{"start Second", "start Fax", "start LanmanServer", "start Netlogon", "start Browser"}));
-    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "Netlogon", "Browser"}));
+              (List{"start Second", "start LanmanServer", "start Fax", "start Netlogon", "start Browser"}));
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Second", "LanmanServer", "Fax", "Netlogon", "Browser"}));
 }
 
 TEST_F(StartSequenceTest, EmptyOverlongAndUnknownLinesLeadToNoStartAttempt) {
     os.files.Put("./srvStat.txt", "\r\nGhost\r\n" + std::string(300, 'x') + "\r\n \r\nFax");
     ASSERT_TRUE(Run(1));
-    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "LanmanServer"}));
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Second", "LanmanServer", "Fax"}));
     // Windows takes service names of up to 256 characters.
     const std::string longest(256, 'L');
     os.services.Add(longest).Stopped().DependsOn({"Second"});
@@ -271,7 +313,7 @@ TEST_F(StartSequenceTest, FileIsLeftUnchangedAndReadAgainByTheNextStart) {
     Stop({"Fax", "Second", "LanmanServer"});
     os.services.ClearLog();
     ASSERT_TRUE(Run(1));
-    EXPECT_EQ(os.services.Actions(), (List{"start Second", "start Fax", "start LanmanServer"}));
+    EXPECT_EQ(os.services.Actions(), (List{"start Second", "start LanmanServer", "start Fax"}));
     EXPECT_EQ(StatusFile(), "Fax\r\n");
 }
 
@@ -289,7 +331,7 @@ TEST_F(StartSequenceTest, HugeFileWithOddBytesStartsTheNamesItHolds) {
     text += std::string("\0Netlogon\r\n", 11); // a NUL ends the text
     os.files.Put("./srvStat.txt", text);
     ASSERT_TRUE(Run(1));
-    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Fax", "Browser", "Both"}));
+    EXPECT_EQ(os.services.CallsTo("StartService"), (List{"Second", "LanmanServer", "Fax", "Browser", "Both"}));
     EXPECT_EQ(os.services.StateOf("Netlogon"), SERVICE_STOPPED);
 }
 
