@@ -96,7 +96,8 @@ wine_service_install "$service" TwChainA "$log" &&
   wine_service_depends TwChainA REG_MULTI_SZ 'LanmanServer' &&
   wine_service_install "$service" TwChainC "$log" refuse-stop &&
   wine_service_depends TwChainB REG_MULTI_SZ 'TwChainA' &&
-  wine_service_depends TwChainC REG_MULTI_SZ 'TwChainA' || setup_ok=0
+  wine_service_depends TwChainC REG_MULTI_SZ 'TwChainA' &&
+  wine_service_install "$service" TwCrash "$log" fail-start || setup_ok=0
 chain_work=$WINEPREFIX/drive_c/chain
 mkdir -p "$chain_work"
 timeout 240 wine "$chain" "$(wine_winpath "$log")" "$(wine_winpath "$chain_work")" 2>&1 | tr -d '\r' | tee "$out"

@@ -479,3 +479,27 @@ save_docs_menu() { # the open menu above the lamp
   crop "$tmp/menu.png" "$tmp/docs.png" "$((dx + dw - mx))x$((dy + dh - my))+$mx+$my"
   docs_out menu "$tmp/docs.png"
 }
+
+# The service log against layers "A stop, B stop | C stop": the layers in order, the lines
+# within a layer in any order (services that do not depend on each other go together, and
+# their processes log as they run).
+expect_log_layers() { # WHAT ACTUAL EXPECTED
+  local what=$1 actual=$2 expected=$3 layer got=() want="" have="" n i
+  IFS=',' read -ra got <<<"${actual//, /,}"
+  i=0
+  IFS='|' read -ra layers <<<"$expected"
+  for layer in "${layers[@]}"; do
+    local items=()
+    IFS=',' read -ra items <<<"$(echo "$layer" | sed 's/^ *//; s/ *$//; s/, /,/g')"
+    n=${#items[@]}
+    want+="$(printf '%s\n' "${items[@]}" | sort | paste -sd, -) | "
+    have+="$(printf '%s\n' "${got[@]:i:n}" | sort | paste -sd, -) | "
+    i=$((i + n))
+  done
+  [ "$i" -eq "${#got[@]}" ] && [ "$have" = "$want" ] && return 0
+  REASON="$what is '$actual', expected the layers '$expected'"
+  return 1
+}
+
+# Seconds (to a tenth) since a mark of date +%s%N.
+seconds_since() { awk -v a="$1" -v b="$(date +%s%N)" 'BEGIN { printf "%.1f", (b - a) / 1e9 }'; }

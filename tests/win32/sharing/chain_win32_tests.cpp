@@ -3,7 +3,8 @@
 // Arguments: the service log and an empty working folder (Windows paths). Besides the services
 // of the sharing tests the prefix holds, made by scripts/wine_sharing_tests.sh:
 //   TwChainA -> LanmanServer, TwChainB -> TwChainA (slow: 3 s start- and stop-pending),
-//   TwChainC -> TwChainA (does not accept STOP; started only by the last case).
+//   TwChainC -> TwChainA (does not accept STOP; started only by the last case),
+//   TwCrash (fail-start: its start ends STOPPED with 1066 and its own code 42).
 // No second sharing service is configured here.
 #include <cstdio>
 #include <deque>
@@ -113,8 +114,8 @@ void TheChainIsSwitchedOffDependentFirstAndOnAgain(win32::Win32Platform& os) {
 
     const size_t onMark = LogMark();
     Check(RunWorker(os, 1, &result), "switch on ran to its end");
-    // Wine starts no dependency first: the recorded dependents start in file order.
-    CheckEqual(LogSince(onMark), List{"TwChainA start", "TwChainB start", "LanmanServer start"}, "start order");
+    // The sharing service first, then the chain from the service nearest to it.
+    CheckEqual(LogSince(onMark), List{"LanmanServer start", "TwChainA start", "TwChainB start"}, "start order");
     for (const char* n : kChain)
         Check(native::IsRunning(n), std::string(n) + " runs");
     Check(ReadFile(workFolder + "\\srvStat.txt") == "TwChainA\r\nTwChainB\r\n", "srvStat.txt kept");
@@ -131,6 +132,25 @@ void APausedDependentIsStoppedWithTheChainAndComesBackPaused(win32::Win32Platfor
     Check(RunWorker(os, 1, &result), "switch on ran to its end");
     Check(native::StateOf("TwChainB") == 7, "TwChainB is paused again: " + std::to_string(native::StateOf("TwChainB")));
     Check(native::IsRunning("TwChainA") && native::IsRunning("LanmanServer"), "the rest runs");
+}
+
+// TwCrash (fail-start, depends on nothing) ends its start STOPPED with 1066 and its own
+// code 42: the start has failed, and the worker says so as soon as a query shows it.
+void AStartThatCrashesWhilePendingIsToldAtOnceWithItsCodes(win32::Win32Platform& os) {
+    native::EnsureStopped("TwCrash");
+    WithHeldWorker(os, [&](KillServ::TKT& worker) {
+        KillServ::WorkerMode = 1; // the steps of a switch run go to its report
+        const uint64_t start = os.kernel.GetTickCount64();
+        Check(!worker.DoServiceAction("TwCrash", KillServ::saStart), "the start failed");
+        const uint64_t took = os.kernel.GetTickCount64() - start;
+        std::printf("    the crashed start was told after %llu ms\n", static_cast<unsigned long long>(took));
+        Check(took < 10000, "told within seconds, not after the wait runs out");
+        const auto& failure = worker.Report().FirstFailure;
+        Check(failure && failure->WentBack && failure->Error == 1066 && failure->ServiceCode == 42,
+              "the step holds 1066 and the service's own code 42");
+        KillServ::WorkerMode = 0;
+    });
+    Check(native::StateOf("TwCrash") == 1, "TwCrash stopped");
 }
 
 // Last: TwChainC cannot be stopped once it runs.
@@ -168,6 +188,7 @@ int main(int argc, char** argv) {
         {"TheChainIsSwitchedOffDependentFirstAndOnAgain", TheChainIsSwitchedOffDependentFirstAndOnAgain},
         {"APausedDependentIsStoppedWithTheChainAndComesBackPaused",
          APausedDependentIsStoppedWithTheChainAndComesBackPaused},
+        {"AStartThatCrashesWhilePendingIsToldAtOnceWithItsCodes", AStartThatCrashesWhilePendingIsToldAtOnceWithItsCodes},
         {"ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning",
          ADependentThatDoesNotAcceptStopLeavesEveryServiceRunning},
     });

@@ -161,13 +161,13 @@ void SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem(win32::Win3
     Check(RunWorker(os, 0, &result) && result == 0, "query says sharing is off");
 }
 
-void SwitchOnStartsTheRecordedDependentsThenTheSharingServices(win32::Win32Platform& os) {
+void SwitchOnStartsTheSharingServicesThenTheRecordedDependents(win32::Win32Platform& os) {
     const size_t mark = LogLines().size();
     int32_t result = 7;
     Check(RunWorker(os, 1, &result), "switch ran to its end");
     CheckEqual(LogSince(mark),
-               List{"TwDepSecond start", "TwDepMulti start", "TwDepSz start", "TwSecond start",
-                    "LanmanServer start"},
+               List{"TwSecond start", "LanmanServer start", "TwDepSecond start", "TwDepMulti start",
+                    "TwDepSz start"},
                "start order");
     Check(ReadFile(workFolder + "\\srvStat.txt") == "TwDepSecond\r\nTwDepMulti\r\nTwDepSz\r\n",
           "srvStat.txt kept");
@@ -230,8 +230,8 @@ int main(int argc, char** argv) {
          RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString},
         {"SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem",
          SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem},
-        {"SwitchOnStartsTheRecordedDependentsThenTheSharingServices",
-         SwitchOnStartsTheRecordedDependentsThenTheSharingServices},
+        {"SwitchOnStartsTheSharingServicesThenTheRecordedDependents",
+         SwitchOnStartsTheSharingServicesThenTheRecordedDependents},
         {"IniFilesResolveAgainstTheCurrentDirectory", IniFilesResolveAgainstTheCurrentDirectory},
         {"WhoIsConnectedAndWhatWindowsSaysAboutAnError", WhoIsConnectedAndWhatWindowsSaysAboutAnError},
     });
