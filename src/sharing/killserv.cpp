@@ -388,10 +388,20 @@ void TKT::StopSequence(bool secondRunning, bool serverRunning) {
     // more, and the stops already under way are waited for before the undo.
     TStringList stoppedHere;
     for (const auto& layer : layers) {
-        TStringList active;
+        TStringList active, stopping;
         for (const auto& name : layer) {
             const DWORD state = StateOf(name);
             if (state == SERVICE_RUNNING || state == SERVICE_PAUSED) active.push_back(name);
+            if (state == SERVICE_STOP_PENDING) stopping.push_back(name);
+        }
+        // A stop still under way (left by a run that was killed) holds what it depends on,
+        // as a running service would: it is waited for with this layer.
+        if (!stopping.empty()) {
+            const std::vector<bool> done = AwaitStops(stopping);
+            if (std::find(done.begin(), done.end(), false) != done.end()) {
+                UndoStop(stoppedHere, paused, dependencies);
+                return;
+            }
         }
         if (active.empty()) continue;
         const std::vector<bool> stopped = DoServiceActions(active, saStop, true);

@@ -132,6 +132,8 @@ class TKT : public plat::TThread {
     // The same action for several services at once, waited for together: for each, whether
     // it reached the action's state. With stopAtRefusal a refused request sends no more.
     std::vector<bool> DoServiceActions(const TStringList& Names, TServiceAction Action, bool stopAtRefusal);
+    // Waits for stops already under way, as if they had been sent now.
+    std::vector<bool> AwaitStops(const TStringList& Names);
     void StopService(const std::string& Name);
     void StopIfRunning(const std::string& Name);
     // True when it was stopped and is running now.

@@ -391,6 +391,22 @@ std::vector<bool> TKT::DoServiceActions(const TStringList& Names, TServiceAction
     return reached;
 }
 
+// Stops already under way (a killed run's, or someone else's) are waited for as if sent now.
+std::vector<bool> TKT::AwaitStops(const TStringList& Names) {
+    std::vector<bool> reached(Names.size(), false);
+    std::vector<std::optional<TServiceStep>> steps(Names.size());
+    unique_schandle manager(OpenManager(Purpose::Act));
+    std::vector<InFlight> flying;
+    for (size_t i = 0; i < Names.size() && manager; ++i) {
+        unique_schandle service(OpenService(manager, Names[i], Purpose::Act));
+        if (service) flying.push_back(InFlight{i, std::move(service), 0, 0, 0, true});
+    }
+    WaitForActions(flying, SERVICE_STOPPED, saStop, Names, steps, reached);
+    for (size_t i = 0; i < Names.size(); ++i)
+        if (steps[i]) NoteAction(report_, std::move(*steps[i]));
+    return reached;
+}
+
 void TKT::StopService(const std::string& Name) {
     DoServiceAction(Name, saStop);
 }

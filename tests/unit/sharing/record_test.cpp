@@ -47,11 +47,18 @@ TEST_F(Record, ARefusedStopBringsBackWhatItStoppedAndOwesNothingAfterIt) {
 
 TEST_F(Record, AStopKilledAfterItsRecordStillBringsEverythingBack) {
     // What a process killed in the middle of its stop leaves: the record written, the note
-    // of the previous start emptied, B and D stopped, the rest still running.
+    // of the previous start emptied, B stopped, D's stop still under way (the two went out
+    // together), the rest still running.
     os.files.Put("./srvStat.txt", "A\r\nC\r\nB\r\nD\r\n");
     os.files.Put("./srvStat.done", "");
     os.services.SetState("B", SERVICE_STOPPED);
-    os.services.SetState("D", SERVICE_STOPPED);
+    os.services.Add("D").PendingFor(2000);
+    const plat::SC_HANDLE manager = os.services.OpenSCManager(nullptr, nullptr, 0xA0000000);
+    const plat::SC_HANDLE d = os.services.OpenService(manager, "D", 0xA0000100);
+    plat::SERVICE_STATUS status{};
+    ASSERT_TRUE(os.services.ControlService(d, plat::SERVICE_CONTROL_STOP, &status));
+    os.services.CloseServiceHandle(d);
+    os.services.CloseServiceHandle(manager);
 
     ASSERT_TRUE(Run(1)); // started again: sharing is still on, so the first switch stops
     EXPECT_EQ(Running(), List{});
