@@ -349,20 +349,21 @@ std::vector<bool> TKT::DoServiceActions(const TStringList& Names, TServiceAction
     for (size_t i = 0; i < Names.size(); ++i) {
         const std::string& name = Names[i];
         if (name.empty()) continue;
+        // A refusal goes to the journal and to its step; true when nothing more is to be sent.
+        auto refused = [&](std::string (*text)(DWORD)) {
+            const DWORD error = LastError();
+            ReportError(text(error));
+            steps[i] = MakeStep(action, name, error);
+            return stopAtRefusal;
+        };
         if (!manager) manager.reset(OpenManager(Purpose::Act));
         if (!manager) {
-            const DWORD error = LastError();
-            ReportError(ManagerOpenErrorText(error));
-            steps[i] = MakeStep(action, name, error);
-            if (stopAtRefusal) break;
+            if (refused(ManagerOpenErrorText)) break;
             continue;
         }
         unique_schandle service(OpenService(manager, name, Purpose::Act));
         if (!service) {
-            const DWORD error = LastError();
-            ReportError(ServiceOpenErrorText(error));
-            steps[i] = MakeStep(action, name, error);
-            if (stopAtRefusal) break;
+            if (refused(ServiceOpenErrorText)) break;
             continue;
         }
         BOOL accepted = 0;
@@ -375,10 +376,7 @@ std::vector<bool> TKT::DoServiceActions(const TStringList& Names, TServiceAction
             accepted = Os().services->ControlService(service.get(), action.control, &status);
         }
         if (!accepted) {
-            const DWORD error = LastError();
-            ReportError(RequestErrorText(error));
-            steps[i] = MakeStep(action, name, error);
-            if (stopAtRefusal) break;
+            if (refused(RequestErrorText)) break;
             continue;
         }
         InFlight f{i, std::move(service)};
