@@ -45,7 +45,10 @@ TEST_F(NetworkRule, APublicNetworkAtStartUpSwitchesSharingOffAndLeavingItSwitche
               std::vector<std::string>{"File sharing is off because a public network is connected. 1 "
                                        "computer was connected to your shared folders."});
 
+    // Gone: sharing comes back once nothing has changed for the settling time, not before.
     os.networks.Disconnect("{cafe}");
+    os.user.RunFor(Main::TNetworkRule::SettleMs - 500);
+    EXPECT_TRUE(os.services.CallsTo("StartService").empty());
     Settle();
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
@@ -191,6 +194,18 @@ TEST_F(NetworkIdentification, OnlyANetworkThatKeepsItsCategoryCountsAndACountedO
     os.user.RunFor(Settle);
     EXPECT_EQ(Balloons().size(), 2u);
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_RUNNING);
+}
+
+TEST_F(NetworkIdentification, ANewNetworkThatChangesItsCategoryWaitsAgainFromTheChange) {
+    StartAndSettle();
+    os.user.RunFor(2 * Identify);
+    os.networks.ConnectIdentifiedAfter("{hotel}", Private, 0);
+    os.user.RunFor(20000);
+    os.networks.SetCategory("{hotel}", Public);
+    os.user.RunFor(Identify - 1000);
+    EXPECT_TRUE(Balloons().empty()) << "Public for less than the wait";
+    os.user.RunFor(2000);
+    EXPECT_EQ(Balloons(), std::vector<std::string>{Suggestion});
 }
 
 TEST_F(NetworkIdentification, AResumeIdentifiesTheNetworksAnewAndItsBurstOfEventsSuggestsNothing) {

@@ -185,6 +185,32 @@ TEST_F(StandardUser, TheTrayNamesTheComputersItCouldListAndTheCopyCountsTheirFil
     EXPECT_EQ(asked.size(), 2u);
 }
 
+// The tray could not list the sessions (a passing failure): the copy asks, and its No keeps
+// sharing on without a failure box; its report counts, and names nobody.
+TEST_F(StandardUser, WhenTheTrayCouldNotListTheCopyAsksAndItsNoKeepsSharingOnQuietly) {
+    os.shares.Connect("ANNA-PC", "anna", {"D:\\Shares\\Q3 report.xlsx"});
+    os.shares.FailSessionEnum(8); // ERROR_NOT_ENOUGH_MEMORY
+    os.shell.InstallProgram(std::string(Folder) + "\\Tarnwick.exe", [this](const std::string& parameters) {
+        os.shares.FailSessionEnum(0);
+        return KillServ::RunSwitchCommand(parameters);
+    });
+    std::vector<sim::SimMessageBox> boxes;
+    os.user.OnMessageBox = [&](const sim::SimMessageBox& box) {
+        boxes.push_back(box);
+        return plat::IDNO;
+    };
+    StartAndSettle();
+    SwitchAndVerify();
+    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing");
+    ASSERT_EQ(boxes.size(), 1u) << "the question, and no failure box after it";
+    EXPECT_EQ(boxes[0].Owner, 0u) << "the copy's box";
+    EXPECT_TRUE(os.services.Actions().empty());
+    EXPECT_EQ(Shown(), "DeTre[1]");
+    EXPECT_NE(MachineFile("srvStat.report").find("\r\nconnected=1 computer, 1 open file\r\n"), std::string::npos)
+        << MachineFile("srvStat.report");
+    EXPECT_EQ(MachineFile("srvStat.report").find("ANNA"), std::string::npos);
+}
+
 TEST_F(StandardUser, AFailureInTheElevatedCopyIsToldInTheTraysBoxAndLog) {
     os.services.Add("lanmanserver").DisplayName("Server");
     os.services.Add("Browser").DisplayName("Computer Browser").DoesNotAcceptStop();
