@@ -55,6 +55,11 @@ if [ "$release" = 1 ] && [[ $release_url$homepage == *example.invalid* ]]; then
   echo "build_dist: a release cannot point at example.invalid" >&2
   exit 1
 fi
+# Scoop's autoupdate finds the next release by putting its version into this URL.
+if [ "$release" = 1 ] && [[ $release_url != *"$version"* ]]; then
+  echo "build_dist: a release needs TARNWICK_RELEASE_URL to hold the version $version ($release_url does not)" >&2
+  exit 1
+fi
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
@@ -67,14 +72,16 @@ if [ -d "$out" ] && [ -n "$(ls -A "$out")" ] && [ ! -f "$out/SHA256SUMS" ] && [ 
   echo "build_dist: $out holds other files; not emptying it" >&2
   exit 1
 fi
+if [ -n "${TARNWICK_SIGN_PFX:-}" ]; then
+  [ -r "$TARNWICK_SIGN_PFX" ] || { echo "build_dist: cannot read TARNWICK_SIGN_PFX '$TARNWICK_SIGN_PFX'" >&2; exit 1; }
+  command -v osslsigncode >/dev/null || { echo "build_dist: osslsigncode is missing (bash scripts/deps.sh)" >&2; exit 1; }
+fi
 rm -rf "$out" && mkdir -p "$out"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-dist-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 timestamp_url=${TARNWICK_TIMESTAMP_URL-http://timestamp.digicert.com}
 if [ -n "${TARNWICK_SIGN_PFX:-}" ]; then
-  [ -r "$TARNWICK_SIGN_PFX" ] || { echo "build_dist: cannot read TARNWICK_SIGN_PFX '$TARNWICK_SIGN_PFX'" >&2; exit 1; }
-  command -v osslsigncode >/dev/null || { echo "build_dist: osslsigncode is missing (bash scripts/deps.sh)" >&2; exit 1; }
   # Through a file only this user can read, never on a command line that ps shows.
   (umask 077 && printf '%s' "${TARNWICK_SIGN_PASSWORD:-}" >"$work/password")
 fi
@@ -100,18 +107,28 @@ sign() {
   mv -f "$work/signed" "$file"
 }
 
-# set_pe_time_stamp FILE: the COFF header's time stamp (the link time) becomes the commit's.
+# set_pe_time_stamp FILE [sealed]: the COFF header's time stamp (the link time) becomes the
+# commit's. "sealed" also pads the file to 8 bytes and writes its PE checksum, as osslsigncode
+# does when it signs: then removing the signature gives back these very bytes.
 set_pe_time_stamp() {
-  python3 - "$1" "$SOURCE_DATE_EPOCH" <<'PY'
+  python3 - "$1" "$SOURCE_DATE_EPOCH" "${2:-}" <<'PY'
 import struct, sys
-path, stamp = sys.argv[1], int(sys.argv[2])
-with open(path, "r+b") as f:
-    head = f.read(4096)
-    pe = struct.unpack_from("<I", head, 0x3C)[0]
-    if head[pe:pe + 4] != b"PE\0\0":
-        sys.exit("build_dist: %s is not a PE file" % path)
-    f.seek(pe + 8)
-    f.write(struct.pack("<I", stamp & 0xFFFFFFFF))
+path, stamp, sealed = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "sealed"
+data = bytearray(open(path, "rb").read())
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+if data[pe:pe + 4] != b"PE\0\0":
+    sys.exit("build_dist: %s is not a PE file" % path)
+struct.pack_into("<I", data, pe + 8, stamp & 0xFFFFFFFF)
+if sealed:
+    data += bytes(-len(data) % 8)
+    at = pe + 24 + 64  # CheckSum in the optional header
+    struct.pack_into("<I", data, at, 0)
+    total = 0
+    for (word,) in struct.iter_unpack("<H", bytes(data)):
+        total += word
+        total = (total & 0xFFFF) + (total >> 16)
+    struct.pack_into("<I", data, at, (total & 0xFFFF) + len(data))
+open(path, "wb").write(data)
 PY
 }
 
@@ -121,7 +138,7 @@ command -v "$objcopy" >/dev/null || { echo "build_dist: $objcopy is missing (bas
 "$objcopy" --only-keep-debug "$exe" "$out/Tarnwick.debug"
 set_pe_time_stamp "$out/Tarnwick.debug"
 "$objcopy" --strip-all --add-gnu-debuglink="$out/Tarnwick.debug" "$exe" "$out/Tarnwick.exe"
-set_pe_time_stamp "$out/Tarnwick.exe"
+set_pe_time_stamp "$out/Tarnwick.exe" sealed
 cp "$build/src/app/main.html" "$out/main.html"
 [ -n "${TARNWICK_SIGN_PFX:-}" ] || echo "build_dist: TARNWICK_SIGN_PFX is not set; Tarnwick.exe and Tarnwick.msi stay unsigned"
 sign "$out/Tarnwick.exe"
