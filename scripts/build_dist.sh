@@ -61,9 +61,11 @@ if [ "$release" = 1 ] && [[ $release_url != *"$version"* ]]; then
   exit 1
 fi
 
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
-    { echo "build_dist: no SOURCE_DATE_EPOCH and no git history to take it from" >&2; exit 1; }
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && ! SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null); then
+  [ "$release" != 1 ] || { echo "build_dist: a release needs SOURCE_DATE_EPOCH or the git history to take it from" >&2; exit 1; }
+  # A tree without its history (an unpacked archive) still builds, dated now: not reproducible.
+  SOURCE_DATE_EPOCH=$(date +%s)
+  echo "build_dist: no git history and no SOURCE_DATE_EPOCH; the files are dated now and will not be reproducible"
 fi
 [[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || { echo "build_dist: SOURCE_DATE_EPOCH '$SOURCE_DATE_EPOCH' is not a number" >&2; exit 1; }
 export SOURCE_DATE_EPOCH
