@@ -72,18 +72,19 @@ PY
 #   inherited; SYSTEM and Administrators full control, Users read and list; all of it
 #   inherited by what is made inside;
 # - what Windows Installer's validation asks and wixl does not write: no MsiFileHash row for a
-#   versioned file (ICE60: the version decides, a hash would only confuse repairs), the exe's
+#   versioned file (ICE60: its version decides whether it is replaced; hashes are for
+#   unversioned files), the exe's
 #   Language, an 8.3 short name beside each long file name (ICE03), and immediate custom
 #   actions without the NoImpersonate bit (0x800), which only deferred ones may carry (ICE68;
 #   wixl sets it on every property-setting action);
-# - the summary stream: the package code derived above, and Subject (msibuild -s writes the
-#   title and the subject together).
+# - the summary stream's package code derived above (msibuild -s writes the subject, author
+#   and template with it, so they are given again).
 machine_folder_sddl='O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)'
 for table in Upgrade File Component Property CreateFolder CustomAction; do
   (cd "$work" && msiinfo export Tarnwick.msi "$table" >"$table.idt")
 done
 python3 - "$work" "$version" "$machine_folder_sddl" <<'PY'
-import os, sys
+import os, re, sys
 work, version, machine_folder_sddl = sys.argv[1], sys.argv[2], sys.argv[3]
 parts = (version.split(".") + ["0", "0"])[:3] + ["0"]
 file_version = ".".join(str(int(p)) for p in parts)
@@ -126,7 +127,6 @@ def short_name(long_name, taken):
     sys.exit("build_msi: no short name left for %s" % long_name)
 
 def is_short(name):
-    import re
     return re.fullmatch(r"[A-Za-z0-9_\-$~!#%&{}()@^']{1,8}(\.[A-Za-z0-9_\-$~!#%&{}()@^']{1,3})?", name) is not None
 
 files = rows("File")
