@@ -13,6 +13,13 @@ if(WIN32)
   # Runs on a bare Windows: no MinGW runtime DLLs beside the program.
   target_link_options(tarnwick_options INTERFACE -static -static-libgcc -static-libstdc++)
   target_compile_definitions(tarnwick_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Debug data for crash analysis of the release: scripts/build_dist.sh moves it into
+  # Tarnwick.debug and ships the exe stripped. The prefix maps keep the folders the build ran
+  # in out of both files, so that a build elsewhere gives the same bytes.
+  # The build folder's map comes last, so that it wins where the build folder lies inside the
+  # tree (the presets' build/windows).
+  target_compile_options(tarnwick_options INTERFACE -g -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                                                    -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
 endif()
 
 # tarnwick_module(NAME DIR [DEPS ...]): one static library from every .cpp in DIR.

@@ -1,19 +1,36 @@
 #!/usr/bin/env python3
 """Checks of a release's files, one per subcommand; each prints nothing and exits 0 when the
-check holds, or prints why not and exits 1.
+check holds, or prints why not and exits 1. Each one also feeds its rules a copy broken on
+purpose and fails if that copy passes, so that a check that cannot fail shows up.
 
-  winget DIST SCHEMA VERSION PRODUCT_CODE   the winget files validate and carry the build
-  scoop DIST VERSION                        the Scoop manifest has what Scoop needs
-  schema-rejects SCHEMA                     the schema refuses what winget would refuse
-  policies ADMX ADML POLICY_CPP POLICY_H    the ADMX and ADML are well-formed and name exactly
-                                            the policy values the code reads
+  release-exe EXE DEBUG                       stripped, small, and its debug file is the one
+                                              its debug link names (CRC)
+  winget DIST SCHEMA_DIR POLICY VERSION CODE  the winget files are in the community layout,
+                                              validate against winget's published schemas and
+                                              the project's policy, and carry the build
+  scoop DIST SCHEMA VERSION                   the Scoop manifest validates against Scoop's
+                                              schema and has what the bucket expects
+  policy-rejects POLICY                       the project's policy refuses what it should
+  policies ADMX ADML POLICY_CPP POLICY_H      the ADMX and ADML are well-formed, declare no
+                                              namespace they do not use and name exactly the
+                                              policy values the code reads
+  msi MSI                                     the package's tables keep Windows Installer's
+                                              validation rules that this package once broke
+                                              (ICE03, ICE60, ICE68, and the ALLUSERS=1 that
+                                              makes ICE43/ICE57 false positives); not a full
+                                              ICE run, which needs Windows
 """
 import copy
 import hashlib
 import json
 import os
 import re
+import shutil
+import struct
+import subprocess
 import sys
+import tempfile
+import zlib
 import xml.etree.ElementTree as ET
 
 WINGET_FILES = {"version": "Tarnwick.Tarnwick.yaml", "installer": "Tarnwick.Tarnwick.installer.yaml",
@@ -44,29 +61,45 @@ def errors(check, document):
             for e in check.iter_errors(document)]
 
 
-def winget(dist, schema_path, version, product_code):
+def load_json(path):
+    with open(path, encoding="utf-8") as f:
+        return json.load(f)
+
+
+def winget(dist, schema_dir, policy_path, version, product_code):
     import yaml
-    check = validator(schema_path)
+    folder = os.path.join(dist, "winget", "manifests", "t", "Tarnwick", "Tarnwick", version)
+    present = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+    if present != sorted(WINGET_FILES.values()):
+        fail("%s holds %s, not the three manifest files" % (folder, present or "nothing"))
+    policy = validator(policy_path)
     docs = {}
     for kind, name in WINGET_FILES.items():
-        path = os.path.join(dist, "winget", name)
-        if not os.path.isfile(path):
-            fail("no %s" % path)
-        with open(path, encoding="utf-8") as f:
-            doc = yaml.safe_load(f)
-        found = errors(check, doc)
+        try:
+            with open(os.path.join(folder, name), encoding="utf-8") as f:
+                doc = yaml.safe_load(f)
+        except yaml.YAMLError as e:
+            fail("%s: %s" % (name, e))
+        if not isinstance(doc, dict) or doc.get("ManifestType") != kind:
+            fail("%s is not a %s manifest" % (name, kind))
+        schema = os.path.join(schema_dir, "manifest.%s.%s.json" % (kind, doc.get("ManifestVersion")))
+        if not os.path.isfile(schema):
+            fail("%s: manifest version %s, for which %s has no published schema" % (name, doc.get("ManifestVersion"), schema_dir))
+        official = validator(schema)
+        found = errors(official, doc)
         if found:
-            fail("%s: %s" % (name, "; ".join(found)))
-        if doc["ManifestType"] != kind:
-            fail("%s is a %s manifest" % (name, doc["ManifestType"]))
+            fail("%s against winget's schema: %s" % (name, "; ".join(found)))
+        found = errors(policy, doc)
+        if found:
+            fail("%s against the project's policy: %s" % (name, "; ".join(found)))
         if doc["PackageVersion"] != version:
             fail("%s: PackageVersion %r, the build's is %r" % (name, doc["PackageVersion"], version))
-        docs[kind] = doc
-    if len({d["PackageIdentifier"] for d in docs.values()}) != 1:
+        docs[kind] = (doc, official)
+    if len({d["PackageIdentifier"] for d, _ in docs.values()}) != 1:
         fail("the three files name different packages")
-    if docs["version"]["DefaultLocale"] != docs["defaultLocale"]["PackageLocale"]:
+    if docs["version"][0]["DefaultLocale"] != docs["defaultLocale"][0]["PackageLocale"]:
         fail("DefaultLocale names no locale file")
-    installer = docs["installer"]
+    installer, official = docs["installer"]
     if installer["ProductCode"] != product_code:
         fail("ProductCode %s, the package's is %s" % (installer["ProductCode"], product_code))
     for entry in installer.get("AppsAndFeaturesEntries", []):
@@ -77,15 +110,25 @@ def winget(dist, schema_path, version, product_code):
         fail("InstallerUrl %s is not Tarnwick.msi" % only["InstallerUrl"])
     if only["InstallerSha256"].lower() != sha256(os.path.join(dist, "Tarnwick.msi")):
         fail("InstallerSha256 is not the hash of dist/Tarnwick.msi")
+    broken = copy.deepcopy(installer)
+    broken["Installers"][0]["InstallerSha256"] = only["InstallerSha256"][:-1]
+    if not errors(official, broken):
+        fail("winget's schema accepts an installer manifest with a 63-digit hash")
 
 
-def scoop(dist, version):
+def scoop(dist, schema_path, version):
     path = os.path.join(dist, "scoop", "tarnwick.json")
     try:
-        with open(path, encoding="utf-8") as f:
-            doc = json.load(f)
+        doc = load_json(path)
     except (OSError, ValueError) as e:
         fail("%s: %s" % (path, e))
+    official = validator(schema_path)
+    found = errors(official, doc)
+    if found:
+        fail("tarnwick.json against Scoop's schema: %s" % "; ".join(found))
+    broken = dict(doc, checkver={"regex": 42})
+    if not errors(official, broken):
+        fail("Scoop's schema accepts a checkver whose regex is a number")
     for key, kind in (("version", str), ("description", str), ("homepage", str), ("license", str),
                       ("architecture", dict), ("shortcuts", list)):
         if not isinstance(doc.get(key), kind):
@@ -101,19 +144,35 @@ def scoop(dist, version):
         fail("hash %r is not the SHA-256 of dist/Tarnwick.zip" % arch.get("hash"))
     if doc["shortcuts"] != [["Tarnwick.exe", "Tarnwick"]]:
         fail("shortcuts %r" % doc["shortcuts"])
+    hooks = {k: "\n".join(v) if isinstance(v, list) else v for k, v in doc.items() if k.startswith("pre_")}
     for name in doc.get("persist", []):
-        if name not in doc.get("pre_install", ""):
-            fail("persisted %s is not made before the install: Scoop would make a folder of it" % name)
+        # Made in the new folder only when the store has none, or every update leaves a
+        # name.original behind.
+        made = 'if (!(Test-Path "$persist_dir\\%s")) { New-Item "$dir\\%s"' % (name, name)
+        if made not in hooks.get("pre_install", ""):
+            fail("persisted %s is not made by pre_install when $persist_dir has none" % name)
+    uninstall = hooks.get("pre_uninstall", "")
+    if not uninstall.startswith("if ($cmd -eq 'uninstall') {"):
+        fail("pre_uninstall does not limit itself to an uninstall (it also runs on update)")
+    for what in ("CurrentVersion\\Run'", "-Name 'Tarnwick'", "Software\\Tarnwick' -Name 'Run'"):
+        if what not in uninstall:
+            fail("pre_uninstall does not remove %s" % what)
+    if doc["homepage"] == os.path.dirname(arch["url"]) + "/":
+        fail("the homepage is the release folder %s" % doc["homepage"])
+    auto = doc.get("autoupdate", {}).get("architecture", {}).get("64bit", {}).get("url", "")
+    if "checkver" not in doc or auto.replace("$version", version) != arch["url"]:
+        fail("no checkver, or autoupdate's url %r does not give this release's %r" % (auto, arch["url"]))
 
 
-def schema_rejects(schema_path):
-    """What winget itself refuses must fail here too, or the schema checks nothing."""
+def policy_rejects(schema_path):
+    """The project's policy for its winget files (stricter than winget's schemas: one package
+    shape only) refuses what it is there to refuse, or it checks nothing."""
     check = validator(schema_path)
     good = {"PackageIdentifier": "Tarnwick.Tarnwick", "PackageVersion": "1.10", "InstallerType": "msi",
             "Scope": "machine", "ProductCode": "{25E760C3-6A74-49E6-B5F1-4C9155D3C7BC}",
             "Installers": [{"Architecture": "x64", "InstallerUrl": "https://example.invalid/Tarnwick.msi",
                             "InstallerSha256": "A" * 64}],
-            "ManifestType": "installer", "ManifestVersion": "1.6.0"}
+            "ManifestType": "installer", "ManifestVersion": "1.12.0"}
     if errors(check, good):
         fail("a good installer manifest is refused: %s" % errors(check, good))
     bad = {
@@ -122,7 +181,9 @@ def schema_rejects(schema_path):
         "a short hash": ("Installers", [dict(good["Installers"][0], InstallerSha256="A" * 63)]),
         "a per-user scope": ("Scope", "user"),
         "another installer type": ("InstallerType", "exe"),
-        "another manifest version": ("ManifestVersion", "1.6"),
+        "another manifest version": ("ManifestVersion", "1.6.0"),
+        "a Windows version part above 65535": ("MinimumOSVersion", "10.0.99999.0"),
+        "the same entry twice": ("AppsAndFeaturesEntries", [{"DisplayName": "Tarnwick"}, {"DisplayName": "Tarnwick"}]),
         "a product code that is no GUID": ("ProductCode", "Tarnwick"),
         "a URL that is not http(s)": ("Installers", [dict(good["Installers"][0], InstallerUrl="file:///C:/Tarnwick.msi")]),
     }
@@ -130,11 +191,22 @@ def schema_rejects(schema_path):
         doc = copy.deepcopy(good)
         doc[key] = value
         if not errors(check, doc):
-            fail("the schema accepts %s" % what)
+            fail("the project's policy accepts %s" % what)
     for key in ("ProductCode", "Installers", "Scope"):
         doc = {k: v for k, v in good.items() if k != key}
         if not errors(check, doc):
-            fail("the schema accepts an installer manifest without %s" % key)
+            fail("the project's policy accepts an installer manifest without %s" % key)
+
+
+def unused_namespaces(admx, ns):
+    """The prefixes of <using> that no reference (prefix:name) names."""
+    refs = set()
+    for element in admx.iter():
+        for name in ("ref", "parentCategory", "supportedOn"):
+            value = element.get(name, "")
+            if ":" in value:
+                refs.add(value.split(":", 1)[0])
+    return sorted(u.get("prefix") for u in admx.iterfind("p:policyNamespaces/p:using", ns) if u.get("prefix") not in refs)
 
 
 def policies(admx_path, adml_path, policy_cpp, policy_h):
@@ -146,6 +218,13 @@ def policies(admx_path, adml_path, policy_cpp, policy_h):
         fail("not well-formed: %s" % e)
     if admx.tag != "{%s}policyDefinitions" % ns["p"] or adml.tag != "{%s}policyDefinitionResources" % ns["p"]:
         fail("root elements %s and %s are not an ADMX and an ADML" % (admx.tag, adml.tag))
+    unused = unused_namespaces(admx, ns)
+    if unused:
+        fail("the ADMX declares namespaces it never uses: %s" % ", ".join(unused))
+    broken = copy.deepcopy(admx)
+    ET.SubElement(broken.find("p:policyNamespaces", ns), "{%s}using" % ns["p"], prefix="unused", namespace="Some.Policies")
+    if unused_namespaces(broken, ns) != ["unused"]:
+        fail("a declared and unused namespace is not found")
     code = open(policy_cpp, encoding="utf-8").read()
     read = {}
     for kind, name in re.findall(r'Read(Dword|String)\(key\.get\(\), "([^"]+)"', code):
@@ -176,8 +255,150 @@ def policies(admx_path, adml_path, policy_cpp, policy_h):
             fail("policy %s: its elements %s have no presentation in the ADML" % (policy.get("name"), sorted(ids)))
 
 
+MAX_EXE_BYTES = 800 * 1024
+
+
+def pe_sections(data):
+    """(name, file bytes) of each section, and the COFF header's symbol count."""
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise ValueError("not a PE file")
+    count, _, symbols_at, symbols = struct.unpack_from("<HIII", data, pe + 6)
+    optional = struct.unpack_from("<H", data, pe + 20)[0]
+    strings_at = symbols_at + 18 * symbols
+    sections = []
+    for i in range(count):
+        at = pe + 24 + optional + 40 * i
+        raw = data[at:at + 8].rstrip(b"\0").decode("latin-1")
+        if raw.startswith("/"):  # a long name, kept in the string table after the symbols
+            start = strings_at + int(raw[1:])
+            raw = data[start:data.index(b"\0", start)].decode("latin-1")
+        # The raw size is rounded up to the file alignment; the virtual size is the content's.
+        virtual, _, size, offset = struct.unpack_from("<IIII", data, at + 8)
+        sections.append((raw, data[offset:offset + (min(virtual, size) if virtual else size)]))
+    return sections, symbols
+
+
+def exe_faults(exe, debug):
+    try:
+        sections, symbols = pe_sections(exe)
+    except (ValueError, struct.error) as e:
+        return ["the exe: %s" % e]
+    faults = []
+    if len(exe) > MAX_EXE_BYTES:
+        faults.append("%d bytes, above %d" % (len(exe), MAX_EXE_BYTES))
+    debug_sections = [name for name, _ in sections if name.startswith(".debug")]
+    if debug_sections:
+        faults.append("debug sections %s" % " ".join(debug_sections))
+    if symbols:
+        faults.append("a symbol table of %d entries" % symbols)
+    links = [body for name, body in sections if name == ".gnu_debuglink"]
+    if len(links) != 1:
+        faults.append("no debug link")
+    else:
+        name = links[0][:links[0].index(b"\0")].decode()
+        crc = struct.unpack_from("<I", links[0], len(links[0]) - 4)[0]
+        if name != "Tarnwick.debug" or crc != zlib.crc32(debug):
+            faults.append("the debug link names %s with CRC %08x; Tarnwick.debug's is %08x" % (name, crc, zlib.crc32(debug)))
+    try:
+        if not [n for n, _ in pe_sections(debug)[0] if n == ".debug_info"]:
+            faults.append("Tarnwick.debug has no .debug_info")
+    except (ValueError, struct.error) as e:
+        faults.append("Tarnwick.debug: %s" % e)
+    return faults
+
+
+def release_exe(exe_path, debug_path):
+    exe = open(exe_path, "rb").read()
+    debug = open(debug_path, "rb").read()
+    faults = exe_faults(exe, debug)
+    if faults:
+        fail("%s: %s" % (exe_path, "; ".join(faults)))
+    changed = bytearray(debug)
+    changed[len(changed) // 2] ^= 0xFF
+    if not exe_faults(exe, bytes(changed)):
+        fail("a changed Tarnwick.debug still matches the debug link")
+
+
+def msi_tables(msi, names):
+    """{table: [row dicts]}, exported with msiinfo; an absent table has no rows."""
+    msi = os.path.abspath(msi)
+    work = tempfile.mkdtemp()
+    try:
+        present = subprocess.run(["msiinfo", "tables", msi], capture_output=True, text=True, check=True).stdout.split()
+        tables = {}
+        for name in names:
+            tables[name] = []
+            if name not in present:
+                continue
+            text = subprocess.run(["msiinfo", "export", msi, name], capture_output=True, text=True,
+                                  check=True, cwd=work).stdout.replace("\r", "")
+            lines = text.split("\n")
+            columns = lines[0].split("\t")
+            tables[name] = [dict(zip(columns, l.split("\t"))) for l in lines[3:] if l]
+        return tables
+    finally:
+        shutil.rmtree(work)
+
+
+SHORT_NAME = re.compile(r"[^\\/:*?\"<>|+,;=\[\]\s.]{1,8}(\.[^\\/:*?\"<>|+,;=\[\]\s.]{1,3})?")
+
+
+def msi_faults(msi):
+    t = msi_tables(msi, ["File", "MsiFileHash", "CustomAction", "Shortcut", "Component", "Property"])
+    faults = []
+    files = {f["File"]: f for f in t["File"]}
+    for row in t["MsiFileHash"]:
+        if files.get(row["File_"], {}).get("Version"):
+            faults.append("ICE60: versioned file %s has a MsiFileHash row" % row["File_"])
+    for f in files.values():
+        if f["Version"] and re.fullmatch(r"\d+(\.\d+){0,3}", f["Version"]) and not f["Language"]:
+            faults.append("ICE60: versioned file %s has no Language" % f["File"])
+        short, _, long_name = f["FileName"].partition("|")
+        if not SHORT_NAME.fullmatch(short):
+            faults.append("ICE03: %s's FileName %r has no 8.3 short name" % (f["File"], f["FileName"]))
+    for a in t["CustomAction"]:
+        kind = int(a["Type"])
+        if kind & 0x800 and not kind & 0x400:
+            faults.append("ICE68: immediate custom action %s of type %d has the NoImpersonate bit" % (a["Action"], kind))
+    keys = {c["Component"]: c["KeyPath"] for c in t["Component"]}
+    all_users = {p["Property"]: p["Value"] for p in t["Property"]}.get("ALLUSERS")
+    for s in t["Shortcut"]:
+        advertised = not s["Target"].startswith("[")
+        if not advertised and keys.get(s["Component_"]) in files and all_users != "1":
+            faults.append("ICE43/ICE57: non-advertised shortcut %s in a file-keyed component of a package "
+                          "that is not per-machine (ALLUSERS=%r)" % (s["Shortcut"], all_users))
+    return faults
+
+
+def msi(msi_path):
+    faults = msi_faults(msi_path)
+    if faults:
+        fail("; ".join(faults))
+    # Each rule against a copy that breaks it, the way the package once did.
+    breaks = {
+        "ICE60 hash": "INSERT INTO `MsiFileHash` (`File_`, `Options`, `HashPart1`, `HashPart2`, `HashPart3`, `HashPart4`) "
+                      "VALUES ('TarnwickExe', 0, 1, 2, 3, 4)",
+        "ICE60 language": "UPDATE `File` SET `Language` = '' WHERE `File` = 'TarnwickExe'",
+        "ICE03": "UPDATE `File` SET `FileName` = 'main.html' WHERE `File` = 'HelpPage'",
+        "ICE68": "UPDATE `CustomAction` SET `Type` = 2099 WHERE `Action` = 'SetHelpLink'",
+        "ICE43/ICE57": "DELETE FROM `Property` WHERE `Property` = 'ALLUSERS'",
+    }
+    work = tempfile.mkdtemp()
+    try:
+        for rule, query in breaks.items():
+            broken = os.path.join(work, "broken.msi")
+            shutil.copy(msi_path, broken)
+            subprocess.run(["msibuild", broken, "-q", query], check=True, capture_output=True)
+            if not any(f.startswith(rule.split()[0]) for f in msi_faults(broken)):
+                fail("a package that breaks %s passes" % rule)
+    finally:
+        shutil.rmtree(work)
+
+
 if __name__ == "__main__":
-    commands = {"winget": winget, "scoop": scoop, "schema-rejects": schema_rejects, "policies": policies}
+    commands = {"release-exe": release_exe, "winget": winget, "scoop": scoop, "policy-rejects": policy_rejects,
+                "policies": policies, "msi": msi}
     if len(sys.argv) < 2 or sys.argv[1] not in commands:
         fail(__doc__)
     commands[sys.argv[1]](*sys.argv[2:])

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The release in dist/: its signatures, SHA256SUMS, the winget and Scoop manifests, and the
-# Group Policy templates against the policy values the code reads.
+# The release in dist/: the stripped exe and its debug file, its signatures, SHA256SUMS, the
+# winget and Scoop manifests against the package managers' published schemas
+# (packaging/schemas/), the package's tables against the validation rules it once broke, and
+# the Group Policy templates against the policy values the code reads.
 # usage: tests/dist/run.sh BUILD_DIR     (dist/ must have been built by scripts/build_dist.sh)
 # The signatures are verified against TARNWICK_SIGN_CA (the test command's throwaway CA);
 # without it, against the system's trusted roots, as a real release is.
@@ -50,24 +52,64 @@ sha256sums_list_and_match_every_file() {
   [ "$listed" = "$present" ] || { REASON="listed: $(tr '\n' ' ' <<<"$listed"); in dist/: $(tr '\n' ' ' <<<"$present")"; return 1; }
 }
 
+release_exe_is_stripped_small_and_its_debug_file_stays_out() {
+  python_check release-exe "$dist/Tarnwick.exe" "$dist/Tarnwick.debug" || return 1
+  # Kept with the release, not shipped to users.
+  if unzip -l "$dist/Tarnwick.zip" | grep -q 'Tarnwick\.debug'; then REASON="the zip holds Tarnwick.debug"; return 1; fi
+  if (cd "$tmp" && msiinfo export "$dist/Tarnwick.msi" File) | grep -qi '\.debug'; then REASON="the package holds Tarnwick.debug"; return 1; fi
+}
+
 winget_manifests_validate_and_carry_the_build() {
   local product_code
   product_code=$(cd "$tmp" && msiinfo export "$dist/Tarnwick.msi" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }')
-  python_check schema-rejects "$root/packaging/winget-manifest.schema.json" || return 1
-  python_check winget "$dist" "$root/packaging/winget-manifest.schema.json" "$version" "$product_code"
+  python_check policy-rejects "$root/packaging/winget-manifest.schema.json" || return 1
+  python_check winget "$dist" "$root/packaging/schemas/winget-1.12.0" "$root/packaging/winget-manifest.schema.json" "$version" "$product_code"
 }
 
-scoop_manifest_validates_and_carries_the_zip() { python_check scoop "$dist" "$version"; }
+scoop_manifest_validates_and_carries_the_zip() { python_check scoop "$dist" "$root/packaging/schemas/scoop/schema.json" "$version"; }
+
+package_tables_keep_the_validation_rules() { python_check msi "$dist/Tarnwick.msi"; }
+
+# TARNWICK_RELEASE=1 refuses to write placeholders; given everything it points at what it was given.
+release_mode_needs_url_homepage_and_certificate() {
+  local out=$tmp/release setting pfx=${TARNWICK_SIGN_PFX:-$tmp/unread.pfx}
+  local given=(TARNWICK_RELEASE_URL="https://releases.test/tarnwick/$version/" TARNWICK_HOMEPAGE=https://tarnwick.test/
+    TARNWICK_SIGN_PFX="$pfx")
+  touch "$tmp/unread.pfx"
+  local others g
+  for setting in TARNWICK_RELEASE_URL TARNWICK_HOMEPAGE TARNWICK_SIGN_PFX; do
+    others=()
+    for g in "${given[@]}"; do [[ $g == "$setting="* ]] || others+=("$g"); done
+    if env -u TARNWICK_RELEASE_URL -u TARNWICK_HOMEPAGE -u TARNWICK_SIGN_PFX "${others[@]}" TARNWICK_RELEASE=1 \
+      TARNWICK_DIST_DIR="$out" bash "$root/scripts/build_dist.sh" "$build" >"$tmp/release.log" 2>&1; then
+      REASON="a release without $setting was built"; return 1
+    fi
+    grep -q "needs $setting" "$tmp/release.log" || { REASON="without $setting: $(tail -n 1 "$tmp/release.log")"; return 1; }
+    [ ! -e "$out" ] || { REASON="a refused release left $out"; return 1; }
+  done
+  [ -n "${TARNWICK_SIGN_PFX:-}" ] || return 0 # the rest needs a certificate
+  env "${given[@]}" TARNWICK_RELEASE=1 TARNWICK_DIST_DIR="$out" bash "$root/scripts/build_dist.sh" "$build" >"$tmp/release.log" 2>&1 ||
+    { REASON="a release with every setting failed: $(tail -n 2 "$tmp/release.log" | tr '\n' ' ')"; return 1; }
+  if grep -rq example.invalid "$out/winget" "$out/scoop"; then REASON="a release names example.invalid"; return 1; fi
+  grep -qF '"homepage": "https://tarnwick.test/"' "$out/scoop/tarnwick.json" ||
+    { REASON="the Scoop homepage is not TARNWICK_HOMEPAGE"; return 1; }
+  grep -qF "InstallerUrl: https://releases.test/tarnwick/$version/Tarnwick.msi" \
+    "$out/winget/manifests/t/Tarnwick/Tarnwick/$version/Tarnwick.Tarnwick.installer.yaml" ||
+    { REASON="the winget InstallerUrl is not under TARNWICK_RELEASE_URL"; return 1; }
+}
 
 group_policy_templates_name_exactly_the_policies_the_code_reads() {
   python_check policies "$root/packaging/policy/Tarnwick.admx" "$root/packaging/policy/en-US/Tarnwick.adml" \
     "$root/src/sharing/policy.cpp" "$root/src/sharing/policy.h"
 }
 
+check release-exe-stripped-small-debug-file-matches release_exe_is_stripped_small_and_its_debug_file_stays_out
 check both-signatures-verify both_signatures_verify
 check sha256sums-list-and-match-every-file sha256sums_list_and_match_every_file
 check winget-manifests-validate-and-carry-the-build winget_manifests_validate_and_carry_the_build
 check scoop-manifest-validates-and-carries-the-zip scoop_manifest_validates_and_carries_the_zip
+check package-tables-keep-validation-rules package_tables_keep_the_validation_rules
+check release-mode-needs-url-homepage-certificate release_mode_needs_url_homepage_and_certificate
 check group-policy-templates-name-exactly-the-code-policies group_policy_templates_name_exactly_the_policies_the_code_reads
 echo "$PASSED passed, $FAILED failed"
 [ "$FAILED" -eq 0 ]

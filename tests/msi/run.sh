@@ -115,7 +115,7 @@ package_is_per_machine_64_bit() {
 package_holds_exactly_the_exe_and_the_help_page() {
   local files
   files=$(rows File | awk -F'\t' '{ print $3 " " $2 }' | sort | tr '\n' ',')
-  expect_eq "File table (name component)" "$files" "Tarnwick.exe TarnwickExe,main.html HelpPage," || return 1
+  expect_eq "File table (name component)" "$files" "MAIN~1.HTM|main.html HelpPage,Tarnwick.exe TarnwickExe," || return 1
   expect_eq "the exe's component folder" "$(col "$(rows Component)" TarnwickExe 3)" INSTALLDIR || return 1
   expect_eq "the help page's component folder" "$(col "$(rows Component)" HelpPage 3)" INSTALLDIR || return 1
   # The packed files are the ones in dist/.
@@ -284,7 +284,8 @@ local_data="$drive/users/$(whoami)/AppData/Local/Tarnwick"
 machine_data="$drive/ProgramData/Tarnwick"
 
 # Packages to upgrade from and to, built from the same exe: an older one with a help page of
-# its own, and a rebuild of this version (a new product code, as every build has).
+# its own, and a rebuild of this version (the same product code and, from the same files,
+# the same package code).
 printf '<p>the help page of 1.9</p>\n' >"$tmp/old.html"
 bash "$root/packaging/build_msi.sh" 1.9 "$root/dist/Tarnwick.exe" "$tmp/old.html" "$tmp/old.msi" ||
   { echo "cannot build the 1.9 package"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
@@ -474,13 +475,16 @@ upgrade_from_a_lower_version_keeps_the_users_files() {
   expect_eq "shortcuts" "$(shortcut_files | wc -l)" 1
 }
 
-rebuild_of_the_same_version_replaces_it_and_an_older_is_refused() {
-  local before after
+rebuild_of_the_same_version_is_the_same_package_and_an_older_is_refused() {
+  local before after revision
   before=$(installed_products)
+  expect_eq "the rebuild's ProductCode" "$(cd "$tmp" && msiinfo export "$tmp/rebuild.msi" Property | tr -d '\r' |
+    awk -F'\t' '$1 == "ProductCode" { print $2 }')" "${before%% *}" || return 1
+  revision() { msiinfo suminfo "$1" | sed -n 's/^Revision number (UUID): //p'; }
+  expect_eq "the rebuild's package code" "$(revision "$tmp/rebuild.msi")" "$(revision "$msi")" || return 1
   msiexec /i "$tmp/rebuild.msi" reinstall-rebuild || { REASON="installing a rebuild exited $?"; return 1; }
   after=$(installed_products)
-  [ "$(wc -l <<<"$after")" -eq 1 ] && [ "${after#* }" = "$version" ] && [ "${after%% *}" != "${before%% *}" ] ||
-    { REASON="after installing a rebuild of $version: '$after' (before: '$before')"; return 1; }
+  [ "$after" = "$before" ] || { REASON="after installing a rebuild of $version: '$after' (before: '$before')"; return 1; }
   msiexec /i "$tmp/old.msi" downgrade
   # 1603, the failed install, of which a Unix exit status keeps the low byte (67).
   expect_eq "msiexec's exit code for a downgrade" "$(($? & 255))" $((1603 & 255)) || return 1
@@ -506,7 +510,7 @@ check install-creates-programdata-tarnwick install_creates_the_machine_folder
 check installed-exe-starts-from-shortcut-shows-lamp installed_exe_starts_from_the_shortcut_and_shows_its_lamp
 check silent-uninstall-removes-files-shortcut-autostart silent_uninstall_removes_files_shortcut_and_autostart_only
 check upgrade-from-1.9-keeps-code-ini-and-srvstat upgrade_from_a_lower_version_keeps_the_users_files
-check rebuild-replaces-same-version-older-refused rebuild_of_the_same_version_replaces_it_and_an_older_is_refused
+check rebuild-is-same-package-older-refused rebuild_of_the_same_version_is_the_same_package_and_an_older_is_refused
 check final-uninstall-leaves-users-data-files final_uninstall_leaves_the_users_data_files
 
 autostart_0_writes_no_run_value_and_other_values_are_refused() {
