@@ -282,10 +282,10 @@ int TKT::FindInEnumeration(const std::string& Name) const {
 namespace {
 
 // A failed query is a poll without progress; running out goes to the report only.
-void WaitForActions(std::vector<InFlight>& flying, DWORD target, TServiceAction Action, const TStringList& Names,
-                    std::vector<std::optional<TServiceStep>>& steps,
-                         std::vector<bool>& reached) {
+void WaitForActions(std::vector<InFlight>& flying, TServiceAction Action, const TStringList& Names,
+                    std::vector<std::optional<TServiceStep>>& steps, std::vector<bool>& reached) {
     const ActionInfo& action = kActions[Action];
+    const DWORD target = action.target;
     const uint64_t began = Os().kernel->GetTickCount64();
     for (auto& f : flying)
         f.lastProgress = began;
@@ -383,7 +383,7 @@ std::vector<bool> TKT::DoServiceActions(const TStringList& Names, TServiceAction
         f.sawPending = status.dwCurrentState == SERVICE_STOP_PENDING;
         flying.push_back(std::move(f));
     }
-    WaitForActions(flying, action.target, Action, Names, steps, reached);
+    WaitForActions(flying, Action, Names, steps, reached);
     for (size_t i = 0; i < Names.size(); ++i)
         if (steps[i]) NoteAction(report_, std::move(*steps[i]));
     return reached;
@@ -399,7 +399,7 @@ std::vector<bool> TKT::AwaitStops(const TStringList& Names) {
         unique_schandle service(OpenService(manager, Names[i], Purpose::Act));
         if (service) flying.push_back(InFlight{i, std::move(service), 0, 0, 0, true});
     }
-    WaitForActions(flying, SERVICE_STOPPED, saStop, Names, steps, reached);
+    WaitForActions(flying, saStop, Names, steps, reached);
     for (size_t i = 0; i < Names.size(); ++i)
         if (steps[i]) NoteAction(report_, std::move(*steps[i]));
     return reached;
