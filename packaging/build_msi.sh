@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows Installer package from Tarnwick.wxs with wixl.
 # usage: packaging/build_msi.sh VERSION EXE HELP_PAGE OUT.msi
+# The help pages in other languages that Tarnwick.wxs installs (main.<tag>.html) are taken from
+# the folder of HELP_PAGE.
 # VERSION is the project's (the build writes it to src/app/version.txt); the tests also pass
 # other versions to make packages to upgrade from.
 set -euo pipefail
@@ -16,7 +18,9 @@ if ! [[ $version =~ ^([0-9]+)\.([0-9]+)(\.([0-9]+))?$ ]] ||
   echo "build_msi: version '$version' is not MAJOR.MINOR[.BUILD] within 255.255.65535" >&2
   exit 1
 fi
-for f in "$exe" "$help_page"; do
+# The package names each page by its file name; sorted, so that the inputs come in one order.
+mapfile -t translated < <(grep -o 'Name="main\.[A-Za-z0-9-]*\.html"' "$here/Tarnwick.wxs" | sed 's/^Name="//; s/"$//' | LC_ALL=C sort -u)
+for f in "$exe" "$help_page" "${translated[@]/#/$(dirname "$help_page")/}"; do
   [ -f "$f" ] || { echo "build_msi: no $f" >&2; exit 1; }
 done
 command -v wixl >/dev/null && command -v msibuild >/dev/null && command -v faketime >/dev/null ||
@@ -32,13 +36,14 @@ trap 'rm -rf "$work"' EXIT
 # wixl looks files up only by relative names, so the inputs are gathered in one folder.
 cp "$exe" "$work/Tarnwick.exe"
 cp "$help_page" "$work/main.html"
+for page in "${translated[@]}"; do cp "$(dirname "$help_page")/$page" "$work/$page"; done
 cp "$here/../src/app/res/tarnwick.ico" "$here/Tarnwick.wxs" "$work/"
-touch -d "@$epoch" "$work/Tarnwick.exe" "$work/main.html" "$work/tarnwick.ico"
+touch -d "@$epoch" "$work/Tarnwick.exe" "$work/main.html" "${translated[@]/#/$work/}" "$work/tarnwick.ico"
 # wixl draws both codes at random. The product code is one per version; the package code
 # (the summary stream's revision number) names these very bytes, so it follows everything
 # that goes into the package, this script included.
 read -r product_code package_code < <(python3 - "$version" "$work/Tarnwick.exe" "$work/main.html" \
-  "$work/tarnwick.ico" "$work/Tarnwick.wxs" "$here/build_msi.sh" <<'PY'
+  "$work/tarnwick.ico" "$work/Tarnwick.wxs" "$here/build_msi.sh" "${translated[@]/#/$work/}" <<'PY'
 import hashlib, re, sys, uuid
 version, inputs = sys.argv[1], sys.argv[2:]
 wxs = open(inputs[3], encoding="utf-8").read()

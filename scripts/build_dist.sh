@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Puts the program and its help page into dist/, plus a zip of both, the installer package
+# Puts the program and its help pages (main.html, and main.<tag>.html for each language that has
+# one) into dist/, plus a zip of them, the installer package
 # Tarnwick.msi (at the version the build gave the exe), the winget and Scoop manifests and
 # SHA256SUMS.
 #
@@ -36,6 +37,14 @@ version_file="$build/src/app/version.txt"
 [ -f "$version_file" ] || { echo "no $version_file (configure the windows build again)"; exit 1; }
 [ -f "$build/src/app/main.html" ] || { echo "no $build/src/app/main.html (configure the windows build again)"; exit 1; }
 version=$(tr -d '\r\n' <"$version_file")
+# The help in other languages: one page for each help/main.<tag>.html.in, in a fixed order.
+# Each must also be one the package installs, or the zip and the package would differ.
+mapfile -t help_pages < <(cd help && printf '%s\n' main.*.html.in | grep -v '^main\.\*' | sed 's/\.in$//' | LC_ALL=C sort)
+for page in "${help_pages[@]}"; do
+  [ -f "$build/src/app/$page" ] || { echo "no $build/src/app/$page (configure the windows build again)"; exit 1; }
+  grep -qF "Name=\"$page\"" packaging/Tarnwick.wxs ||
+    { echo "build_dist: packaging/Tarnwick.wxs does not install $page (help/$page.in)" >&2; exit 1; }
+done
 
 release=${TARNWICK_RELEASE:-0}
 missing=()
@@ -142,12 +151,13 @@ set_pe_time_stamp "$out/Tarnwick.debug"
 "$objcopy" --strip-all --add-gnu-debuglink="$out/Tarnwick.debug" "$exe" "$out/Tarnwick.exe"
 set_pe_time_stamp "$out/Tarnwick.exe" sealed
 cp "$build/src/app/main.html" "$out/main.html"
+for page in "${help_pages[@]}"; do cp "$build/src/app/$page" "$out/$page"; done
 [ -n "${TARNWICK_SIGN_PFX:-}" ] || echo "build_dist: TARNWICK_SIGN_PFX is not set; Tarnwick.exe and Tarnwick.msi stay unsigned"
 sign "$out/Tarnwick.exe"
 # Fixed order, times and attributes: no extra fields (-X), times read in UTC.
-touch -d "@$SOURCE_DATE_EPOCH" "$out/Tarnwick.exe" "$out/main.html"
-chmod 644 "$out/Tarnwick.exe" "$out/main.html" "$out/Tarnwick.debug"
-(cd "$out" && TZ=UTC zip -q -X -9 Tarnwick.zip Tarnwick.exe main.html)
+touch -d "@$SOURCE_DATE_EPOCH" "$out/Tarnwick.exe" "$out/main.html" "${help_pages[@]/#/$out/}"
+chmod 644 "$out/Tarnwick.exe" "$out/main.html" "${help_pages[@]/#/$out/}" "$out/Tarnwick.debug"
+(cd "$out" && TZ=UTC zip -q -X -9 Tarnwick.zip Tarnwick.exe main.html "${help_pages[@]}")
 bash packaging/build_msi.sh "$version" "$out/Tarnwick.exe" "$out/main.html" "$out/Tarnwick.msi"
 sign "$out/Tarnwick.msi"
 

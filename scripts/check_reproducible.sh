@@ -13,7 +13,7 @@ build=$(cd "${1:?usage: scripts/check_reproducible.sh BUILD_DIR}" 2>/dev/null &&
   { echo "no build folder $1"; echo "0 passed, 1 failed"; exit 1; }
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-repro-XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
-FILES=(Tarnwick.exe Tarnwick.debug main.html Tarnwick.zip Tarnwick.msi)
+FILES=(Tarnwick.exe Tarnwick.debug main.html main.de.html main.ja.html Tarnwick.zip Tarnwick.msi)
 
 PASSED=0
 FAILED=0
@@ -81,8 +81,10 @@ signed_release_is_the_build_plus_signatures() {
     osslsigncode remove-signature -in "$check/zip/Tarnwick.exe" -out "$check/zip.exe" >/dev/null 2>&1 &&
     cmp -s "$check/zip.exe" "$tmp/a/Tarnwick.exe" && cmp -s "$check/zip/main.html" "$tmp/a/main.html" ||
     { REASON="the zip's Tarnwick.exe without its signature is not the unsigned build's"; return 1; }
-  (cd "$check" && cp "$dist/Tarnwick.exe" "$dist/main.html" . && touch -d "@$SOURCE_DATE_EPOCH" Tarnwick.exe main.html &&
-    chmod 644 Tarnwick.exe main.html && TZ=UTC zip -q -X -9 again.zip Tarnwick.exe main.html) &&
+  (cd "$check" && cp "$dist/Tarnwick.exe" "$dist/main.html" "$dist/main.de.html" "$dist/main.ja.html" . &&
+    touch -d "@$SOURCE_DATE_EPOCH" Tarnwick.exe main.html main.de.html main.ja.html &&
+    chmod 644 Tarnwick.exe main.html main.de.html main.ja.html &&
+    TZ=UTC zip -q -X -9 again.zip Tarnwick.exe main.html main.de.html main.ja.html) &&
     cmp -s "$check/again.zip" "$dist/Tarnwick.zip" || { REASON="the zip is not the signed exe and main.html zipped"; return 1; }
   # osslsigncode rewrites the compound file when it removes the package's signature, so the
   # package is compared by its content: tables, streams and summary (whose package code

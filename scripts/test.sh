@@ -52,6 +52,9 @@ host_suite host-sanitize "host unit tests under AddressSanitizer and UndefinedBe
 step "the simulated Windows: every rule marker has a sourced row, every row a marker"
 bash scripts/check_sim_rules.sh 2>&1 | tee "$ARTIFACTS/sim-rules.log"
 add_counts "$ARTIFACTS/sim-rules.log" scripts/check_sim_rules.sh
+step "every text shown comes from the text table"
+python3 scripts/check_texts.py 2>&1 | tee "$ARTIFACTS/texts.log"
+add_counts "$ARTIFACTS/texts.log" scripts/check_texts.py
 
 # The catalogue's fixed sample (an entry for every file it names), then the runner's own
 # checks; the whole catalogue is `bash scripts/mutants.sh`, run before an issue is resolved.

@@ -7,6 +7,7 @@
 #include "sharing/connections.h"
 #include "sharing/killserv.h"
 #include "sharing/killserv_report.h"
+#include "texts/texts.h"
 
 namespace Main {
 
@@ -40,28 +41,22 @@ void DeliverCompletion(int32_t mode, const KillServ::TKT& worker) {
 // What a switch that could not run at all tells the user, instead of the reboot advice; empty
 // when the verifying query tells it.
 std::string OutcomeText(KillServ::SwitchOutcome outcome, const KillServ::THomes& homes) {
+    using Texts::Say;
+    using Texts::TextId;
     switch (outcome) {
     case KillServ::SwitchOutcome::Busy:
-        return "Another switch of file sharing was running, so Tarnwick switched nothing. Try again when it "
-               "has ended.";
+        return Say(TextId::BoxBusy);
     case KillServ::SwitchOutcome::DeniedByPolicy:
-        return "Tarnwick could not switch sharing: on this computer a policy refuses to run programs as "
-               "administrator. An administrator must allow it.";
+        return Say(TextId::BoxDeniedByPolicy);
     case KillServ::SwitchOutcome::UnreachableProgram:
-        return "Tarnwick could not switch sharing: it was started from a network drive that a program running "
-               "as administrator cannot reach. Start Tarnwick from a local folder or by its network path.";
+        return Say(TextId::BoxUnreachableProgram);
     case KillServ::SwitchOutcome::UntrustedFolder:
-        return "Tarnwick could not switch sharing: the folder " +
-               (homes.MachineFolder.empty() ? KillServ::MachineDataFolder() : homes.MachineFolder) +
-               " was not made by an administrator, so Tarnwick does not trust what is in it. An "
-               "administrator should delete that folder; Tarnwick then makes it anew.";
+        return Say(TextId::BoxUntrustedFolder,
+                   {homes.MachineFolder.empty() ? KillServ::MachineDataFolder() : homes.MachineFolder});
     case KillServ::SwitchOutcome::LockUnavailable:
-        return "Tarnwick could not switch sharing: it could not make its switch lock " + KillServ::SwitchLockPath() +
-               ". Restart the computer; if it happens again, an administrator should delete that file.";
+        return Say(TextId::BoxLockUnavailable, {KillServ::SwitchLockPath()});
     case KillServ::SwitchOutcome::UntrustedProgram:
-        return "Tarnwick runs as administrator from the folder " + KillServ::ProgramFolder() +
-               ", which another account may change, so it switches nothing. Run it from Program Files, or "
-               "from a folder only you and the administrators may change.";
+        return Say(TextId::BoxUntrustedProgram, {KillServ::ProgramFolder()});
     default:
         return {};
     }
@@ -74,6 +69,7 @@ std::string WithReason(const std::string& sentence, const KillServ::TSwitchRepor
     return reason.empty() ? sentence : sentence + "\r\n\r\n" + reason;
 }
 
+// english-begin: the log's words
 std::string OutcomeWords(KillServ::SwitchOutcome outcome) {
     switch (outcome) {
     case KillServ::SwitchOutcome::Ran:
@@ -99,6 +95,7 @@ std::string OutcomeWords(KillServ::SwitchOutcome outcome) {
     }
     return {};
 }
+// english-end
 
 // A switch whose verdict is nobody's fault and needs no box: the user said no.
 bool ChosenByTheUser(KillServ::SwitchOutcome outcome) {
@@ -151,7 +148,8 @@ bool TForm1::GetState() {
         LastWorkerKind = 0;
     }
     RunAtStartup->SetChecked(GetAutoRun(AutoRunName) == 1);
-    WriteIni("Info", "LastState", StopStart->Caption() == "&Stop sharing" ? "off" : "on");
+    WriteIni("Info", "LastState",
+             StopStartEnglish() == "&Stop sharing" ? "off" : "on"); // english: a decision
     return started;
 }
 
@@ -174,7 +172,7 @@ void TForm1::LogSwitchResult() {
     const std::string& direction =
         SwitchRequest.Direction.empty() ? SwitchReport.Direction : SwitchRequest.Direction;
     KillServ::LogSwitch(Homes, SwitchReport, direction,
-                        OutcomeWords(SwitchReport.Outcome) + "; sharing is " +
+                        OutcomeWords(SwitchReport.Outcome) + "; sharing is " + // english: log
                             (SharingState == 1 ? "on" : "off"));
 }
 
@@ -200,8 +198,8 @@ bool TForm1::ChangeState(bool AskWhoIsConnected) {
     PlayFrames(BlackLight, 2, 2, 100);
     StartCycling(YellowHalf, 100);
 
-    TrayIcon1->SetHint(StateBeforeSwitch == 1 ? "Tarnwick\r\nDisableing sharing\r\nPlease wait..."
-                                              : "Tarnwick\r\nEnableing sharing\r\nPlease wait...");
+    TrayIcon1->SetHint(
+        Texts::Say(StateBeforeSwitch == 1 ? Texts::TextId::TipDisabling : Texts::TextId::TipEnabling));
     TrayIcon1->RefreshIcon();
     return true;
 }
@@ -214,7 +212,8 @@ void TForm1::ThreadDone(TObject*) {
     WorkerCount -= 1;
     if (WorkerCount == 0 && LastWorkerKind == 0) {
         StopStart->SetEnabled(true);
-        StopStart->SetCaption(SharingState == 1 ? "&Stop sharing" : "&Start sharing");
+        SetStopStartCaption(SharingState == 1 ? Texts::TextId::MenuStopSharing
+                                              : Texts::TextId::MenuStartSharing);
 
         if (PrevWorkerKind == 1) {
             LogSwitchResult();
@@ -232,13 +231,9 @@ void TForm1::ThreadDone(TObject*) {
             if (!outcomeText.empty())
                 fw::ShowError(outcomeText);
             else if (SharingState == 1)
-                fw::ShowError(WithReason(
-                    "Tarnwick was unable to stop sharing, if the problem persists you may have to reboot.",
-                    SwitchReport));
+                fw::ShowError(WithReason(Texts::Say(Texts::TextId::BoxUnableToStop), SwitchReport));
             else if (SharingState == 0)
-                fw::ShowError(WithReason(
-                    "Tarnwick was unable to start sharing, if the problem persists you may have to reboot.",
-                    SwitchReport));
+                fw::ShowError(WithReason(Texts::Say(Texts::TextId::BoxUnableToStart), SwitchReport));
             // The box's own message loop may have let a new switch in, or shown a later
             // result: the lamp and the tool tip are theirs now.
             if (SwitchesAccepted != switchesBefore || CompletionsRun != completionsBefore) {
@@ -291,6 +286,8 @@ void TForm1::TrayIcon1DblClick(TObject*) {
     SwitchAskedFor();
 }
 
-void TForm1::StopStartClick(TObject*) { SwitchAskedFor(); }
+void TForm1::StopStartClick(TObject*) {
+    SwitchAskedFor();
+}
 
 } // namespace Main

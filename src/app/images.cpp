@@ -477,9 +477,11 @@ int32_t FrameCount(FrameList list) {
 }
 
 std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size, const Theme& theme) {
+    // english-begin: a fault of the build, for its developers
     if (size < MinSize || size > MaxSize)
         throw std::invalid_argument("icon size " + std::to_string(size) + " is outside " +
                                     std::to_string(MinSize) + ".." + std::to_string(MaxSize));
+    // english-end
     const Geometry g = MakeGeometry(size);
     const Palette pal(theme);
     switch (list) {
@@ -506,7 +508,9 @@ std::vector<plat::IconImage> DrawFrames(FrameList list, int32_t size, const Them
     case FrameList::BoomLight:
         return BoomLightFrames(g, pal);
     }
+    // english-begin: a fault of the build
     throw std::invalid_argument("unknown frame list " + std::to_string(static_cast<int32_t>(list)));
+    // english-end
 }
 
 int32_t SmallIconSizeForDpi(uint32_t dpi) {

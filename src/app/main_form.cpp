@@ -6,6 +6,7 @@
 #include "app/images.h"
 #include "platform/platform.h"
 #include "sharing/killserv.h"
+#include "sharing/policy.h"
 #include "timer/simple_timer.h"
 
 namespace Main {
@@ -29,10 +30,10 @@ void ResetUnitState() {
 
 namespace {
 
-fw::TMenuItem* AddItem(TForm1* form, const char* name, const char* caption) {
+fw::TMenuItem* AddItem(TForm1* form, const char* name, Texts::TextId caption) {
     auto* item = new fw::TMenuItem(form);
     item->SetName(name);
-    item->SetCaption(caption);
+    item->SetCaption(Texts::Say(caption));
     form->PopupMenu1->Items()->Add(item);
     return item;
 }
@@ -48,7 +49,7 @@ fw::TImageList* MakeList(TForm1* form, images::FrameList list) {
 // What the form description holds, assigned in the order it is read.
 TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     SetName("Form1");
-    SetCaption("Tarnwick");
+    SetCaption(Texts::ProductName);
     SetEnabled(false);
     SetWindowState(fw::wsMinimized);
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
@@ -57,28 +58,28 @@ TForm1::TForm1(fw::TComponent* AOwner) : fw::TForm(AOwner) {
     TrayIcon1 = new TrayIcon::TTrayIcon(this);
     TrayIcon1->SetName("TrayIcon1");
     TrayIcon1->SetCycleInterval(100);
-    TrayIcon1->SetHint("Tarnwick");
+    TrayIcon1->SetHint(Texts::ProductName);
     TrayIcon1->SetIconIndex(0);
     TrayIcon1->OnDblClick = [this](TObject* Sender) { TrayIcon1DblClick(Sender); };
     TrayIcon1->OnStartup = [this](TObject* Sender, bool& Show) { TrayIcon1Startup(Sender, Show); };
 
     PopupMenu1 = new fw::TPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");
-    Savestate = AddItem(this, "Savestate", "Save last state");
+    Savestate = AddItem(this, "Savestate", Texts::TextId::MenuSaveState);
     Savestate->SetVisible(false);
     Savestate->OnClick = [this](TObject* Sender) { SavestateClick(Sender); };
-    RunAtStartup = AddItem(this, "RunAtStartup", "Run at startup");
+    RunAtStartup = AddItem(this, "RunAtStartup", Texts::TextId::MenuRunAtStartup);
     RunAtStartup->OnClick = [this](TObject* Sender) { RunAtStartupClick(Sender); };
-    ExitMenu = AddItem(this, "ExitMenu", "Quit");
+    ExitMenu = AddItem(this, "ExitMenu", Texts::TextId::MenuQuit);
     ExitMenu->OnClick = [this](TObject* Sender) { ExitMenuClick(Sender); };
-    Help = AddItem(this, "Help", "Help");
+    Help = AddItem(this, "Help", Texts::TextId::MenuHelp);
     Help->OnClick = [this](TObject* Sender) { HelpClick(Sender); };
-    StopStart = AddItem(this, "StopStart", "Stop sharing");
+    StopStart = AddItem(this, "StopStart", Texts::TextId::MenuStopSharingFirst);
     // The double click's command, shown in bold as Windows marks a notification icon's default.
     StopStart->SetDefault(true);
     StopStart->OnClick = [this](TObject* Sender) { StopStartClick(Sender); };
     // After the sharing command, so the other items keep their places and access keys.
-    PublicNetworks = AddItem(this, "PublicNetworks", "&Off on public networks");
+    PublicNetworks = AddItem(this, "PublicNetworks", Texts::TextId::MenuOffOnPublicNetworks);
     PublicNetworks->OnClick = [this](TObject* Sender) { PublicNetworksClick(Sender); };
     TrayIcon1->OnBalloonHintClick = [this](TObject* Sender) { NetworkBalloonClick(Sender); };
 
@@ -116,7 +117,9 @@ void TForm1::CreateImageLists() {
     DrawImageLists();
 }
 
-void TForm1::TrayIcon1Startup(TObject*, bool& ShowMainForm) { ShowMainForm = false; }
+void TForm1::TrayIcon1Startup(TObject*, bool& ShowMainForm) {
+    ShowMainForm = false;
+}
 
 void TForm1::FormCreate(TObject*) {
     FirstCompletion = true;
@@ -130,11 +133,19 @@ void TForm1::FormCreate(TObject*) {
     // Installed where only an administrator may write (Program Files), the files go to the
     // user's own folder instead; a portable install keeps them beside the program.
     Homes = KillServ::ChooseHomes();
+    // The menu was made before the settings could be read: it takes the language now.
+    Texts::SetLanguage(ChooseLanguage());
+    Savestate->SetCaption(Texts::Say(Texts::TextId::MenuSaveState));
+    RunAtStartup->SetCaption(Texts::Say(Texts::TextId::MenuRunAtStartup));
+    ExitMenu->SetCaption(Texts::Say(Texts::TextId::MenuQuit));
+    Help->SetCaption(Texts::Say(Texts::TextId::MenuHelp));
+    SetStopStartCaption(stopStartText_);
+    PublicNetworks->SetCaption(Texts::Say(Texts::TextId::MenuOffOnPublicNetworks));
 
     ShownState = 2;
     TrayIcon1->SetEnabled(false);
     TrayIcon1->SetIconVisible(false);
-    TrayIcon1->SetHint("Tarnwick\r\nProgram is starting\r\nPlease wait...");
+    TrayIcon1->SetHint(Texts::Say(Texts::TextId::TipStarting));
     CompletionIdle = true;
     FirstStartAutoRun();
     StartTarnwick();
@@ -151,13 +162,38 @@ void TForm1::StartTarnwick() {
         // The start-up query is still counted here, so ChangeState refuses: sharing is left
         // as it was found.
         const std::string last = ReadIni("Info", "LastState", "");
-        if ((StopStart->Caption() == "Stop sharing" && last == "on") ||
-            (StopStart->Caption() == "Start sharing" && last == "off"))
-            ChangeState();
+        const std::string caption = StopStartEnglish();
+        // The caption's English text decides, so every language decides alike.
+        const bool stop = caption == "Stop sharing";   // english: a decision
+        const bool start = caption == "Start sharing"; // english: a decision
+        if ((stop && last == "on") || (start && last == "off")) ChangeState();
     }
 }
 
-void TForm1::ExitMenuClick(TObject*) { Close(); }
+void TForm1::ExitMenuClick(TObject*) {
+    Close();
+}
+
+std::string TForm1::ChooseLanguage() {
+    // A pin that names no shipped language is no pin: the display language is nearer to it
+    // than English.
+    for (const std::string& pinned : {KillServ::ReadPolicy().Language, ReadIni("Info", "Language", "")}) {
+        if (pinned.empty()) continue;
+        const std::string language = Texts::ResolveLanguage({pinned});
+        if (!language.empty()) return language;
+    }
+    const std::string shown = Texts::ResolveLanguage(plat::Os().kernel->GetUserPreferredUILanguages());
+    return shown.empty() ? Texts::EnglishTag : shown;
+}
+
+void TForm1::SetStopStartCaption(Texts::TextId caption) {
+    stopStartText_ = caption;
+    StopStart->SetCaption(Texts::Say(caption));
+}
+
+std::string TForm1::StopStartEnglish() const {
+    return Texts::RawText(Texts::EnglishTag, stopStartText_);
+}
 
 void TForm1::FormClose(TObject*, fw::TCloseAction&) {
     if (TrayIcon1->IconList() == DeTre) {
@@ -216,7 +252,7 @@ int RunProgram() {
     int code = 0;
     {
         fw::TApplication application;
-        application.SetTitle("Tarnwick");
+        application.SetTitle(Texts::ProductName);
         application.CreateForm(Form1);
         application.Run();
         // The form and its tray icon go with the application; a completion that comes in

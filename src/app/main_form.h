@@ -1,6 +1,7 @@
 #pragma once
 // The hidden main form: start-up and shut-down, the sharing state controller, the lamp
 // animation and the settings commands.
+#include "texts/texts.h"
 #include <cstdint>
 #include <string>
 
@@ -118,6 +119,13 @@ class TForm1 : public fw::TForm {
     // The latest switch: as it was asked for, and as its worker (or the elevated copy) told it.
     KillServ::TSwitchRequest SwitchRequest;
     KillServ::TSwitchReport SwitchReport;
+    // The language of the menu, tool tips, balloons, boxes and help: a policy's, then the
+    // code.ini key's, then Windows' display language; English when none is shipped.
+    std::string ChooseLanguage();
+    // The sharing command's caption. The decisions that read it read its English text, so
+    // they decide alike in every language.
+    void SetStopStartCaption(Texts::TextId caption);
+    std::string StopStartEnglish() const;
 
   private:
     // A double click or the menu command: the user's own switch, or the one the rule's
@@ -151,10 +159,11 @@ class TForm1 : public fw::TForm {
     plat::HRESULT networkError_ = 0; // why the Network List Manager cannot be had
     int32_t networkHook_ = 0;
     TNetworkRule::Action suggestion_ = TNetworkRule::Action::None; // a balloon not yet followed
-    bool ruleSwitch_ = false;  // the running switch is the rule's
-    bool ruleActedAlone_ = false; // ... and it ran without asking anybody
+    bool ruleSwitch_ = false;                                      // the running switch is the rule's
+    bool ruleActedAlone_ = false;                                  // ... and it ran without asking anybody
     KillServ::TConnections connectedAtRuleSwitch_;
     std::string announcement_;
+    Texts::TextId stopStartText_ = Texts::TextId::MenuStopSharingFirst;
 };
 
 // Posted to the application window at each event of the Network List Manager.

@@ -14,19 +14,13 @@ namespace {
 
 using Action = TNetworkRule::Action;
 
-const char* const SuggestOffBalloon =
-    "You joined a public network while file sharing is on. Click here to switch it off.";
-const char* const SuggestOnBalloon =
-    "No public network is connected any more and file sharing is still off. Click here to switch it back on.";
+using Texts::Say;
+using Texts::TextId;
 
 std::string HexError(plat::HRESULT error) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(error));
     return text;
-}
-
-std::string Computers(size_t n) {
-    return n == 1 ? "1 computer was" : std::to_string(n) + " computers were";
 }
 
 } // namespace
@@ -87,7 +81,8 @@ void TForm1::ApplyNetworkRule() {
     case Action::SwitchOn: {
         // Nobody is asked: the rule acts for the user, who is told afterwards whom it cut off.
         // A listing that failed tells no count: it is not read as nobody.
-        connectedAtRuleSwitch_ = action == Action::SwitchOff ? KillServ::WhoIsConnected() : KillServ::TConnections{};
+        connectedAtRuleSwitch_ =
+            action == Action::SwitchOff ? KillServ::WhoIsConnected() : KillServ::TConnections{};
         if (!ChangeState(false)) return;
         ruleSwitch_ = ruleActedAlone_ = true;
         StopStart->SetEnabled(false);
@@ -99,8 +94,9 @@ void TForm1::ApplyNetworkRule() {
         suggestion_ = action;
         TrayIcon1->SetHint(StateHint());
         TrayIcon1->RefreshIcon();
-        TrayIcon1->ShowBalloonHint("Tarnwick",
-                                   action == Action::SuggestOff ? SuggestOffBalloon : SuggestOnBalloon);
+        TrayIcon1->ShowBalloonHint(
+            Texts::ProductName,
+            Say(action == Action::SuggestOff ? TextId::BalloonSuggestOff : TextId::BalloonSuggestOn));
         return;
     case Action::None:
         return;
@@ -154,32 +150,25 @@ void TForm1::NetworkRuleSwitchEnded() {
     if (!ruleActedAlone_ || SharingState != 0 || StateBeforeSwitch != 1) return;
     const KillServ::TConnections& cut = connectedAtRuleSwitch_;
     if (cut.Known() && cut.Sessions.empty()) return;
-    announcement_ = "File sharing is off because a public network is connected. ";
-    announcement_ += cut.Known() ? Computers(cut.Sessions.size()) + " connected to your shared folders."
-                                 : "Who was connected could not be listed (error " + std::to_string(cut.Error) +
-                                       ").";
+    announcement_ = cut.Known() ? Texts::SayCount(TextId::BalloonCutOff, cut.Sessions.size())
+                                : Say(TextId::BalloonCutOffUnknown, {std::to_string(cut.Error)});
 }
 
 void TForm1::AnnounceNetworkRuleSwitch() {
     if (announcement_.empty()) return;
-    TrayIcon1->ShowBalloonHint("Tarnwick", announcement_);
+    TrayIcon1->ShowBalloonHint(Texts::ProductName, announcement_);
     announcement_.clear();
 }
 
 std::string TForm1::StateHint() const {
-    std::string hint;
+    TextId hint = SharingState == 1 ? TextId::TipEnabled : TextId::TipDisabled;
     if (suggestion_ == Action::SuggestOff && SharingState == 1)
-        hint = "Tarnwick v" TARNWICK_VERSION_TEXT
-               "\r\nYou joined a public network while file sharing is on.\r\nDouble click to switch it off.";
+        hint = TextId::TipSuggestOff;
     else if (suggestion_ == Action::SuggestOn && SharingState == 0)
-        hint = "Tarnwick v" TARNWICK_VERSION_TEXT
-               "\r\nNo public network is connected; sharing is still off.\r\nDouble click to enable";
-    else
-        hint = SharingState == 1
-                   ? "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is enabled\r\nDouble click to disable"
-                   : "Tarnwick v" TARNWICK_VERSION_TEXT "\r\nSharing is disabled\r\nDouble click to enable";
-    if (networkError_ != 0) hint += "\r\nPublic network rule unavailable: " + HexError(networkError_);
-    return hint;
+        hint = TextId::TipSuggestOn;
+    std::string text = Say(hint, {TARNWICK_VERSION_TEXT});
+    if (networkError_ != 0) text += Say(TextId::TipRuleUnavailable, {HexError(networkError_)});
+    return text;
 }
 
 } // namespace Main

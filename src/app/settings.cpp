@@ -26,14 +26,15 @@ bool ReadStringValue(plat::HKEY key, const char* name, std::string& out) {
         plat::DWORD size = 0;
         if (reg.RegQueryValueEx(key, name, &type, nullptr, &size) != plat::ERROR_SUCCESS) return false;
         if (type != plat::REG_SZ && type != plat::REG_EXPAND_SZ)
-            throw fw::Exception(std::string("Invalid data type for '") + name + "'");
+            throw fw::Exception(Texts::Say(Texts::TextId::ErrorInvalidDataType, {name}));
         std::vector<uint8_t> data(size + 1, 0);
         plat::DWORD got = size;
         const plat::LONG r = reg.RegQueryValueEx(key, name, &type, data.data(), &got);
         if (r == plat::ERROR_MORE_DATA) continue;
         if (r != plat::ERROR_SUCCESS) return false;
         data.resize(std::min<size_t>(got, size) + 1, 0);
-        out.assign(reinterpret_cast<const char*>(data.data()), strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
+        out.assign(reinterpret_cast<const char*>(data.data()),
+                   strnlen(reinterpret_cast<const char*>(data.data()), data.size()));
         return true;
     }
     return false;
@@ -78,8 +79,8 @@ std::string TForm1::IniFile() const {
 
 std::string TForm1::ReadIni(const char* Section, const char* Key, const char* Default) {
     std::vector<char> buffer(2048, 0);
-    const plat::DWORD n = plat::Os().files->GetPrivateProfileString(Section, Key, Default, buffer.data(),
-                                                                      static_cast<plat::DWORD>(buffer.size()), IniFile().c_str());
+    const plat::DWORD n = plat::Os().files->GetPrivateProfileString(
+        Section, Key, Default, buffer.data(), static_cast<plat::DWORD>(buffer.size()), IniFile().c_str());
     return std::string(buffer.data(), std::min<size_t>(n, buffer.size() - 1));
 }
 
@@ -87,9 +88,9 @@ void TForm1::WriteIni(const char* Section, const char* Key, const std::string& V
     const std::string file = IniFile();
     // A switch's worker may be reading the file, unshared, at this moment: a refused write is
     // tried again for up to half a second before it counts as failed.
-    for (int tries = 1; !plat::Os().files->WritePrivateProfileString(Section, Key, Value.c_str(), file.c_str());
-         ++tries) {
-        if (tries == 25) throw fw::Exception("Unable to write to " + file);
+    for (int tries = 1;
+         !plat::Os().files->WritePrivateProfileString(Section, Key, Value.c_str(), file.c_str()); ++tries) {
+        if (tries == 25) throw fw::Exception(Texts::Say(Texts::TextId::ErrorUnableToWrite, {file}));
         plat::Os().kernel->Sleep(20);
     }
 }
@@ -97,8 +98,8 @@ void TForm1::WriteIni(const char* Section, const char* Key, const std::string& V
 int32_t TForm1::GetAutoRun(const std::string& Name) {
     if (MachineStartsIt(Name)) return 1;
     unique_hkey key;
-    if (plat::Os().registry->RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
-        plat::ERROR_SUCCESS)
+    if (plat::Os().registry->RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS,
+                                          key.put()) != plat::ERROR_SUCCESS)
         return 2;
     std::string value;
     return ReadStringValue(key.get(), Name.c_str(), value) && !value.empty() ? 1 : 2;
@@ -108,18 +109,20 @@ void TForm1::SetAutoRun(const std::string& Name, const std::string& Path, int32_
     auto& reg = *plat::Os().registry;
     unique_hkey key;
     if (Mode == 1) {
-        const std::string failed = "Failed to set data for '" + Name + "'";
+        const std::string failed = Texts::Say(Texts::TextId::ErrorFailedToSetData, {Name});
         plat::DWORD disposition = 0;
-        if (reg.RegCreateKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put(), &disposition) !=
-            plat::ERROR_SUCCESS)
+        if (reg.RegCreateKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put(),
+                               &disposition) != plat::ERROR_SUCCESS)
             throw fw::Exception(failed);
-        if (reg.RegSetValueEx(key.get(), Name.c_str(), plat::REG_SZ, reinterpret_cast<const uint8_t*>(Path.c_str()),
-                               static_cast<plat::DWORD>(Path.size() + 1)) != plat::ERROR_SUCCESS)
+        if (reg.RegSetValueEx(key.get(), Name.c_str(), plat::REG_SZ,
+                              reinterpret_cast<const uint8_t*>(Path.c_str()),
+                              static_cast<plat::DWORD>(Path.size() + 1)) != plat::ERROR_SUCCESS)
             throw fw::Exception(failed);
         return;
     }
     // Nothing to delete when the key itself is missing.
-    if (reg.RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) != plat::ERROR_SUCCESS)
+    if (reg.RegOpenKeyEx(plat::HKEY_CURRENT_USER, RunKey, 0, plat::KEY_ALL_ACCESS, key.put()) !=
+        plat::ERROR_SUCCESS)
         return;
     reg.RegDeleteValue(key.get(), Name.c_str());
 }
@@ -128,7 +131,7 @@ void TForm1::SetAutoRun(const std::string& Name, const std::string& Path, int32_
 // program folder, it is wherever Tarnwick was started from, a folder others may write to.
 std::string TForm1::AutoRunPath() {
     const std::string folder = KillServ::ProgramFolder();
-    if (folder.empty()) throw fw::Exception("Failed to set data for '" + std::string(AutoRunName) + "'");
+    if (folder.empty()) throw fw::Exception(Texts::Say(Texts::TextId::ErrorFailedToSetData, {AutoRunName}));
     std::string path = folder + "\\Tarnwick.exe";
     // Unquoted, a folder with blanks lets a planted C:\Program.exe run at every logon.
     if (path.find(' ') != std::string::npos) path = "\"" + path + "\"";
@@ -152,7 +155,7 @@ void TForm1::FirstStartAutoRun() {
         unique_hkey key;
         plat::DWORD disposition = 0;
         if (reg.RegCreateKeyEx(plat::HKEY_CURRENT_USER, MarkerKey, 0, plat::KEY_ALL_ACCESS, key.put(),
-                                &disposition) != plat::ERROR_SUCCESS)
+                               &disposition) != plat::ERROR_SUCCESS)
             return;
         std::string marker;
         try {
@@ -162,8 +165,8 @@ void TForm1::FirstStartAutoRun() {
         }
         if (!marker.empty()) return;
         static const char yes[] = "Yes";
-        if (reg.RegSetValueEx(key.get(), "Run", plat::REG_SZ, reinterpret_cast<const uint8_t*>(yes), sizeof yes) !=
-            plat::ERROR_SUCCESS)
+        if (reg.RegSetValueEx(key.get(), "Run", plat::REG_SZ, reinterpret_cast<const uint8_t*>(yes),
+                              sizeof yes) != plat::ERROR_SUCCESS)
             return;
         SetAutoRun(AutoRunName, AutoRunPath(), 1);
         if (GetAutoRun(AutoRunName) == 1) RunAtStartup->SetChecked(true);
@@ -183,7 +186,7 @@ void TForm1::RunAtStartupClick(TObject*) {
             if (GetAutoRun(AutoRunName) == 2)
                 RunAtStartup->SetChecked(false);
             else
-                fw::ShowError("Unable to set Tarnwick not to start with windows.");
+                fw::ShowError(Texts::Say(Texts::TextId::ErrorAutorunOff));
         } else {
             RunAtStartup->SetChecked(false);
         }
@@ -195,7 +198,7 @@ void TForm1::RunAtStartupClick(TObject*) {
             if (GetAutoRun(AutoRunName) == 1)
                 RunAtStartup->SetChecked(true);
             else
-                fw::ShowError("Unable to configure Tarnwick to startup with windows.");
+                fw::ShowError(Texts::Say(Texts::TextId::ErrorAutorunOn));
         }
     }
 }
@@ -214,15 +217,19 @@ void TForm1::HelpClick(TObject*) {
     std::string path = plat::Os().kernel->GetModuleFileName();
     const auto cut = path.find_last_of("\\:");
     path.erase(cut == std::string::npos ? 0 : cut + 1);
-    path += "main.html";
+    // The page in the menu's language where there is one (main.de.html), else the English one.
+    const std::string translated = path + "main." + Texts::CurrentLanguage() + ".html";
+    path += Texts::CurrentLanguage() != Texts::EnglishTag && plat::Os().files->FileExists(translated)
+                ? "main." + Texts::CurrentLanguage() + ".html"
+                : std::string("main.html");
     // A missing page is left alone, so the shell shows no box of its own either.
     if (!plat::Os().files->FileExists(path)) return;
     // A browser started from here would run as administrator, and its file dialogs would
     // start programs as administrator for whoever sits at the desk.
     if (plat::Os().kernel->IsProcessElevated()) {
-        const std::string text = "Tarnwick runs as administrator, so it does not open its help page: the browser "
-                                 "would run as administrator too. Open " + path + " from Explorer instead.";
-        plat::Os().user->MessageBox(0, text.c_str(), "Tarnwick", plat::MB_OK | plat::MB_ICONINFORMATION);
+        const std::string text = Texts::Say(Texts::TextId::HelpElevated, {path});
+        plat::Os().user->MessageBox(0, text.c_str(), Texts::ProductName,
+                                    plat::MB_OK | plat::MB_ICONINFORMATION);
         return;
     }
     plat::Os().shell->ShellExecute(0, "open", path.c_str(), nullptr, nullptr, plat::SW_SHOWNORMAL);

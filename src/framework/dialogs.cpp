@@ -1,4 +1,5 @@
 #include "framework/dialogs.h"
+#include "texts/texts.h"
 
 #include "framework/forms.h"
 #include "platform/platform.h"
@@ -11,7 +12,7 @@ int32_t MessageBox(const std::string& text, const std::string& caption, plat::UI
 }
 
 void ShowError(const std::string& text) {
-    MessageBox(text, "Error", plat::MB_OK | plat::MB_ICONERROR);
+    MessageBox(text, Texts::Say(Texts::TextId::BoxErrorTitle), plat::MB_OK | plat::MB_ICONERROR);
 }
 
 } // namespace fw

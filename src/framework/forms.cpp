@@ -1,4 +1,5 @@
 #include "framework/forms.h"
+#include "texts/texts.h"
 
 #include <algorithm>
 
@@ -281,9 +282,9 @@ void TApplication::HandleException(TObject*) {
     } catch (const std::exception& e) {
         text = e.what();
     } catch (...) {
-        text = "Unknown error";
+        text = Texts::Say(Texts::TextId::BoxUnknownError);
     }
-    MessageBox(text, "Error", plat::MB_OK | plat::MB_ICONERROR);
+    MessageBox(text, Texts::Say(Texts::TextId::BoxErrorTitle), plat::MB_OK | plat::MB_ICONERROR);
 }
 
 plat::LRESULT TApplication::WndProc(plat::HWND hWnd, plat::UINT Msg, plat::WPARAM wParam,

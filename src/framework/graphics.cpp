@@ -23,7 +23,10 @@ void TIcon::Changed() {
 plat::HICON TIcon::Handle() {
     if (handle_ == 0 && !image_.Empty()) {
         handle_ = plat::Os().user->CreateIconFromImage(image_, name_.c_str());
-        if (handle_ == 0) throw EReadError("Invalid icon image" + (name_.empty() ? "" : " " + name_));
+        if (handle_ == 0) {
+            const std::string what = "Invalid icon image"; // english: a fault of the build
+            throw EReadError(what + (name_.empty() ? "" : " " + name_));
+        }
     }
     return handle_;
 }

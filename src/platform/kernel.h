@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -20,9 +21,15 @@ class IKernel {
     // Milliseconds since an arbitrary start; virtual time in the simulation.
     virtual uint64_t GetTickCount64() = 0;
     virtual void GetLocalTime(SYSTEMTIME* time) = 0;
-    // The system's own text for an error code, in the user's language, without the line end
-    // Windows puts after it; empty when the system has none (ERROR_MR_MID_NOT_FOUND).
-    virtual std::string FormatMessage(DWORD code) = 0;
+    // The system's own text for an error code, without the line end Windows puts after it;
+    // empty when the system has none (ERROR_MR_MID_NOT_FOUND). language "" is the user's
+    // language (Windows' own order: the thread's, the user's, the system's, English); a
+    // language tag ("de") asks for that language only, and gives nothing (and
+    // ERROR_RESOURCE_LANG_NOT_FOUND) where Windows is not installed in it.
+    virtual std::string FormatMessage(DWORD code, const std::string& language) = 0;
+    // The user's display languages in their order of preference, as language tags
+    // ("de-DE"): GetUserPreferredUILanguages with MUI_LANGUAGE_NAME. Empty when it fails.
+    virtual std::vector<std::string> GetUserPreferredUILanguages() = 0;
     // Full path of the running program file.
     virtual std::string GetModuleFileName() = 0;
     virtual BOOL SetCurrentDirectory(const char* path) = 0;

@@ -3,9 +3,11 @@
 
 #include "platform/platform.h"
 #include "sharing/killserv_text.h"
+#include "texts/texts.h"
 
 namespace KillServ {
 using namespace plat;
+using Texts::TextId;
 
 namespace {
 
@@ -39,32 +41,38 @@ std::string FileName(const std::string& path) {
     return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
 }
 
-std::string Plural(size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
+// A text with a count, in the language given: the record and the log are English, the
+// question is the user's.
+std::string Counted(const std::string& language, TextId id, size_t n, std::string_view more = {}) {
+    const std::string count = std::to_string(n);
+    return Texts::SayIn(language, id, n, {count, more});
 }
 
-std::string Describe(const TConnection& c) {
+std::string Describe(const std::string& language, const TConnection& c) {
     // A file whose session has gone is listed under its user alone.
-    std::string text = Short(c.Client.empty() ? c.User : c.Client);
+    const std::string text = Short(c.Client.empty() ? c.User : c.Client);
     std::string inner = c.Client.empty() ? std::string() : Short(c.User);
     if (!c.Files.empty()) {
-        std::string files = Plural(c.Files.size(), "open file", "open files") + ":";
+        std::string names;
         for (size_t i = 0; i < c.Files.size() && i < kFilesShown; ++i)
-            files += (i ? ", " : " ") + Short(c.Files[i]);
+            names += (i ? Texts::SayIn(language, TextId::ListSeparator, 0, {}) : "") + Short(c.Files[i]);
         if (c.Files.size() > kFilesShown)
-            files += " and " + std::to_string(c.Files.size() - kFilesShown) + " more";
-        inner += (inner.empty() ? "" : ", ") + files;
+            names = Counted(language, TextId::ListAndMore, c.Files.size() - kFilesShown, names);
+        const std::string files = Counted(language, TextId::OpenFiles, c.Files.size(), names);
+        inner =
+            inner.empty() ? files : Texts::SayIn(language, TextId::ConnectionUserFiles, 0, {inner, files});
     }
-    return inner.empty() ? text : text + " (" + inner + ")";
+    return inner.empty() ? text : Texts::SayIn(language, TextId::ConnectionWith, 0, {text, inner});
 }
 
-std::string List(const TConnections& connections) {
+std::string List(const std::string& language, const TConnections& connections) {
     std::string text;
     const auto& sessions = connections.Sessions;
     for (size_t i = 0; i < sessions.size() && i < kComputersShown; ++i)
-        text += (i ? ", " : "") + Describe(sessions[i]);
+        text +=
+            (i ? Texts::SayIn(language, TextId::ListSeparator, 0, {}) : "") + Describe(language, sessions[i]);
     if (sessions.size() > kComputersShown)
-        text += " and " + std::to_string(sessions.size() - kComputersShown) + " more";
+        text = Counted(language, TextId::ListAndMore, sessions.size() - kComputersShown, text);
     return text;
 }
 
@@ -107,17 +115,19 @@ TConnections WhoIsConnected() {
 }
 
 std::string CutOffQuestion(const TConnections& connections) {
-    const size_t n = connections.Sessions.size();
-    return Plural(n, "computer is", "computers are") +
-           " connected to your shared folders: " + List(connections) + "." +
-           (connections.FilesRefusedForRights() ? " Open files are shown to administrators only." : "") +
-           " Stop sharing anyway?";
+    const std::string& language = Texts::CurrentLanguage();
+    const std::string between = Texts::Say(TextId::SentenceSeparator);
+    std::string question = Counted(language, TextId::QuestionConnected, connections.Sessions.size(),
+                                   List(language, connections));
+    if (connections.FilesRefusedForRights()) question += between + Texts::Say(TextId::QuestionFilesHidden);
+    return question + between + Texts::Say(TextId::QuestionStopAnyway);
 }
 
+// english-begin: the record and the log
 std::string ConnectedSummary(const TConnections& connections) {
     if (!connections.Known()) return "not known (error " + std::to_string(connections.Error) + ")";
     if (connections.Sessions.empty()) return "nobody";
-    return List(connections);
+    return List(Texts::EnglishTag, connections);
 }
 
 std::string ConnectedCounts(const TConnections& connections) {
@@ -125,9 +135,11 @@ std::string ConnectedCounts(const TConnections& connections) {
     size_t files = 0;
     for (const auto& c : connections.Sessions)
         files += c.Files.size();
-    return Plural(connections.Sessions.size(), "computer", "computers") + ", " +
-           Plural(files, "open file", "open files");
+    return std::to_string(connections.Sessions.size()) +
+           (connections.Sessions.size() == 1 ? " computer, " : " computers, ") + std::to_string(files) +
+           (files == 1 ? " open file" : " open files");
 }
+// english-end
 
 TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* connected, DWORD timeoutMs) {
     TConnections found = WhoIsConnected();
@@ -136,9 +148,10 @@ TCutOffAnswer AskBeforeCuttingOff(HWND owner, UINT extraFlags, TConnections* con
     if (found.Sessions.empty()) return TCutOffAnswer::Nobody;
     const std::string question = CutOffQuestion(found);
     const UINT type = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | extraFlags;
-    const int32_t answer = timeoutMs ? Os().user->MessageBoxTimed(owner, question.c_str(), "Tarnwick", type,
-                                                                  timeoutMs, IDNO)
-                                     : Os().user->MessageBox(owner, question.c_str(), "Tarnwick", type);
+    const int32_t answer =
+        timeoutMs
+            ? Os().user->MessageBoxTimed(owner, question.c_str(), Texts::ProductName, type, timeoutMs, IDNO)
+            : Os().user->MessageBox(owner, question.c_str(), Texts::ProductName, type);
     return answer == IDYES ? TCutOffAnswer::Yes : TCutOffAnswer::No;
 }
 

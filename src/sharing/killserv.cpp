@@ -50,7 +50,8 @@ const char* const kPausedFileName = "srvStat.paused";
 ReadResult ReadAsItselfWhenFree(const std::string& path, std::string& contents, FolderTrust& trust) {
     for (int tries = 1;; ++tries) {
         const ReadResult read = Os().files->ReadFileAsItself(path, contents, trust);
-        if (read != ReadResult::Failed || Os().kernel->GetLastError() != ERROR_SHARING_VIOLATION || tries == 50)
+        if (read != ReadResult::Failed || Os().kernel->GetLastError() != ERROR_SHARING_VIOLATION ||
+            tries == 50)
             return read;
         Os().kernel->Sleep(20);
     }
@@ -146,7 +147,8 @@ std::string SwitchLockPath() {
 }
 
 bool TrustedForTheActingAccount(FolderTrust trust) {
-    return trust == FolderTrust::AdminOnly || (trust == FolderTrust::OwnUserOnly && Os().kernel->ElevatesAsItself());
+    return trust == FolderTrust::AdminOnly ||
+           (trust == FolderTrust::OwnUserOnly && Os().kernel->ElevatesAsItself());
 }
 
 TPinnedFolder::TPinnedFolder(const std::string& folder, bool makeForAdministrators) {
@@ -179,8 +181,10 @@ bool WaitWhileSwitchRuns() {
 
 void RetireTheUsersOldRecords(const THomes& homes) {
     std::vector<std::string> folders;
-    if (!homes.TrustsProgramFolder) folders.push_back(ProgramFolder());
-    else if (!homes.BesideTheProgram() && !homes.UserFolder.empty()) folders.push_back(homes.UserFolder);
+    if (!homes.TrustsProgramFolder)
+        folders.push_back(ProgramFolder());
+    else if (!homes.BesideTheProgram() && !homes.UserFolder.empty())
+        folders.push_back(homes.UserFolder);
     for (const auto& folder : folders)
         for (const char* name : {kStatusFileName, kBroughtBackFileName})
             Os().files->DeleteFileNoLink(InFolder(folder, name));
@@ -194,7 +198,8 @@ std::string SecondServiceName(const THomes& homes) {
     std::string name;
     if (TrustedForTheActingAccount(Os().files->GetFolderTrust(homes.MachineFolder)))
         name = ReadSecondService(homes.MachineFile("code.ini"));
-    if (name.empty() && homes.TrustsProgramFolder) name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
+    if (name.empty() && homes.TrustsProgramFolder)
+        name = ReadSecondService(InFolder(ProgramFolder(), "code.ini"));
     return name;
 }
 
@@ -453,10 +458,11 @@ bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDepende
         SERVICE_STATUS own{};
         if (!status(name, &own) || !active(own) || (own.dwControlsAccepted & SERVICE_ACCEPT_STOP)) continue;
         const TServiceSet below = dependencies.AllDependentsOf(name);
-        const bool waitsForDependents = std::any_of(names.begin(), names.end(), [&](const std::string& other) {
-            SERVICE_STATUS theirs{};
-            return below.contains(UpperCase(other)) && status(other, &theirs) && active(theirs);
-        });
+        const bool waitsForDependents =
+            std::any_of(names.begin(), names.end(), [&](const std::string& other) {
+                SERVICE_STATUS theirs{};
+                return below.contains(UpperCase(other)) && status(other, &theirs) && active(theirs);
+            });
         if (waitsForDependents) continue;
         ReportError(RequestErrorText(ERROR_INVALID_SERVICE_CONTROL) + " (" + name + ")");
         report_.NoteStep({"stop", name, ERROR_INVALID_SERVICE_CONTROL, false, {}});
@@ -465,7 +471,8 @@ bool TKT::EveryActiveServiceAcceptsStop(const TStringList& names, const TDepende
     return true;
 }
 
-void TKT::UndoStop(const TStringList& stoppedHere, const TStringList& paused, const TDependencyTable& dependencies) {
+void TKT::UndoStop(const TStringList& stoppedHere, const TStringList& paused,
+                   const TDependencyTable& dependencies) {
     PauseAgain(StartInLayers(stoppedHere, dependencies), paused);
     NoteBroughtBack();
 }
@@ -524,11 +531,13 @@ TStringList TKT::OwedServices(const TServiceSet& allowed) {
     auto addOwed = [&](const std::string& record, const std::string& done, bool judged) {
         const TStringList broughtBack = ReadStatusFileAt(done, judged);
         for (const auto& name : ReadStatusFileAt(record, judged))
-            if (MayName(allowed, name) && !Contains(broughtBack, name) && !Contains(owed, name)) owed.push_back(name);
+            if (MayName(allowed, name) && !Contains(broughtBack, name) && !Contains(owed, name))
+                owed.push_back(name);
     };
     // The old records first: whether the machine's own record exists yet decides which count.
     const auto old = OldRecordFolders(request_.Homes);
-    addOwed(request_.Homes.MachineFile(kStatusFileName), request_.Homes.MachineFile(kBroughtBackFileName), true);
+    addOwed(request_.Homes.MachineFile(kStatusFileName), request_.Homes.MachineFile(kBroughtBackFileName),
+            true);
     for (const auto& folder : old) {
         try {
             addOwed(InFolder(folder.Folder, kStatusFileName), InFolder(folder.Folder, kBroughtBackFileName),
@@ -554,7 +563,7 @@ void TKT::WriteStatusFile(const char* name, const TStringList& names) {
     const std::string path = request_.Homes.MachineFile(name);
     std::lock_guard<std::mutex> hold(StatusFileLock());
     if (!Os().files->ReplaceFileAtomically(path, FormatStatusText(names)))
-        throw EKillServError("Cannot create file \"" + path + "\"");
+        throw EKillServError("Cannot create file \"" + path + "\""); // english: the worker's own, never shown
 }
 
 TStringList TKT::ReadStatusFile(const char* name) {
@@ -566,12 +575,13 @@ TStringList TKT::ReadStatusFile(const char* name) {
 TStringList TKT::ReadStatusFileAt(const std::string& path, bool judged) {
     std::string text;
     FolderTrust trust = FolderTrust::Unknown;
-    const ReadResult read = judged ? ReadAsItselfWhenFree(path, text, trust)
-                                   : (Os().files->FileExists(path) ? Os().files->ReadWholeFile(path, text)
-                                                                   : ReadResult::Missing);
+    const ReadResult read =
+        judged ? ReadAsItselfWhenFree(path, text, trust)
+               : (Os().files->FileExists(path) ? Os().files->ReadWholeFile(path, text) : ReadResult::Missing);
     if (read == ReadResult::Missing) return {};
-    if (read == ReadResult::Ok && (!judged || TrustedForTheActingAccount(trust))) return ParseStatusText(text);
-    throw EKillServError("Cannot open file \"" + path + "\"");
+    if (read == ReadResult::Ok && (!judged || TrustedForTheActingAccount(trust)))
+        return ParseStatusText(text);
+    throw EKillServError("Cannot open file \"" + path + "\""); // english: the worker's own, never shown
 }
 
 void TKT::SaveDependents() {

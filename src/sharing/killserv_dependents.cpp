@@ -41,7 +41,7 @@ std::string ReadValueData(const unique_hkey& key, const char* name, DWORD size, 
         if (rc != static_cast<LONG>(ERROR_MORE_DATA) || got <= size) break;
         size = got;
     }
-    throw EKillServError(std::string("Failed to get data for '") + name + "'");
+    throw EKillServError(std::string("Failed to get data for '") + name + "'"); // english: the worker's own
 }
 
 // The value's bytes when it counts (present, not empty, of a type that is read); false when
@@ -178,7 +178,8 @@ Waiting WhoWaits(const TStringList& list, const TDependencyTable& dependencies) 
         if (!dependentsOf.contains(upper[i]))
             dependentsOf.emplace(upper[i], dependencies.AllDependentsOf(upper[i]));
     }
-    Waiting waiting{std::vector<uint32_t>(n, 0), std::vector<std::vector<size_t>>(n), std::vector<bool>(n, false)};
+    Waiting waiting{std::vector<uint32_t>(n, 0), std::vector<std::vector<size_t>>(n),
+                    std::vector<bool>(n, false)};
     for (size_t i = 0; i < n; ++i)
         for (size_t j = 0; j < n; ++j) {
             if (upper[i] == upper[j] || !dependentsOf[upper[i]].contains(upper[j])) continue;

@@ -4,6 +4,7 @@
 #include "sharing/killserv.h"
 #include "sharing/killserv_report.h"
 #include "sharing/switch_command.h"
+#include "texts/texts.h"
 
 namespace KillServ {
 using namespace plat;
@@ -60,7 +61,8 @@ THomes ChooseHomes(bool createUserFolder) {
     THomes homes;
     auto& files = *Os().files;
     const std::string program = ProgramFolder();
-    const FolderTrust trust = OnTheNetwork(program) ? FolderTrust::UserWritable : files.GetFolderTrust(program);
+    const FolderTrust trust =
+        OnTheNetwork(program) ? FolderTrust::UserWritable : files.GetFolderTrust(program);
     if (trust != FolderTrust::AdminOnly) {
         if (TrustedForTheActingAccount(trust)) return homes;
         // Somebody else's folder: the settings stay beside the copy, the machine's state does not.
@@ -81,6 +83,10 @@ uint32_t RunSwitchCommand(std::string_view args) {
     const auto request = ParseSwitchCommandLine(args);
     if (!request) return SwitchRefusedCommandLine;
     if (!Os().kernel->IsProcessElevated()) return SwitchNotElevated;
+    // The tray's language; a copy started without one speaks its own account's.
+    Texts::SetLanguage(request->language.empty()
+                           ? Texts::ResolveLanguage(Os().kernel->GetUserPreferredUILanguages())
+                           : request->language);
     // Nothing of the folders comes from the tray: the copy finds them as the tray does, from
     // its own program file. Relative paths are beside the program, as in the tray.
     Os().kernel->SetCurrentDirectory(ProgramFolder().c_str());
@@ -105,7 +111,8 @@ uint32_t RunSwitchCommand(std::string_view args) {
         return SwitchRunFailed;
     }
     const SwitchOutcome outcome = worker.Report().Outcome;
-    if (outcome == SwitchOutcome::Ran || outcome == SwitchOutcome::KeptOn) writeRecord(worker.Report(), started);
+    if (outcome == SwitchOutcome::Ran || outcome == SwitchOutcome::KeptOn)
+        writeRecord(worker.Report(), started);
     switch (outcome) {
     case SwitchOutcome::Ran:
         return SwitchRan;
@@ -171,7 +178,8 @@ void TKT::SwitchThroughElevatedCopy() {
         return;
     }
     const std::string parameters = std::string(SwitchCommandVerb) +
-                                   (request_.UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "");
+                                   (request_.UserConfirmedCutOff ? std::string(" ") + SwitchAskedWord : "") +
+                                   " " + SwitchLanguageWord + " " + Texts::CurrentLanguage();
     const uint64_t launched = Os().kernel->GetTickCount64();
     SHELLEXECUTEINFO info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;

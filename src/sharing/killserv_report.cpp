@@ -7,9 +7,12 @@
 #include "platform/handles.h"
 #include "platform/platform.h"
 #include "sharing/killserv.h"
+#include "texts/texts.h"
 
 namespace KillServ {
 using namespace plat;
+using Texts::Say;
+using Texts::TextId;
 
 namespace {
 
@@ -17,8 +20,8 @@ namespace {
 constexpr size_t kLongestField = 256;
 constexpr size_t kLongestRecord = 64 * 1024;
 constexpr size_t kLongestEntry = 4096;
-// The worker waits 239 polls of a second for a service to settle.
-constexpr const char* kWaitText = "4 minutes";
+// The worker waits 239 polls of a second for a service to settle (the log's words).
+constexpr const char* kWaitText = "4 minutes"; // english: log
 
 std::string Field(std::string text) {
     for (char& c : text)
@@ -72,8 +75,8 @@ std::optional<TServiceStep> ParseStep(const std::string& text) {
     for (const char* a : actions)
         known = known || parts[0] == a;
     if (!known) return std::nullopt;
-    return TServiceStep{parts[0], parts[1], static_cast<DWORD>(error), parts[3] == "1", parts[4],
-                        parts.size() == 7, static_cast<DWORD>(own)};
+    return TServiceStep{parts[0], parts[1],          static_cast<DWORD>(error), parts[3] == "1",
+                        parts[4], parts.size() == 7, static_cast<DWORD>(own)};
 }
 
 std::string DisplayNameOf(const std::string& service) {
@@ -86,74 +89,78 @@ std::string DisplayNameOf(const std::string& service) {
 // "Server" (lanmanserver), or the name alone when Windows shows no other.
 std::string Named(const std::string& service) {
     const std::string shown = DisplayNameOf(service);
-    if (shown.empty() || SameText(shown, service)) return "\"" + service + "\"";
-    return "\"" + shown + "\" (" + service + ")";
+    if (shown.empty() || SameText(shown, service)) return Say(TextId::ServiceShown, {service});
+    return Say(TextId::ServiceNamed, {shown, service});
 }
 
 std::string Shown(const std::string& service) {
     const std::string shown = DisplayNameOf(service);
-    return "\"" + (shown.empty() ? service : shown) + "\"";
+    return Say(TextId::ServiceShown, {shown.empty() ? service : shown});
 }
 
-std::string Gerund(const std::string& action) {
-    if (action == "stop") return "Stopping";
-    if (action == "start") return "Starting";
-    if (action == "pause") return "Pausing";
-    return "Continuing";
+// Windows' own words for an error, in the language of the box where Windows has it, else in
+// the user's.
+std::string Reason(DWORD error) {
+    std::string words = Os().kernel->FormatMessage(error, Texts::CurrentLanguage());
+    if (words.empty()) words = Os().kernel->FormatMessage(error, "");
+    return words;
+}
+
+TextId ByAction(const std::string& action, TextId stop, TextId start, TextId pause, TextId resume) {
+    if (action == "stop") return stop;
+    if (action == "start") return start;
+    if (action == "pause") return pause;
+    return resume;
 }
 
 // "error 1066, the service's own code 42", or "exit code 0" for a service that gave none.
 std::string ExitCodeText(const TServiceStep& f) {
-    if (f.Error == 0) return "exit code 0";
-    std::string text = "error " + std::to_string(f.Error);
-    if (f.Error == ERROR_SERVICE_SPECIFIC_ERROR) text += ", the service's own code " + std::to_string(f.ServiceCode);
-    return text;
+    if (f.Error == 0) return Say(TextId::ExitCodeNone);
+    const std::string error = std::to_string(f.Error);
+    if (f.Error == ERROR_SERVICE_SPECIFIC_ERROR)
+        return Say(TextId::ExitCodeOwn, {error, std::to_string(f.ServiceCode)});
+    return Say(TextId::ExitCodeError, {error});
 }
 
 std::string WhatFailed(const TServiceStep& f) {
+    const std::string service = Named(f.Service);
     if (f.WentBack) {
-        std::string words = f.Action == "start" ? " failed: the service stopped again while it was starting."
-                                                : " failed: the service went back to running while it was stopping.";
-        if (f.Error != 0) {
-            const std::string reason = Os().kernel->FormatMessage(f.Error);
-            if (!reason.empty()) words += " " + reason;
-        }
-        return Gerund(f.Action) + " " + Named(f.Service) + words + " (" + ExitCodeText(f) + ")";
+        const bool start = f.Action == "start";
+        const std::string reason = f.Error != 0 ? Reason(f.Error) : std::string();
+        if (reason.empty())
+            return Say(start ? TextId::WentBackStart : TextId::WentBackStop, {service, ExitCodeText(f)});
+        return Say(start ? TextId::WentBackStartWithReason : TextId::WentBackStopWithReason,
+                   {service, ExitCodeText(f), reason});
     }
     if (f.TimedOut)
-        return Gerund(f.Action) + " " + Named(f.Service) + " did not finish within " + kWaitText + ".";
-    std::string words = Os().kernel->FormatMessage(f.Error);
-    if (words.empty()) words = "Windows gives no text for this error.";
-    return Gerund(f.Action) + " " + Named(f.Service) + " failed: " + words + " (error " +
-           std::to_string(f.Error) + ")";
+        return Say(ByAction(f.Action, TextId::TimedOutStop, TextId::TimedOutStart, TextId::TimedOutPause,
+                            TextId::TimedOutContinue),
+                   {service});
+    std::string words = Reason(f.Error);
+    if (words.empty()) words = Say(TextId::NoReasonText);
+    return Say(ByAction(f.Action, TextId::FailedStop, TextId::FailedStart, TextId::FailedPause,
+                        TextId::FailedContinue),
+               {service, words, std::to_string(f.Error)});
 }
 
 std::string Advice(const TServiceStep& f) {
     const std::string service = Shown(f.Service);
     if (f.WentBack)
-        return "The System log in Event Viewer (eventvwr.msc) may say why " + service + " " +
-               (f.Action == "start" ? "stopped" : "kept running") + ". Try again once that is put right.";
+        return Say(f.Action == "start" ? TextId::AdviceWentBackStart : TextId::AdviceWentBackStop, {service});
     if (f.TimedOut || f.Error == ERROR_SERVICE_REQUEST_TIMEOUT)
-        return "The service may still be " + std::string(f.Action == "start" ? "starting" : "stopping") +
-               ". Try again in a minute.";
+        return Say(f.Action == "start" ? TextId::AdviceStillStarting : TextId::AdviceStillStopping);
     switch (f.Error) {
     case ERROR_SERVICE_DISABLED:
-        return "The service is disabled. To use it again, open Services (services.msc), double-click " +
-               service + ", set its Startup type to Manual or Automatic, click OK and try again.";
+        return Say(TextId::AdviceDisabled, {service});
     case ERROR_ACCESS_DENIED:
-        return "Windows did not let Tarnwick change " + service + ". An administrator must allow it.";
+        return Say(TextId::AdviceAccessDenied, {service});
     case ERROR_INVALID_SERVICE_CONTROL:
-        return service + " does not accept a stop request, so Tarnwick left every service as it was. Stop " +
-               service +
-               " yourself in Services (services.msc), or end the program it belongs to, and try again.";
+        return Say(TextId::AdviceCannotStop, {service});
     case ERROR_SERVICE_CANNOT_ACCEPT_CTRL:
-        return service +
-               " is busy starting or stopping and cannot take the request now. Try again in a minute.";
+        return Say(TextId::AdviceBusy, {service});
     case ERROR_DEPENDENT_SERVICES_RUNNING:
-        if (!f.Dependent.empty())
-            return Shown(f.Dependent) + " depends on it and is still running. Stop " + Shown(f.Dependent) +
-                   " first, or try again once it has stopped.";
-        return "A service that depends on it is still running. Try again once it has stopped.";
+        if (!f.Dependent.empty()) return Say(TextId::AdviceDependentNamed, {Shown(f.Dependent)});
+        return Say(TextId::AdviceDependent);
     default:
         return {};
     }
@@ -168,14 +175,26 @@ std::string Timestamp() {
     return text;
 }
 
+// english-begin: the log is read by support, in English whatever the user's language
+std::string LogExitCode(const TServiceStep& s) {
+    if (s.Error == 0) return "exit code 0";
+    std::string text = "error " + std::to_string(s.Error);
+    if (s.Error == ERROR_SERVICE_SPECIFIC_ERROR)
+        text += ", the service's own code " + std::to_string(s.ServiceCode);
+    return text;
+}
+
 std::string StepResult(const TServiceStep& s) {
-    if (s.WentBack) return std::string(s.Action == "start" ? "stopped again" : "running again") + " (" + ExitCodeText(s) + ")";
+    if (s.WentBack)
+        return std::string(s.Action == "start" ? "stopped again" : "running again") + " (" + LogExitCode(s) +
+               ")";
     if (s.TimedOut) return "did not finish within " + std::string(kWaitText);
     if (s.Error == 0) return "done";
     std::string text = "error " + std::to_string(s.Error);
     if (!s.Dependent.empty()) text += " (" + s.Dependent + " still runs)";
     return text;
 }
+// english-end
 
 } // namespace
 
@@ -248,6 +267,7 @@ std::string FailureReasonText(const TSwitchReport& report) {
     return text;
 }
 
+// english-begin: the log
 void LogSwitch(const THomes& homes, const TSwitchReport& report, const std::string& direction,
                const std::string& outcome) {
     try {
@@ -275,5 +295,6 @@ void LogSwitch(const THomes& homes, const TSwitchReport& report, const std::stri
         // Never in the way of the switch or its box.
     }
 }
+// english-end
 
 } // namespace KillServ

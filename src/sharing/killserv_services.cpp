@@ -93,6 +93,7 @@ bool IsInState(const std::string& name, DWORD wanted) {
     return StateOf(name) == wanted;
 }
 
+// english-begin: the worker's error list, for support; nobody is shown it
 // Table A: the service manager cannot be opened.
 std::string ManagerOpenErrorText(DWORD code) {
     switch (code) {
@@ -236,6 +237,8 @@ std::string RequestErrorText(DWORD code) {
         return "Unknown Error";
     }
 }
+
+// english-end
 
 const char* const ServiceStateNames[8] = {"",        "Stopped",    "Starting", "Stopping",
                                           "Started", "Restarting", "Pausing",  "Paused"};
@@ -455,9 +458,11 @@ void TKT::ListServices() {
     }
 }
 
+// english-begin: the error list
 void TKT::ReportError(const std::string& Text) {
     ErrorList.push_back("\r\n\r\nError trying to peform the specified action.");
     ErrorList.push_back("Error Message: " + Text + ".");
 }
+// english-end
 
 } // namespace KillServ

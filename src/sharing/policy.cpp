@@ -48,9 +48,12 @@ TPolicy ReadPolicy() {
         return policy;
     DWORD disable = 0;
     if (ReadDword(key.get(), "DisableAutoStart", disable)) policy.DisableAutoStart = disable != 0;
-    if (ReadDword(key.get(), "DisablePublicNetworkRule", disable)) policy.DisablePublicNetworkRule = disable != 0;
+    if (ReadDword(key.get(), "DisablePublicNetworkRule", disable))
+        policy.DisablePublicNetworkRule = disable != 0;
     std::string second;
     if (ReadString(key.get(), "SecondService", second)) policy.SecondService = second;
+    std::string language;
+    if (ReadString(key.get(), "Language", language)) policy.Language = language;
     return policy;
 }
 

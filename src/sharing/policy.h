@@ -16,6 +16,10 @@ struct TPolicy {
     // DisablePublicNetworkRule, a REG_DWORD other than 0: "Off on public networks" is off and
     // greyed, whatever the user's code.ini says.
     bool DisablePublicNetworkRule = false;
+    // Language, a REG_SZ: the language of the menu, tool tips, balloons, boxes and help
+    // ("de", "pt-BR"), before the user's code.ini and Windows' display language. Empty when
+    // the policy does not set one.
+    std::string Language;
 };
 
 // Read afresh at each call. A missing key or value is a policy that is not set; so is a value

@@ -1,6 +1,8 @@
 // The elevated copy's command line. Pure text work, so the fuzzer can reach it alone.
 #include "sharing/switch_command.h"
 
+#include "texts/texts.h"
+
 namespace KillServ {
 
 namespace {
@@ -39,9 +41,18 @@ std::optional<SwitchRequest> ParseSwitchCommandLine(std::string_view args) {
     if (!TakeWord(args, SwitchCommandVerb)) return std::nullopt;
     SkipBlanks(args);
     SwitchRequest request;
-    if (!args.empty()) {
-        if (!TakeWord(args, SwitchAskedWord)) return std::nullopt;
+    if (TakeWord(args, SwitchAskedWord)) {
         request.asked = true;
+        SkipBlanks(args);
+    }
+    if (TakeWord(args, SwitchLanguageWord)) {
+        SkipBlanks(args);
+        size_t end = 0;
+        while (end < args.size() && !IsBlank(args[end]))
+            ++end;
+        request.language = Texts::ShippedTag(args.substr(0, end));
+        if (request.language.empty()) return std::nullopt;
+        args.remove_prefix(end);
         SkipBlanks(args);
     }
     if (!args.empty()) return std::nullopt;

@@ -11,9 +11,14 @@ purpose and fails if that copy passes, so that a check that cannot fail shows up
   scoop DIST SCHEMA VERSION                   the Scoop manifest validates against Scoop's
                                               schema and has what the bucket expects
   policy-rejects POLICY                       the project's policy refuses what it should
-  policies ADMX ADML POLICY_CPP POLICY_H      the ADMX and ADML are well-formed, declare no
-                                              namespace they do not use and name exactly the
-                                              policy values the code reads
+  policies ADMX POLICY_DIR POLICY_CPP POLICY_H
+                                              the ADMX and every language folder's ADML are
+                                              well-formed, the ADMX declares no namespace it
+                                              does not use and names exactly the policy values
+                                              the code reads, each ADML has exactly the strings
+                                              and presentations the ADMX refers to, and there
+                                              is one folder for each language of the Language
+                                              policy
   msi MSI                                     the package's tables keep Windows Installer's
                                               validation rules that this package once broke
                                               (ICE03, ICE60, ICE68, and the ALLUSERS=1 that
@@ -209,15 +214,66 @@ def unused_namespaces(admx, ns):
     return sorted(u.get("prefix") for u in admx.iterfind("p:policyNamespaces/p:using", ns) if u.get("prefix") not in refs)
 
 
-def policies(admx_path, adml_path, policy_cpp, policy_h):
+# The presentation control that shows each kind of policy element.
+CONTROLS = {"text": "textBox", "enum": "dropdownList", "decimal": "decimalTextBox", "boolean": "checkBox",
+            "list": "listBox", "multiText": "multiTextBox"}
+# The folder of a language's ADML: a tag with a region is its own; the others take their main one.
+LOCALE_FOLDERS = {"en": "en-US", "de": "de-DE", "fr": "fr-FR", "es": "es-ES", "it": "it-IT", "pl": "pl-PL",
+                  "ja": "ja-JP"}
+
+
+def adml_faults(admx, admx_text, adml, ns):
+    """What keeps the ADML from giving the ADMX its texts: strings and presentations missing,
+    extra, or with controls that do not fit the policy's elements."""
+    if adml.tag != "{%s}policyDefinitionResources" % ns["p"]:
+        return ["the root element %s is not an ADML's" % adml.tag]
+    faults = []
+    strings = [s.get("id") for s in adml.iterfind(".//p:stringTable/p:string", ns)]
+    referred = set(re.findall(r"\$\(string\.([^)]+)\)", admx_text))
+    for missing in sorted(referred - set(strings)):
+        faults.append("no string %s" % missing)
+    for extra in sorted(set(strings) - referred):
+        faults.append("a string %s that the ADMX does not use" % extra)
+    if len(strings) != len(set(strings)):
+        faults.append("a string id twice")
+    presentations = {p.get("id"): p for p in adml.iterfind(".//p:presentationTable/p:presentation", ns)}
+    used = set()
+    for policy in admx.iterfind(".//p:policies/p:policy", ns):
+        ref = re.fullmatch(r"\$\(presentation\.([^)]+)\)", policy.get("presentation", ""))
+        elements = {e.get("id"): e.tag.split("}")[1] for e in policy.iterfind("p:elements/*", ns)}
+        if not elements:
+            continue
+        presentation = presentations.get(ref.group(1)) if ref else None
+        if presentation is None:
+            faults.append("policy %s: no presentation for its elements %s" % (policy.get("name"), sorted(elements)))
+            continue
+        used.add(ref.group(1))
+        controls = {c.get("refId"): c.tag.split("}")[1] for c in presentation}
+        if set(controls) != set(elements):
+            faults.append("presentation %s shows %s, the policy has %s" % (ref.group(1), sorted(controls), sorted(elements)))
+        for name, kind in elements.items():
+            if name in controls and controls[name] != CONTROLS.get(kind):
+                faults.append("presentation %s shows the %s %s in a %s" % (ref.group(1), kind, name, controls[name]))
+    for extra in sorted(set(presentations) - used):
+        faults.append("a presentation %s that no policy uses" % extra)
+    return faults
+
+
+def policies(admx_path, policy_dir, policy_cpp, policy_h):
     ns = {"p": "http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions"}
-    try:
-        admx = ET.parse(admx_path).getroot()
-        adml = ET.parse(adml_path).getroot()
-    except ET.ParseError as e:
-        fail("not well-formed: %s" % e)
-    if admx.tag != "{%s}policyDefinitions" % ns["p"] or adml.tag != "{%s}policyDefinitionResources" % ns["p"]:
-        fail("root elements %s and %s are not an ADMX and an ADML" % (admx.tag, adml.tag))
+    folders = sorted(f for f in os.listdir(policy_dir) if os.path.isfile(os.path.join(policy_dir, f, "Tarnwick.adml")))
+    admls = {}
+    for path in [admx_path] + [os.path.join(policy_dir, f, "Tarnwick.adml") for f in folders]:
+        try:
+            root = ET.parse(path).getroot()
+        except ET.ParseError as e:
+            fail("%s is not well-formed: %s" % (path, e))
+        if path == admx_path:
+            admx = root
+        else:
+            admls[os.path.basename(os.path.dirname(path))] = root
+    if admx.tag != "{%s}policyDefinitions" % ns["p"]:
+        fail("the root element %s is not an ADMX's" % admx.tag)
     unused = unused_namespaces(admx, ns)
     if unused:
         fail("the ADMX declares namespaces it never uses: %s" % ", ".join(unused))
@@ -239,20 +295,35 @@ def policies(admx_path, adml_path, policy_cpp, policy_h):
         if policy.get("valueName"):
             named[policy.get("valueName")] = "decimal" if policy.find("p:enabledValue/p:decimal", ns) is not None else "?"
         for element in policy.iterfind("p:elements/*", ns):
-            named[element.get("valueName")] = element.tag.split("}")[1]
+            kind = element.tag.split("}")[1]
+            if kind == "enum":
+                # What a choice writes: a string (REG_SZ) or a number (REG_DWORD), alike for all.
+                values = {v.tag.split("}")[1] for v in element.iterfind("p:item/p:value/*", ns)}
+                kind = {"string": "text", "decimal": "decimal"}.get(values.pop(), "?") if len(values) == 1 else "?"
+            named[element.get("valueName")] = kind
     if named != read:
         fail("the ADMX names %s; the code reads %s" % (sorted(named.items()), sorted(read.items())))
-    strings = {s.get("id") for s in adml.iterfind(".//p:stringTable/p:string", ns)}
-    presentations = {p.get("id"): {c.get("refId") for c in p} for p in adml.iterfind(".//p:presentationTable/p:presentation", ns)}
     text = open(admx_path, encoding="utf-8").read()
-    for ref in re.findall(r"\$\(string\.([^)]+)\)", text):
-        if ref not in strings:
-            fail("the ADML has no string %s" % ref)
-    for policy in admx.iterfind(".//p:policies/p:policy", ns):
-        ref = re.fullmatch(r"\$\(presentation\.([^)]+)\)", policy.get("presentation", "")) if policy.get("presentation") else None
-        ids = {e.get("id") for e in policy.iterfind("p:elements/*", ns)}
-        if ids and (not ref or presentations.get(ref.group(1)) != ids):
-            fail("policy %s: its elements %s have no presentation in the ADML" % (policy.get("name"), sorted(ids)))
+    tags = [v.text for v in admx.iterfind(".//p:policy[@name='Language']//p:item/p:value/p:string", ns)]
+    if not tags or len(tags) != len(set(tags)):
+        fail("the Language policy offers %s, not each language once" % tags)
+    expected = sorted(LOCALE_FOLDERS.get(tag, tag) for tag in tags)
+    if folders != expected:
+        fail("ADML folders %s; the Language policy offers %s, which need %s" % (folders, tags, expected))
+    for folder, adml in admls.items():
+        faults = adml_faults(admx, text, adml, ns)
+        if faults:
+            fail("%s/Tarnwick.adml: %s" % (folder, "; ".join(faults)))
+    # An ADML that lost a string, kept one too many, or shows a choice in a text box fails.
+    english = admls.get("en-US", next(iter(admls.values())))
+    breaks = {"without a string": lambda r: r.find(".//p:stringTable", ns).remove(r.find(".//p:stringTable/p:string", ns)),
+              "with an unused string": lambda r: ET.SubElement(r.find(".//p:stringTable", ns), "{%s}string" % ns["p"], id="Unused"),
+              "with a choice in a text box": lambda r: setattr(r.find(".//p:dropdownList", ns), "tag", "{%s}textBox" % ns["p"])}
+    for what, damage in breaks.items():
+        broken = copy.deepcopy(english)
+        damage(broken)
+        if not adml_faults(admx, text, broken, ns):
+            fail("an ADML %s passes" % what)
 
 
 MAX_EXE_BYTES = 800 * 1024

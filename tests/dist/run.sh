@@ -99,7 +99,7 @@ release_mode_needs_url_homepage_and_certificate() {
 }
 
 group_policy_templates_name_exactly_the_policies_the_code_reads() {
-  python_check policies "$root/packaging/policy/Tarnwick.admx" "$root/packaging/policy/en-US/Tarnwick.adml" \
+  python_check policies "$root/packaging/policy/Tarnwick.admx" "$root/packaging/policy" \
     "$root/src/sharing/policy.cpp" "$root/src/sharing/policy.h"
 }
 

@@ -115,14 +115,17 @@ package_is_per_machine_64_bit() {
 package_holds_exactly_the_exe_and_the_help_page() {
   local files
   files=$(rows File | awk -F'\t' '{ print $3 " " $2 }' | sort | tr '\n' ',')
-  expect_eq "File table (name component)" "$files" "MAIN~1.HTM|main.html HelpPage,Tarnwick.exe TarnwickExe," || return 1
+  expect_eq "File table (name component)" "$files" "MAIN~1.HTM|main.html HelpPage,MAINDE~1.HTM|main.de.html HelpPageDe,MAINJA~1.HTM|main.ja.html HelpPageJa,Tarnwick.exe TarnwickExe," || return 1
   expect_eq "the exe's component folder" "$(col "$(rows Component)" TarnwickExe 3)" INSTALLDIR || return 1
   expect_eq "the help page's component folder" "$(col "$(rows Component)" HelpPage 3)" INSTALLDIR || return 1
   # The packed files are the ones in dist/.
   mkdir -p "$tmp/extract"
   msiextract -C "$tmp/extract" "$msi" >/dev/null || { REASON="msiextract failed"; return 1; }
   cmp -s "$tmp/extract/Tarnwick/Tarnwick.exe" "$root/dist/Tarnwick.exe" || { REASON="the packed Tarnwick.exe is not dist/Tarnwick.exe"; return 1; }
-  cmp -s "$tmp/extract/Tarnwick/main.html" "$root/dist/main.html" || { REASON="the packed main.html is not dist/main.html"; return 1; }
+  local page
+  for page in main.html main.de.html main.ja.html; do
+    cmp -s "$tmp/extract/Tarnwick/$page" "$root/dist/$page" || { REASON="the packed $page is not dist/$page"; return 1; }
+  done
 }
 
 start_menu_shortcut_points_at_the_installed_exe() {

@@ -69,10 +69,39 @@ SimKernel::SimKernel() {
         {plat::ERROR_SERVICE_DISABLED,
          "The service cannot be started, either because it is disabled or because it has no enabled devices "
          "associated with it.\r\n"},
-        {plat::ERROR_SERVICE_DOES_NOT_EXIST, "The specified service does not exist as an installed service.\r\n"},
-        {plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL, "The service cannot accept control messages at this time.\r\n"},
+        {plat::ERROR_SERVICE_DOES_NOT_EXIST,
+         "The specified service does not exist as an installed service.\r\n"},
+        {plat::ERROR_SERVICE_CANNOT_ACCEPT_CTRL,
+         "The service cannot accept control messages at this time.\r\n"},
         {plat::ERROR_SERVICE_NOT_ACTIVE, "The service has not been started.\r\n"},
         {plat::ERROR_SERVICE_DEPENDENCY_FAIL, "The dependency service or group failed to start.\r\n"},
+    };
+    // rule: formatmessage-localized-texts
+    localizedMessages_["de"] = {
+        {plat::ERROR_ACCESS_DENIED, "Zugriff verweigert\r\n"},
+        {plat::ERROR_SERVICE_DISABLED,
+         "Der angegebene Dienst kann nicht gestartet werden. Er ist deaktiviert oder "
+         "nicht mit aktivierten Geräten verbunden.\r\n"},
+        {plat::ERROR_DEPENDENT_SERVICES_RUNNING,
+         "Ein Stoppsteuerelement wurde an einen Dienst gesendet, von dem "
+         "andere aktive Dienste abhängig sind.\r\n"},
+    };
+    localizedMessages_["ja"] = {
+        {plat::ERROR_ACCESS_DENIED, "アクセスが拒否されました。\r\n"},
+        {plat::ERROR_SERVICE_DISABLED,
+         "サービスを開始できません。サービスが無効であるか、または有効なデバイスが関連付け"
+         "られていない可能性があります。\r\n"},
+        {plat::ERROR_DEPENDENT_SERVICES_RUNNING,
+         "他の実行中のサービスが依存しているサービスに、停止制御が送信されました。\r\n"},
+    };
+    localizedMessages_["pt-BR"] = {
+        {plat::ERROR_ACCESS_DENIED, "Acesso negado.\r\n"},
+        {plat::ERROR_SERVICE_DISABLED,
+         "O serviço não pode ser iniciado, porque está desabilitado ou porque não tem "
+         "dispositivos habilitados associados a ele.\r\n"},
+        {plat::ERROR_DEPENDENT_SERVICES_RUNNING,
+         "Um controle de parada foi enviado para um serviço do qual outros "
+         "serviços em execução dependem.\r\n"},
     };
 }
 
@@ -83,13 +112,44 @@ void SimKernel::SetSystemMessage(plat::DWORD code, const std::string& text) {
         messages_[code] = text;
 }
 
-std::string SimKernel::FormatMessage(plat::DWORD code) {
-    auto it = messages_.find(code);
-    if (it == messages_.end()) {
+std::string SimKernel::FormatMessage(plat::DWORD code, const std::string& language) {
+    // The table of a language tag: its own, or its language's ("pt-PT" has none, "de-AT" is "de").
+    auto tableOf = [this](const std::string& tag) -> const std::map<plat::DWORD, std::string>* {
+        if (tag.rfind("en", 0) == 0) return &messages_;
+        for (const auto& [name, table] : localizedMessages_)
+            if (CompareNoCase(tag, name) == 0 || CompareNoCase(tag.substr(0, tag.find('-')), name) == 0)
+                return &table;
+        return nullptr;
+    };
+    auto find = [code](const std::map<plat::DWORD, std::string>* table) -> const std::string* {
+        if (!table) return nullptr;
+        const auto it = table->find(code);
+        return it == table->end() ? nullptr : &it->second;
+    };
+    const std::string* found = nullptr;
+    if (!language.empty()) {
+        // rule: formatmessage-language-only
+        bool installed = language.rfind("en", 0) == 0;
+        for (const auto& shown : displayLanguages_)
+            installed = installed || CompareNoCase(shown.substr(0, shown.find('-')),
+                                                   language.substr(0, language.find('-'))) == 0;
+        const auto* table = installed ? tableOf(language) : nullptr;
+        if (!table) {
+            lastError_ = plat::ERROR_RESOURCE_LANG_NOT_FOUND;
+            return {};
+        }
+        found = find(table);
+    } else {
+        // rule: formatmessage-language-order
+        for (const auto& shown : displayLanguages_)
+            if (!found) found = find(tableOf(shown));
+        if (!found) found = find(&messages_);
+    }
+    if (!found) {
         lastError_ = plat::ERROR_MR_MID_NOT_FOUND;
         return {};
     }
-    std::string text = it->second;
+    std::string text = *found;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     return text;
@@ -194,7 +254,8 @@ std::string SimKernel::FullPath(const std::string& path) const {
     } else {
         const size_t currentRoot = std::max<size_t>(RootLength(currentDirectory_), 2);
         start = currentDirectory_.substr(0, currentRoot);
-        rest = !path.empty() && IsSeparator(path[0]) ? path : currentDirectory_.substr(currentRoot) + "\\" + path;
+        rest = !path.empty() && IsSeparator(path[0]) ? path
+                                                     : currentDirectory_.substr(currentRoot) + "\\" + path;
     }
     std::vector<std::string> kept;
     for (const auto& part : SplitPath(rest)) {
@@ -242,7 +303,8 @@ bool SimKernel::Exists(const Mutex& m) const {
 plat::HANDLE SimKernel::CreateMutex(const char* name) {
     const plat::HANDLE h = nextHandle_;
     // An unnamed mutex is never shared: it gets a name nobody else can ask for.
-    const std::string key = name && *name ? MutexKey(name, Session::This) : "<unnamed " + std::to_string(h) + ">";
+    const std::string key =
+        name && *name ? MutexKey(name, Session::This) : "<unnamed " + std::to_string(h) + ">";
     Mutex& m = mutexes_[key];
     const bool existed = Exists(m);
     // rule: mutex-elevated-denies-unelevated
@@ -329,7 +391,8 @@ std::string SimKernel::WithoutMappedDrive(const std::string& path) const {
 }
 
 plat::DWORD SimKernel::GetUniversalPath(const std::string& path, std::string* universal) {
-    if (OnMappedDrive(path) && mappedDrives_.at(Upper(path.substr(0, 2))).empty()) return plat::ERROR_NOT_CONNECTED;
+    if (OnMappedDrive(path) && mappedDrives_.at(Upper(path.substr(0, 2))).empty())
+        return plat::ERROR_NOT_CONNECTED;
     if (universal) *universal = WithoutMappedDrive(path);
     return 0;
 }

@@ -13,9 +13,9 @@ namespace sim {
 
 // How the simulated UAC prompt is answered when a program asks to run elevated.
 enum class UacAnswer {
-    Accept,     // the user confirms: the program runs elevated
-    Decline,    // the user says no: the launch fails with ERROR_CANCELLED
-    Unavailable, // UAC is off or the user has no administrator: the program runs unelevated
+    Accept,        // the user confirms: the program runs elevated
+    Decline,       // the user says no: the launch fails with ERROR_CANCELLED
+    Unavailable,   // UAC is off or the user has no administrator: the program runs unelevated
     DeniedByPolicy // elevation requests are refused by policy: the launch fails with error 5
 };
 
@@ -41,7 +41,8 @@ class SimKernel : public plat::IKernel {
     std::string GetEnvironmentVariable(const char* name) override;
     // The machine's clock: StartOfTime plus the virtual time.
     void GetLocalTime(plat::SYSTEMTIME* time) override;
-    std::string FormatMessage(plat::DWORD code) override;
+    std::string FormatMessage(plat::DWORD code, const std::string& language) override;
+    std::vector<std::string> GetUserPreferredUILanguages() override { return displayLanguages_; }
     bool IsProcessElevated() override { return elevated_; }
     // rule: elevation-type-limited
     bool ElevatesAsItself() override { return elevated_ || administratorAccount_; }
@@ -104,6 +105,9 @@ class SimKernel : public plat::IKernel {
     // Windows' message for code as this machine's language gives it; an empty text removes it.
     // A new kernel knows the English texts of the errors a switch meets.
     void SetSystemMessage(plat::DWORD code, const std::string& text);
+    // The display languages, the first being the one Windows is shown in; FormatMessage
+    // speaks the languages listed here and English.
+    void SetDisplayLanguages(std::vector<std::string> tags) { displayLanguages_ = std::move(tags); }
 
     // Test controls. Time passing ends the processes whose time has come.
     void Advance(uint64_t milliseconds) {
@@ -132,11 +136,11 @@ class SimKernel : public plat::IKernel {
         std::function<plat::DWORD()> entry;
     };
     struct Mutex {
-        int handles = 0;            // open handles of this process
-        int heldElsewhere = 0;      // handles of other processes
-        int ownerThread = 0;        // the thread of this process that owns it, 0 for none
-        int recursion = 0;          // its waits not yet released
-        bool abandoned = false;     // the last owner ended without releasing it
+        int handles = 0;        // open handles of this process
+        int heldElsewhere = 0;  // handles of other processes
+        int ownerThread = 0;    // the thread of this process that owns it, 0 for none
+        int recursion = 0;      // its waits not yet released
+        bool abandoned = false; // the last owner ended without releasing it
         bool ownedElsewhere = false;
         std::optional<uint64_t> elsewhereUntil; // the other owner ends then
         bool elsewhereDiesOwning = false;
@@ -148,17 +152,20 @@ class SimKernel : public plat::IKernel {
     void EndProcess(KernelObject& process);
 
     uint64_t now_ = 0;
-    int thread_ = 1;     // the calling thread; 1 is the main one
+    int thread_ = 1; // the calling thread; 1 is the main one
     int nextThread_ = 2;
-    std::map<plat::DWORD, std::string> messages_;
+    std::map<plat::DWORD, std::string> messages_; // English
+    // Some of the texts in other languages, by language ("de", "ja", "pt-BR").
+    std::map<std::string, std::map<plat::DWORD, std::string>> localizedMessages_;
+    std::vector<std::string> displayLanguages_ = {"en-US"};
     bool elevated_ = true;
     bool administratorAccount_ = true;
     std::string account_ = "Ann";
     std::string elevationAccount_ = "Admin";
     plat::UINT codePage_ = CP_WESTERN;
     UacAnswer uac_ = UacAnswer::Accept;
-    std::map<std::string, std::string> environment_; // upper-cased name -> value
-    std::map<std::string, Mutex> mutexes_; // by MutexKey
+    std::map<std::string, std::string> environment_;  // upper-cased name -> value
+    std::map<std::string, Mutex> mutexes_;            // by MutexKey
     std::map<std::string, std::string> mappedDrives_; // "Z:" -> unc
     std::string programData_ = "C:\\ProgramData";
     std::map<plat::HANDLE, KernelObject> handles_;

@@ -24,8 +24,8 @@ namespace sim {
 struct Machine {
     bool elevated = false;
     UacAnswer uac = UacAnswer::Accept;
-    std::vector<std::string> protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Windows",
-                                                 "C:\\ProgramData"};
+    std::vector<std::string> protectedFolders = {"C:\\Program Files", "C:\\Program Files (x86)",
+                                                 "C:\\Windows", "C:\\ProgramData"};
     // Protected folders in which a standard user may create folders of their own.
     std::vector<std::string> foldersUsersMayCreateIn = {"C:\\ProgramData"};
     std::string userName = "Ann";
@@ -35,6 +35,9 @@ struct Machine {
     bool administratorAccount = true;
     std::string administratorName = "Admin";
     std::string localAppData = "C:\\Users\\Ann\\AppData\\Local";
+    // The display languages (GetUserPreferredUILanguages), the first being the one Windows
+    // is shown in.
+    std::vector<std::string> displayLanguages = {"en-US"};
     // GetACP: 1252 on an English, French or German Windows.
     plat::UINT ansiCodePage = CP_WESTERN;
     std::string programData = "C:\\ProgramData";

@@ -51,6 +51,7 @@ class SimPlatform {
         user.SetPerMonitorDpiMissing(!machine.perMonitorDpi);
         kernel.SetUacAnswer(machine.uac);
         kernel.SetAnsiCodePage(machine.ansiCodePage);
+        kernel.SetDisplayLanguages(machine.displayLanguages);
         for (const auto& folder : machine.protectedFolders)
             files.ProtectFolder(folder);
         for (const auto& folder : machine.foldersUsersMayCreateIn)

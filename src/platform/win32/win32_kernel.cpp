@@ -36,18 +36,42 @@ void Win32Kernel::GetLocalTime(plat::SYSTEMTIME* time) {
     ::GetLocalTime(reinterpret_cast<::SYSTEMTIME*>(time));
 }
 
-std::string Win32Kernel::FormatMessage(plat::DWORD code) {
-    wchar_t* text = nullptr;
+std::string Win32Kernel::FormatMessage(plat::DWORD code, const std::string& language) {
     // Language 0: the user's language, then the system's, then English.
+    DWORD languageId = 0;
+    if (!language.empty()) {
+        const LCID locale = ::LocaleNameToLCID(Wide(language).c_str(), 0);
+        if (locale == 0) {
+            ::SetLastError(ERROR_RESOURCE_LANG_NOT_FOUND);
+            return {};
+        }
+        languageId = LANGIDFROMLCID(locale);
+    }
+    wchar_t* text = nullptr;
     const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                          FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+                                     nullptr, code, languageId, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     if (n == 0 || !text) return {};
     std::string message = Utf8(text, n);
     ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
     return message;
+}
+
+std::vector<std::string> Win32Kernel::GetUserPreferredUILanguages() {
+    ULONG count = 0, size = 0;
+    if (!::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) || size == 0) return {};
+    std::wstring names(size, L'\0');
+    if (!::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, names.data(), &size)) return {};
+    // A list of names, each ending in a NUL, the list in another.
+    std::vector<std::string> tags;
+    for (size_t start = 0; start < names.size() && names[start] != L'\0';) {
+        const size_t end = names.find(L'\0', start);
+        tags.push_back(Utf8(names.data() + start, end - start));
+        start = end + 1;
+    }
+    return tags;
 }
 
 std::string Win32Kernel::GetModuleFileName() {
@@ -136,7 +160,8 @@ plat::BOOL Win32Kernel::ReleaseMutex(plat::HANDLE mutex) {
 std::string Win32Kernel::GetProgramDataFolder() {
     // From the system's own record, not from %ProgramData%, which the user may set.
     wchar_t path[MAX_PATH] = {};
-    if (::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return {};
+    if (::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+        return {};
     std::string utf8;
     return Narrow(path, utf8) ? utf8 : std::string();
 }

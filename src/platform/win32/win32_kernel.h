@@ -14,7 +14,8 @@ class Win32Kernel : public plat::IKernel {
     std::string GetCurrentDirectory() override;
     std::string GetEnvironmentVariable(const char* name) override;
     void GetLocalTime(plat::SYSTEMTIME* time) override;
-    std::string FormatMessage(plat::DWORD code) override;
+    std::string FormatMessage(plat::DWORD code, const std::string& language) override;
+    std::vector<std::string> GetUserPreferredUILanguages() override;
     std::string GetProgramDataFolder() override;
     plat::DWORD GetUniversalPath(const std::string& path, std::string* universal) override;
     bool IsProcessElevated() override;

@@ -30,6 +30,7 @@ class TarnwickTest : public ::testing::Test {
     // logon task).
     explicit TarnwickTest(const sim::Machine& machine = sim::Machine::StandardUser()) : os(machine) {
         Main::ResetUnitState();
+        Texts::SetLanguage(Texts::EnglishTag);
         os.kernel.SetModuleFileName(std::string(Folder) + "\\Tarnwick.exe");
         os.kernel.SetCurrentDirectory("C:\\Windows\\System32");
         os.shell.OnNotifyIcon = [this](const sim::SimNotifyCall& call) {
@@ -101,13 +102,15 @@ class TarnwickTest : public ::testing::Test {
     std::string RunValue() const { return RegistryValue(Main::RunKey, "Tarnwick"); }
     std::vector<std::string> Boxes() const {
         std::vector<std::string> texts;
-        for (const auto& box : os.user.MessageBoxes()) texts.push_back(box.Text);
+        for (const auto& box : os.user.MessageBoxes())
+            texts.push_back(box.Text);
         return texts;
     }
     // The first line of each box: the failure box is known by it, the reason follows.
     std::vector<std::string> FirstLines() const {
         std::vector<std::string> lines;
-        for (const auto& text : Boxes()) lines.push_back(text.substr(0, text.find("\r\n")));
+        for (const auto& text : Boxes())
+            lines.push_back(text.substr(0, text.find("\r\n")));
         return lines;
     }
     std::string Log() const {

@@ -83,7 +83,8 @@ TEST_F(StandardUser, ADoubleClickWithTheUacPromptAcceptedSwitchesThroughTheEleva
     // by the tray itself.
     os.files.Put(std::string(UserFolder) + "\\srvStat.txt", "Browser\r\n");
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) +
+                                                        "\\Tarnwick.exe --switch-sharing --language en"});
     // The prompt belongs to the tray's window, which the double click brought to the front.
     ASSERT_FALSE(os.shell.Executed().empty());
     EXPECT_NE(os.shell.Executed().back().Window, 0u);
@@ -164,16 +165,19 @@ TEST_F(StandardUser, TheTrayNamesTheComputersItCouldListAndTheCopyCountsTheirFil
     EXPECT_TRUE(copyRanElevated.empty()) << "No: nothing is elevated";
     EXPECT_TRUE(os.services.Actions().empty());
     EXPECT_EQ(Shown(), "DeTre[1]");
-    EXPECT_NE(UserFile("tarnwick.log").find("kept sharing on"), std::string::npos) << UserFile("tarnwick.log");
+    EXPECT_NE(UserFile("tarnwick.log").find("kept sharing on"), std::string::npos)
+        << UserFile("tarnwick.log");
 
     answer = plat::IDYES;
     SwitchAndVerify();
     EXPECT_EQ(asked.size(), 2u) << "the copy, told the answer, does not ask again";
-    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing --asked");
+    EXPECT_EQ(RunasLaunches().back(),
+              std::string(Folder) + "\\Tarnwick.exe --switch-sharing --asked --language en");
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(Shown(), "DeTre[0]");
     // The copy's report, which every user may read, counts the files the tray could not list.
-    EXPECT_NE(MachineFile("srvStat.report").find("\r\nconnected=1 computer, 1 open file\r\n"), std::string::npos)
+    EXPECT_NE(MachineFile("srvStat.report").find("\r\nconnected=1 computer, 1 open file\r\n"),
+              std::string::npos)
         << MachineFile("srvStat.report");
     EXPECT_EQ(MachineFile("srvStat.report").find("ANNA"), std::string::npos);
     EXPECT_NE(UserFile("tarnwick.log").find("connected: 1 computer, 1 open file\r\n"), std::string::npos)
@@ -181,7 +185,7 @@ TEST_F(StandardUser, TheTrayNamesTheComputersItCouldListAndTheCopyCountsTheirFil
 
     // A start cuts nobody off: the copy is not told anybody was asked.
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing");
+    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing --language en");
     EXPECT_EQ(asked.size(), 2u);
 }
 
@@ -201,12 +205,13 @@ TEST_F(StandardUser, WhenTheTrayCouldNotListTheCopyAsksAndItsNoKeepsSharingOnQui
     };
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing");
+    EXPECT_EQ(RunasLaunches().back(), std::string(Folder) + "\\Tarnwick.exe --switch-sharing --language en");
     ASSERT_EQ(boxes.size(), 1u) << "the question, and no failure box after it";
     EXPECT_EQ(boxes[0].Owner, 0u) << "the copy's box";
     EXPECT_TRUE(os.services.Actions().empty());
     EXPECT_EQ(Shown(), "DeTre[1]");
-    EXPECT_NE(MachineFile("srvStat.report").find("\r\nconnected=1 computer, 1 open file\r\n"), std::string::npos)
+    EXPECT_NE(MachineFile("srvStat.report").find("\r\nconnected=1 computer, 1 open file\r\n"),
+              std::string::npos)
         << MachineFile("srvStat.report");
     EXPECT_EQ(MachineFile("srvStat.report").find("ANNA"), std::string::npos);
 }
@@ -220,7 +225,8 @@ TEST_F(StandardUser, AFailureInTheElevatedCopyIsToldInTheTraysBoxAndLog) {
     EXPECT_EQ(FirstLines()[0], UnableToStop);
     EXPECT_NE(Boxes()[0].find("\r\n\r\nStopping \"Computer Browser\" (Browser) failed: "), std::string::npos)
         << Boxes()[0];
-    EXPECT_NE(UserFile("tarnwick.log").find("stop Browser: error 1052"), std::string::npos) << UserFile("tarnwick.log");
+    EXPECT_NE(UserFile("tarnwick.log").find("stop Browser: error 1052"), std::string::npos)
+        << UserFile("tarnwick.log");
     EXPECT_NE(MachineFile("srvStat.report"), "<missing>") << "written by the copy, in the machine's folder";
     // A record left from that run is not taken for a later copy's that could write none.
     os.files.FailReplaces(std::string(MachineFolder) + "\\srvStat.report");
@@ -249,7 +255,8 @@ TEST_F(StandardUser, APortableFolderTheUserMayWriteKeepsTheFilesBesideTheProgram
     SwitchAndVerify();
     EXPECT_EQ(os.files.Get("D:\\Tools\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
     EXPECT_EQ(os.files.Get("D:\\Tools\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=off\r\n");
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{"D:\\Tools\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(RunasLaunches(),
+              std::vector<std::string>{"D:\\Tools\\Tarnwick.exe --switch-sharing --language en"});
     EXPECT_EQ(UserFile("code.ini"), "<missing>");
 }
 
@@ -264,7 +271,8 @@ TEST_F(StandardUser, AProfileOutsideTheCodePageHoldsTheSettingsOfAProtectedInsta
     StartAndSettle();
     EXPECT_EQ(os.files.Get(folder + "\\code.ini").value_or("<missing>"), "[Info]\r\nLastState=on\r\n");
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) + "\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{std::string(Folder) +
+                                                        "\\Tarnwick.exe --switch-sharing --language en"});
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_TRUE(Boxes().empty());
@@ -282,7 +290,8 @@ TEST_F(StandardUser, APortableCopyInAFolderOutsideTheCodePageKeepsEverythingBesi
     ASSERT_EQ(os.shell.Executed().size(), 1u);
     EXPECT_EQ(os.shell.Executed()[0].File, folder + "\\main.html");
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{folder + "\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(RunasLaunches(),
+              std::vector<std::string>{folder + "\\Tarnwick.exe --switch-sharing --language en"});
     EXPECT_EQ(os.files.Get(folder + "\\srvStat.txt").value_or("<missing>"), "Browser\r\n");
     EXPECT_EQ(Shown(), "DeTre[0]");
     EXPECT_TRUE(Boxes().empty());
@@ -351,7 +360,9 @@ TEST_F(StandardUser, AProgramOnAMappedDriveLaunchesItsCopyByTheNetworkPath) {
     InstallElevatedCopy("\\\\files\\tools\\Tarnwick\\Tarnwick.exe");
     StartAndSettle();
     SwitchAndVerify();
-    EXPECT_EQ(RunasLaunches(), std::vector<std::string>{"\\\\files\\tools\\Tarnwick\\Tarnwick.exe --switch-sharing"});
+    EXPECT_EQ(
+        RunasLaunches(),
+        std::vector<std::string>{"\\\\files\\tools\\Tarnwick\\Tarnwick.exe --switch-sharing --language en"});
     EXPECT_EQ(os.services.StateOf("lanmanserver"), plat::SERVICE_STOPPED);
     // A folder on the network is judged from what its server says: the record stays off it.
     EXPECT_EQ(MachineFile("srvStat.txt"), "Browser\r\n");
@@ -486,15 +497,18 @@ TEST_F(StandardUser, AnotherProcessClosingTheTimerWindowDoesNotStopThePulse) {
     const size_t from = frames.size();
     os.user.RunFor(1000);
     const auto pulse = FramesSince(from);
-    EXPECT_NE(std::find(pulse.begin(), pulse.end(), "YellowHalf[2]"), pulse.end()) << "the lamp keeps pulsing";
+    EXPECT_NE(std::find(pulse.begin(), pulse.end(), "YellowHalf[2]"), pulse.end())
+        << "the lamp keeps pulsing";
     os.threads.Hold(false);
     os.user.RunFor(4000);
     EXPECT_EQ(Shown(), "DeTre[0]");
 }
 
 // Without elevation the network rule asks with a balloon instead of a UAC prompt out of nowhere.
-TEST_F(StandardUser, APublicNetworkBringsABalloonWhoseClickSwitchesThroughThePromptAndADeclineWaitsForTheNextChange) {
-    const char* const Suggestion = "You joined a public network while file sharing is on. Click here to switch it off.";
+TEST_F(StandardUser,
+       APublicNetworkBringsABalloonWhoseClickSwitchesThroughThePromptAndADeclineWaitsForTheNextChange) {
+    const char* const Suggestion =
+        "You joined a public network while file sharing is on. Click here to switch it off.";
     os.kernel.RemoveMissingFolder(UserFolder);
     os.files.Put(std::string(UserFolder) + "\\code.ini", "[Info]\r\nPublicNetworks=off\r\n");
     os.networks.Connect("{cafe}", plat::NLM_NETWORK_CATEGORY_PUBLIC);
@@ -502,8 +516,9 @@ TEST_F(StandardUser, APublicNetworkBringsABalloonWhoseClickSwitchesThroughThePro
     os.user.RunFor(Main::TNetworkRule::IdentifyMs + 3000);
     const auto balloons = [this] { return os.shell.FindIcon(form->TrayIcon1->TrayIconId())->Balloons; };
     EXPECT_EQ(balloons(), std::vector<std::string>{Suggestion});
-    EXPECT_EQ(Tip(), "Tarnwick v1.10\r\nYou joined a public network while file sharing is on.\r\nDouble click to "
-                     "switch it off.");
+    EXPECT_EQ(Tip(),
+              "Tarnwick v1.10\r\nYou joined a public network while file sharing is on.\r\nDouble click to "
+              "switch it off.");
     EXPECT_TRUE(RunasLaunches().empty());
     // Gone before it is followed, the network takes its suggestion along; back, it brings a new one.
     os.networks.Disconnect("{cafe}");

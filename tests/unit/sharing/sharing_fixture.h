@@ -6,6 +6,7 @@
 
 #include "platform/sim/sim_platform.h"
 #include "sharing/killserv.h"
+#include "texts/texts.h"
 
 // A simulated machine for the sharing worker. Every test ends with all service-manager and
 // registry handles closed.
@@ -21,6 +22,7 @@ class SharingTest : public ::testing::Test {
         KillServ::ServiceStateList.clear();
         KillServ::ErrorList.clear();
         KillServ::DependentList.clear();
+        Texts::SetLanguage(Texts::EnglishTag); // an elevated copy's run sets it
     }
     void TearDown() override {
         os.threads.RunPending();

@@ -1,7 +1,7 @@
 // The elevated copy's command line and its run. It runs with administrator rights, so
 // anything but our own exact command line must do nothing.
-#include "sharing/switch_command.h"
 #include "sharing/killserv_report.h"
+#include "sharing/switch_command.h"
 
 #include "sharing_fixture.h"
 
@@ -17,14 +17,23 @@ TEST(SwitchCommandLine, OnlyTheVerbItselfIsARequest) {
     EXPECT_TRUE(ParseSwitchCommandLine("--switch-sharing --asked")->asked);
     EXPECT_TRUE(ParseSwitchCommandLine(" --switch-sharing\t--asked ")->asked);
     for (const char* line : {"--asked", "--asked --switch-sharing", "--switch-sharing --asked --asked",
-                             "--switch-sharing --asked x", "--switch-sharing --ASKED", "--switch-sharing --askedx",
-                             "--switch-sharing--asked"})
+                             "--switch-sharing --asked x", "--switch-sharing --ASKED",
+                             "--switch-sharing --askedx", "--switch-sharing--asked"})
         EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
     // The copy takes no folder, nor anything else, from the unelevated side.
-    for (const char* line : {"", "--switch-sharing --data-folder \"C:\\Users\\Ann\\AppData\\Local\\Tarnwick\"",
-                             "--switch-sharing x", "--switch-sharingx", "--SWITCH-SHARING", "x --switch-sharing"})
+    for (const char* line :
+         {"", "--switch-sharing --data-folder \"C:\\Users\\Ann\\AppData\\Local\\Tarnwick\"",
+          "--switch-sharing x", "--switch-sharingx", "--SWITCH-SHARING", "x --switch-sharing"})
         EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
     EXPECT_FALSE(ParseSwitchCommandLine(std::string("--switch-sharing\0", 17)));
+    // The tray's language, last, and only one Tarnwick ships: the copy shows the tray
+    // user's question, never text it was handed.
+    EXPECT_EQ(ParseSwitchCommandLine("--switch-sharing --asked --language pt-BR")->language, "pt-BR");
+    EXPECT_EQ(ParseSwitchCommandLine("--switch-sharing\t--language\tja ")->language, "ja");
+    for (const char* line : {"--switch-sharing --language", "--switch-sharing --language sw-KE",
+                             "--switch-sharing --language pt-br", "--switch-sharing --language de --asked",
+                             "--switch-sharing --language de de", "--switch-sharing --language ../de"})
+        EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
 }
 
 TEST(SwitchCommandLine, OnlyTheVerbAsFirstWordAsksForTheCopy) {
@@ -167,13 +176,15 @@ TEST_F(ElevatedCopy, OldRecordsBesideTheProgramAndInTheUserFolderAreHonouredOnce
     os.services.Add("Fax").Stopped().DependsOn({"lanmanserver"});
     os.services.SetState("Browser", plat::SERVICE_STOPPED);
     os.services.SetState("lanmanserver", plat::SERVICE_STOPPED);
-    os.files.Put("C:\\Program Files\\Tarnwick\\srvStat.txt", "Browser\r\n"); // an elevated run of an old build
+    os.files.Put("C:\\Program Files\\Tarnwick\\srvStat.txt",
+                 "Browser\r\n"); // an elevated run of an old build
     os.files.Put(user + "\\srvStat.txt", "Fax\r\nBrowser\r\n");
     os.files.Put(user + "\\srvStat.done", "Browser\r\n");
     EXPECT_EQ(KillServ::RunSwitchCommand("--switch-sharing"), KillServ::SwitchRan);
     EXPECT_EQ(os.services.StateOf("Browser"), plat::SERVICE_RUNNING);
     EXPECT_EQ(os.services.StateOf("Fax"), plat::SERVICE_RUNNING);
-    EXPECT_FALSE(os.files.FileExists("C:\\Program Files\\Tarnwick\\srvStat.txt")) << "only administrators' goes";
+    EXPECT_FALSE(os.files.FileExists("C:\\Program Files\\Tarnwick\\srvStat.txt"))
+        << "only administrators' goes";
     // The user's own records are the user's process's to retire; once the machine keeps its
     // own record they are not read again.
     EXPECT_TRUE(os.files.FileExists(user + "\\srvStat.txt"));
@@ -318,10 +329,11 @@ TEST(TrustByHandle, AFolderFlippedIntoAMountPointBetweenAnyTwoCallsGetsNothingWr
             // Flipped for good at one call, and flipped back at the next.
             for (const auto& plan : {std::vector<int>{at}, std::vector<int>{at, at + 1}}) {
                 const FlippedRun run = RunFlipped(squat, plan);
-                const std::string where = "squat " + std::to_string(int(squat)) + ", flip at " + std::to_string(at) +
-                                          (plan.size() > 1 ? " and back" : "");
+                const std::string where = "squat " + std::to_string(int(squat)) + ", flip at " +
+                                          std::to_string(at) + (plan.size() > 1 ? " and back" : "");
                 EXPECT_TRUE(run.inSystem32.empty()) << where << ": " << run.inSystem32.front();
-                EXPECT_EQ(run.inWindowsTarnwick, std::vector<std::string>{"C:\\WINDOWS\\TARNWICK\\SRVSTAT.TXT"})
+                EXPECT_EQ(run.inWindowsTarnwick,
+                          std::vector<std::string>{"C:\\WINDOWS\\TARNWICK\\SRVSTAT.TXT"})
                     << where;
                 if (squat == Squat::MachineFolderFirst) {
                     EXPECT_EQ(run.exitCode, KillServ::SwitchUntrustedFolder) << where;
@@ -386,7 +398,8 @@ TEST_F(StandardUserServices, ProgramFilesIsWrittenOnlyWhenElevated) {
     EXPECT_FALSE(os.files.ReplaceFileAtomically("C:\\Program Files\\Tarnwick\\srvStat.txt", ""));
     EXPECT_EQ(os.files.GetFolderTrust("C:\\Program Files\\Tarnwick"), plat::FolderTrust::AdminOnly);
     EXPECT_EQ(os.files.GetFolderTrust("C:\\Users\\Ann\\AppData\\Local"), plat::FolderTrust::OwnUserOnly);
-    EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", "")) << "only that folder";
+    EXPECT_TRUE(os.files.ReplaceFileAtomically("C:\\Program Files Extra\\srvStat.txt", ""))
+        << "only that folder";
     os.kernel.SetElevated(true);
     EXPECT_TRUE(os.files.WritePrivateProfileString("Info", "LastState", "on", ini.c_str()));
 }

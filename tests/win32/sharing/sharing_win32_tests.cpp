@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "native.h"
-#include "win32_test.h"
 #include "platform/win32/win32_platform.h"
 #include "sharing/connections.h"
 #include "sharing/killserv.h"
+#include "win32_test.h"
 
 namespace {
 
@@ -99,7 +99,8 @@ void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
     // Outside ASCII the file becomes UTF-16LE instead of getting '?' from the ANSI code page.
     const std::string name = "\u0414\u043C\u0438\u0442\u0440\u0438\u0439 \u03A9";
     std::string bytes;
-    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok && bytes.rfind("[Info]", 0) == 0,
+    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok &&
+              bytes.rfind("[Info]", 0) == 0,
           "an ASCII ini file stays as it is");
     Check(os.files.WritePrivateProfileString("Info", "SecondService", name.c_str(), "./test.ini") != 0,
           "ini write outside ASCII");
@@ -108,7 +109,8 @@ void IniFilesResolveAgainstTheCurrentDirectory(win32::Win32Platform& os) {
     Check(std::string(wide) == name, "ini value outside ASCII read back: " + std::string(wide));
     os.files.GetPrivateProfileString("Info", "SaveState", "", value, sizeof value, "./test.ini");
     Check(std::string(value) == "1", "the earlier key kept");
-    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok && bytes.rfind("\xFF\xFE", 0) == 0,
+    Check(os.files.ReadWholeFile("./test.ini", bytes) == plat::ReadResult::Ok &&
+              bytes.rfind("\xFF\xFE", 0) == 0,
           "the file is UTF-16LE now");
     Check(os.files.WritePrivateProfileString("Info", "Broken", "\xC3", "./test.ini") == 0 &&
               os.kernel.GetLastError() == plat::ERROR_NO_UNICODE_TRANSLATION,
@@ -188,10 +190,11 @@ void WhoIsConnectedAndWhatWindowsSaysAboutAnError(win32::Win32Platform& os) {
     const KillServ::TConnections connected = KillServ::WhoIsConnected();
     Check(connected.Known() && !connected.Anybody(), "nobody to ask about");
 
-    const std::string denied = os.kernel.FormatMessage(plat::ERROR_ACCESS_DENIED);
+    const std::string denied = os.kernel.FormatMessage(plat::ERROR_ACCESS_DENIED, "");
     Check(!denied.empty() && denied.back() != '\n' && denied.back() != '\r', "error 5 has a text: " + denied);
-    Check(!os.kernel.FormatMessage(plat::ERROR_DEPENDENT_SERVICES_RUNNING).empty(), "error 1051 has a text");
-    Check(os.kernel.FormatMessage(0x2BADBAD).empty(), "an unknown code has none");
+    Check(!os.kernel.FormatMessage(plat::ERROR_DEPENDENT_SERVICES_RUNNING, "").empty(),
+          "error 1051 has a text");
+    Check(os.kernel.FormatMessage(0x2BADBAD, "").empty(), "an unknown code has none");
 
     plat::SC_HANDLE manager = os.services.OpenSCManager(nullptr, nullptr, plat::SC_MANAGER_CONNECT);
     std::string shown;
@@ -204,7 +207,8 @@ void WhoIsConnectedAndWhatWindowsSaysAboutAnError(win32::Win32Platform& os) {
 
     plat::SYSTEMTIME now{};
     os.kernel.GetLocalTime(&now);
-    Check(now.wYear >= 2024 && now.wMonth >= 1 && now.wMonth <= 12, "local time: " + std::to_string(now.wYear));
+    Check(now.wYear >= 2024 && now.wMonth >= 1 && now.wMonth <= 12,
+          "local time: " + std::to_string(now.wYear));
 }
 
 } // namespace
@@ -219,20 +223,22 @@ int main(int argc, char** argv) {
     win32::Win32Platform os;
     os.kernel.SetCurrentDirectory(workFolder.c_str());
     os.files.WritePrivateProfileString("Info", "SecondService", "TwSecond", "./code.ini");
-    return RunCases("win32", os, {
-        {"ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits",
-         ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits},
-        {"CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread",
-         CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread},
-        {"FilesAreReplacedWholeAndLeaveNoTemporaryFiles", FilesAreReplacedWholeAndLeaveNoTemporaryFiles},
-        {"EnumerationListsEveryServiceWithParallelLists", EnumerationListsEveryServiceWithParallelLists},
-        {"RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString",
-         RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString},
-        {"SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem",
-         SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem},
-        {"SwitchOnStartsTheSharingServicesThenTheRecordedDependents",
-         SwitchOnStartsTheSharingServicesThenTheRecordedDependents},
-        {"IniFilesResolveAgainstTheCurrentDirectory", IniFilesResolveAgainstTheCurrentDirectory},
-        {"WhoIsConnectedAndWhatWindowsSaysAboutAnError", WhoIsConnectedAndWhatWindowsSaysAboutAnError},
-    });
+    return RunCases(
+        "win32", os,
+        {
+            {"ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits",
+             ThreadCompletionRunsOnTheMainThreadWhileTheWorkerWaits},
+            {"CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread",
+             CompletionWaitsForTheMessageLoopNotForAnyCallToAnotherThread},
+            {"FilesAreReplacedWholeAndLeaveNoTemporaryFiles", FilesAreReplacedWholeAndLeaveNoTemporaryFiles},
+            {"EnumerationListsEveryServiceWithParallelLists", EnumerationListsEveryServiceWithParallelLists},
+            {"RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString",
+             RegistryScanFindsMultiStringAndStringDependentsAndIgnoresExpandString},
+            {"SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem",
+             SwitchOffStopsTheDependentsThenTheSharingServicesAndRecordsThem},
+            {"SwitchOnStartsTheSharingServicesThenTheRecordedDependents",
+             SwitchOnStartsTheSharingServicesThenTheRecordedDependents},
+            {"IniFilesResolveAgainstTheCurrentDirectory", IniFilesResolveAgainstTheCurrentDirectory},
+            {"WhoIsConnectedAndWhatWindowsSaysAboutAnError", WhoIsConnectedAndWhatWindowsSaysAboutAnError},
+        });
 }
