@@ -36,7 +36,8 @@ CONTRACT_CASE(KernelMutexOwnershipIsCountedAndOnlyTheOwnerReleases) {
     check.Equal(kernel.ReleaseMutex(m), 0, "a mutex nobody owns");
     check.Equal(kernel.GetLastError(), 288u, "ERROR_NOT_OWNER");
     check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_OBJECT_0, "the first wait owns it");
-    check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_OBJECT_0, "its owner waits again without blocking");
+    check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_OBJECT_0,
+                "its owner waits again without blocking");
     plat::DWORD otherWait = 1, otherRelease = 1, otherError = 0;
     world.OnAnotherThread([&] {
         otherWait = kernel.WaitForSingleObject(m, 0);
@@ -60,9 +61,28 @@ CONTRACT_CASE(KernelMutexOfAnEndedOwnerIsAbandoned) {
     plat::DWORD ownerWait = 1;
     world.OnAnotherThread([&] { ownerWait = kernel.WaitForSingleObject(m, 0); });
     check.Equal(ownerWait, plat::WAIT_OBJECT_0, "the other thread owned it");
-    check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_ABANDONED, "its owner ended without releasing it");
+    check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_ABANDONED,
+                "its owner ended without releasing it");
     check.Equal(kernel.ReleaseMutex(m), 1, "an abandoned wait gives ownership");
     check.Equal(kernel.WaitForSingleObject(m, 0), plat::WAIT_OBJECT_0, "abandoned only once");
     kernel.ReleaseMutex(m);
     kernel.CloseHandle(m);
+}
+
+// The display languages and the system's messages (learn.microsoft.com, GetUserPreferredUILanguages
+// and FormatMessage): on an English machine the user's language is English, and asking for it
+// by name gives the same text as asking for the user's.
+CONTRACT_CASE(SystemMessagesComeInTheUsersLanguageOrInTheOneNamed) {
+    auto& kernel = *world.Os().kernel;
+    const std::vector<std::string> languages = kernel.GetUserPreferredUILanguages();
+    check.Check(!languages.empty(), "the user has a display language");
+    check.Equal(languages.empty() ? std::string() : languages[0].substr(0, 3), std::string("en-"),
+                "an English machine's first display language");
+    const std::string usersText = kernel.FormatMessage(plat::ERROR_ACCESS_DENIED, "");
+    check.Check(!usersText.empty(), "error 5 has a text");
+    check.Equal(kernel.FormatMessage(plat::ERROR_ACCESS_DENIED, "en-US"), usersText,
+                "English by name is the same");
+    kernel.SetLastError(0);
+    check.Equal(kernel.FormatMessage(0x2BADBAD, "en-US"), std::string(), "an unknown code has no text");
+    check.Equal(kernel.GetLastError(), plat::ERROR_MR_MID_NOT_FOUND, "and says so");
 }

@@ -26,14 +26,22 @@ build_probe() {
 }
 
 e2e_cleanup() {
+  end_world
+  xvfb_stop
+  [ -n "${tmp:-}" ] && rm -rf "$tmp"
+}
+
+# Ends the desktop, the programs and the prefix, and leaves the display for another world.
+end_world() {
   [ -n "${tmp:-}" ] && touch "$tmp/hold-done"
   local pid
   for pid in $EXPLORER_PID $HOLD_PID $DESKTOP_PID; do
     kill -0 "$pid" 2>/dev/null && kill "$pid" 2>/dev/null
   done
+  EXPLORER_PID="" HOLD_PID="" DESKTOP_PID=""
   wine_prefix_end
-  xvfb_stop
-  [ -n "${tmp:-}" ] && rm -rf "$tmp"
+  [ -n "${tmp:-}" ] && rm -f "$tmp/hold-done"
+  return 0
 }
 
 # --- the world: services, the installed program --------------------------------------
@@ -86,6 +94,36 @@ install_program() {
   PROGRAM_PATH=$(python3 "$root/tests/msi/lnk.py" "$link" | sed -n 's/^target //p')
   [ "$PROGRAM_PATH" = 'C:\Program Files\Tarnwick\Tarnwick.exe' ] ||
     { REASON="the Start-menu shortcut points at '$PROGRAM_PATH'"; return 1; }
+}
+
+# A world of its own for the program in another display language: a prefix booted in the
+# locale the caller has set (Wine takes its user's display language from it), LanmanServer
+# running, and the program copied where the package would put it.
+setup_language_world() {
+  wine_prefix_new e2e-lang || { REASON="cannot make a prefix"; return 1; }
+  wineserver -p
+  services_log=$WINEPREFIX/drive_c/services.log
+  install="$WINEPREFIX/drive_c/Program Files/Tarnwick"
+  launch="$WINEPREFIX/drive_c/elsewhere"
+  wine_service_repoint "$service" LanmanServer "$services_log" >/dev/null 2>&1 || { REASON="cannot re-point LanmanServer"; return 1; }
+  wine_service_start LanmanServer && wait_for 15 '[ "$(service_state LanmanServer)" = RUNNING ]' ||
+    { REASON="cannot start LanmanServer"; return 1; }
+  mkdir -p "$install" "$launch" && cp "$exe" "$help_page" "$install/" || { REASON="cannot copy the program"; return 1; }
+  PROGRAM_PATH='C:\Program Files\Tarnwick\Tarnwick.exe'
+}
+
+# The text of ID in a table of texts (src/texts/lang_*.cpp), its pieces joined and its
+# escapes left as written, which is how the probe prints CR and LF. Fails when there is none.
+text_of() { # FILE ID
+  python3 - "$@" <<'EOF'
+import re, sys
+path, name = sys.argv[1:3]
+piece = r'"((?:[^"\\]|\\.)*)"'
+entry = re.search(r"\{\s*%s\s*,((?:\s*%s)+)\s*\}" % (re.escape(name), piece), open(path, encoding="utf-8").read())
+if not entry:
+    sys.exit(1)
+print("".join(re.findall(piece, entry.group(1))))
+EOF
 }
 
 # Windows keeps a per-machine shortcut under ProgramData, Wine in the user's profile.
@@ -470,14 +508,14 @@ save_docs_crop() { # NAME: the bottom right of the desktop in the last look
   docs_out "$1" "$tmp/docs.png"
 }
 
-save_docs_menu() { # the open menu above the lamp
+save_docs_menu() { # [NAME]: the open menu above the lamp
   local dx dy dw dh mx my
   read -r dx dy dw dh <<<"$DESK"
   mx=$(sed -E 's/.*\+([0-9]+)\+([0-9]+)$/\1/' <<<"$MENU_RECT")
   my=$(sed -E 's/.*\+([0-9]+)\+([0-9]+)$/\2/' <<<"$MENU_RECT")
   mx=$((mx - 20)) my=$((my - 20))
   crop "$tmp/menu.png" "$tmp/docs.png" "$((dx + dw - mx))x$((dy + dh - my))+$mx+$my"
-  docs_out menu "$tmp/docs.png"
+  docs_out "${1:-menu}" "$tmp/docs.png"
 }
 
 # The service log against layers "A stop, B stop | C stop": the layers in order, the lines

@@ -12,6 +12,9 @@
 //                                   once it is up prints "menu X Y W H", "item I X Y W H"
 //                                   for each item (screen coordinates) and "shown"
 //   probe windows                   "CLASS|TITLE" of each visible top-level window
+//   probe languages                 "ui TAG" (GetUserDefaultUILanguage) and "preferred TAG..."
+//                                   (GetUserPreferredUILanguages), to tell a Wine that did not
+//                                   take the locale from a program that ignored it
 //   probe hold DONE                 keeps a hidden window on the desktop until the file DONE
 //                                   exists (at most 15 min), so the Wine desktop stays open
 //                                   after the program under test has ended
@@ -19,9 +22,11 @@
 // /desktop=NAME made) instead of the default one. Texts are printed with CR and LF spelled
 // as \r and \n. Exit status 1: nothing found.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -121,6 +126,30 @@ int Windows() {
     return 0;
 }
 
+std::string Narrow(const wchar_t* text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1) ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+int Languages() {
+    wchar_t tag[LOCALE_NAME_MAX_LENGTH] = {};
+    ::LCIDToLocaleName(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT), tag, LOCALE_NAME_MAX_LENGTH, 0);
+    std::printf("ui %s\n", Narrow(tag).c_str());
+    ULONG count = 0, size = 0;
+    std::wstring names;
+    if (::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) && size > 0) {
+        names.resize(size);
+        if (!::GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, names.data(), &size)) names.clear();
+    }
+    std::printf("preferred");
+    for (const wchar_t* name = names.c_str(); *name; name += std::wcslen(name) + 1)
+        std::printf(" %s", Narrow(name).c_str());
+    std::printf("\n");
+    return names.empty() ? 1 : 0;
+}
+
 // The reference menu: built and tracked the way the program's popup menu is.
 HMENU referenceMenu = nullptr;
 int referenceItems = 0;
@@ -172,24 +201,29 @@ int Menu(int argc, char** argv) {
     HWND owner = ::CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                    nullptr, wc.hInstance, nullptr);
     if (!owner) return 1;
+    // The captions as Wine handed them over, in UTF-16: through the code page a letter it
+    // cannot spell would become '?' in the reference and stay a letter in the program's menu.
+    int wideCount = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &wideCount);
+    if (!wide || wideCount < argc - 5) return 1;
     HMENU menu = ::CreatePopupMenu();
     for (int i = 5; i < argc; ++i) {
-        std::string caption = argv[i];
+        std::wstring caption = wide[wideCount - (argc - i)];
         UINT flags = MF_STRING;
         bool isDefault = false;
         for (bool more = true; more;) {
-            more = caption.size() > 2 && caption[1] == ':';
-            if (more && caption[0] == 'c')
+            more = caption.size() > 2 && caption[1] == L':';
+            if (more && caption[0] == L'c')
                 flags |= MF_CHECKED;
-            else if (more && caption[0] == 'g')
+            else if (more && caption[0] == L'g')
                 flags |= MF_GRAYED;
-            else if (more && caption[0] == 'd')
+            else if (more && caption[0] == L'd')
                 isDefault = true;
             else
                 more = false;
             if (more) caption.erase(0, 2);
         }
-        ::AppendMenuA(menu, flags, static_cast<UINT_PTR>(i), caption.c_str());
+        ::AppendMenuW(menu, flags, static_cast<UINT_PTR>(i), caption.c_str());
         if (isDefault) ::SetMenuDefaultItem(menu, static_cast<UINT>(i), FALSE);
     }
     referenceMenu = menu;
@@ -198,6 +232,7 @@ int Menu(int argc, char** argv) {
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr);
     ::DestroyMenu(menu);
     ::DestroyWindow(owner);
+    ::LocalFree(wide);
     return 0;
 }
 
@@ -219,7 +254,7 @@ int Hold(const std::string& done) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: probe [--desktop NAME] tip | box TITLE | menurect | windows | hold DONE | "
+    std::fprintf(stderr, "usage: probe [--desktop NAME] tip | box TITLE | menurect | windows | languages | hold DONE | "
                          "menu DONE X Y ITEM...\n");
     return 2;
 }
@@ -249,6 +284,7 @@ int main(int argc, char** argv) {
     if (command == "box" && argc == 3) return Box(argv[2]);
     if (command == "menurect") return MenuRect();
     if (command == "windows") return Windows();
+    if (command == "languages") return Languages();
     if (command == "hold" && argc == 3) return Hold(argv[2]);
     if (command == "menu" && argc >= 6) return Menu(argc, argv);
     return Usage();

@@ -23,6 +23,7 @@ class Language : public TarnwickTest {
         os.services.Add("lanmanserver").DisplayName("Server").Running();
     }
     void On(const std::vector<std::string>& display) { os.kernel.SetDisplayLanguages(display); }
+    std::vector<std::string> shown; // what the screens showed, as a test collects it
     std::vector<std::string> Menu() {
         ChooseFromMenu("");
         return os.user.Popups().back().Captions();
@@ -33,13 +34,16 @@ struct Display {
     const char* shown;       // Windows' display language
     const char* tag;         // the language Tarnwick speaks
     const char* deniedWords; // the simulated Windows' text for error 5 in that language
+    const char* pinned = ""; // code.ini's Language, when it pins one
 };
 
 class InTheDisplayLanguage : public Language, public ::testing::WithParamInterface<Display> {};
 
 TEST_P(InTheDisplayLanguage, MenuTipFailureBoxAndQuestionSpeakItAndLastStateIsWrittenAsInEnglish) {
     const Display d = GetParam();
-    On({d.shown, "en-US"});
+    On({d.shown, "ja-JP", "en-US"});
+    if (*d.pinned)
+        os.files.Put(std::string(Folder) + "\\code.ini", std::string("[Info]\r\nLanguage=") + d.pinned);
     os.services.Add("lanmanserver").RefusesControl(plat::ERROR_ACCESS_DENIED);
     os.shares.Connect("ANNA-PC", "anna", {});
     os.user.OnMessageBox = [](const sim::SimMessageBox&) { return plat::IDYES; };
@@ -74,9 +78,12 @@ INSTANTIATE_TEST_SUITE_P(Languages, InTheDisplayLanguage,
                          ::testing::Values(Display{"en-US", "en", "Access is denied."},
                                            Display{"de-DE", "de", "Zugriff verweigert"},
                                            Display{"ja-JP", "ja", "アクセスが拒否されました。"},
-                                           Display{"pt-BR", "pt-BR", "Acesso negado."}),
+                                           Display{"pt-BR", "pt-BR", "Acesso negado."},
+                                           // Pinned, in the language Windows is shown in second.
+                                           Display{"de-DE", "ja", "アクセスが拒否されました。", "ja"}),
                          [](const auto& info) {
-                             std::string name = info.param.tag;
+                             std::string name =
+                                 std::string(*info.param.pinned ? "pinned" : "") + info.param.tag;
                              name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
                              return name;
                          });
@@ -104,6 +111,25 @@ TEST_F(Language, FallsBackFromUnknownPortugueseAndTraditionalChineseAndIsPinnedB
     EXPECT_EQ(form->ChooseLanguage(), "fr");
     os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nLanguage=tlh\r\n");
     EXPECT_EQ(form->ChooseLanguage(), "de");
+}
+
+TEST_F(Language, HelpOpensThePageInTheMenusLanguageOrTheEnglishOne) {
+    os.kernel.SetElevated(false);
+    On({"de-DE"});
+    os.files.Put(std::string(Folder) + "\\main.html", "<html></html>");
+    os.files.Put(std::string(Folder) + "\\main.de.html", "<html lang=de></html>");
+    StartAndSettle();
+    ChooseFromMenu(In("de", TextId::MenuHelp));
+    os.files.Put(std::string(Folder) + "\\code.ini", "[Info]\r\nLanguage=ja\r\n");
+    app.reset();
+    TrayIcon::UnitFinalization();
+    Main::ResetUnitState();
+    StartAndSettle();
+    ChooseFromMenu(In("ja", TextId::MenuHelp));
+    ASSERT_EQ(os.shell.Executed().size(), 2u);
+    EXPECT_EQ(os.shell.Executed()[0].File, std::string(Folder) + "\\main.de.html");
+    EXPECT_EQ(os.shell.Executed()[1].File, std::string(Folder) + "\\main.html")
+        << "there is no Japanese page";
 }
 
 TEST_F(Language, TheElevatedCopyAsksInTheTraysLanguageAndRefusesOneNotShipped) {
@@ -143,8 +169,7 @@ TEST_F(Language, ThePseudoLanguageLeavesNoEnglishTextAndNoCutTextOnAnyScreen) {
     os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_DISABLED);
     os.shares.Connect("ANNA-PC", "anna", {"D:\\a.txt", "D:\\b.txt", "D:\\c.txt"});
     os.user.OnMessageBox = [](const sim::SimMessageBox&) { return plat::IDYES; };
-    std::vector<std::string> shown;
-    os.shell.OnNotifyIcon = [&](const sim::SimNotifyCall& call) { shown.push_back(call.Tip()); };
+    os.shell.OnNotifyIcon = [this](const sim::SimNotifyCall& call) { shown.push_back(call.Tip()); };
     Start();
     os.user.RunFor(3000);
     for (const auto& caption : Menu())
