@@ -20,7 +20,7 @@
 # about every 10 ms). Then, once VmRSS has not changed for 2 s, VmRSS and VmHWM are read from
 # /proc of the program's own process: the PID of the wine launcher, which becomes the program.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root=$PWD
 all_dir=$(cd "${1:-build/windows}" 2>/dev/null && pwd) || { echo "no build folder ${1:-build/windows}"; exit 1; }
 en_dir=${2:-build/windows-en}
@@ -173,7 +173,7 @@ measure() { # NAME (bare, en, all)
   wait "$watcher"
   seen=$(cat "$work/seen" 2>/dev/null)
   pid=$(program_process "$program_pid" "$exe") || { RESULT="fail $exe is not running"; return; }
-  [ -n "$seen" ] && [ "$seen" != none ] || { RESULT="fail no notification icon within 60 s"; return; }
+  if [ -z "$seen" ] || [ "$seen" = none ]; then RESULT="fail no notification icon within 60 s"; return; fi
   # Settled: VmRSS unchanged over 2 s (at most 30 s).
   start=$(date +%s%N)
   last="" stable=0

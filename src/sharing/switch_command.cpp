@@ -11,11 +11,13 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// One word of the command line: the exact text, then a blank or the end.
+// One word of the command line: the exact text, then a blank or the end. Taken only when
+// it is there, so the next word can be tried in its place.
 bool TakeWord(std::string_view& rest, std::string_view word) {
     if (rest.substr(0, word.size()) != word) return false;
+    if (rest.size() > word.size() && !IsBlank(rest[word.size()])) return false;
     rest.remove_prefix(word.size());
-    return rest.empty() || IsBlank(rest.front());
+    return true;
 }
 
 void SkipBlanks(std::string_view& rest) {

@@ -32,7 +32,8 @@ TEST(SwitchCommandLine, OnlyTheVerbItselfIsARequest) {
     EXPECT_EQ(ParseSwitchCommandLine("--switch-sharing\t--language\tja ")->language, "ja");
     for (const char* line : {"--switch-sharing --language", "--switch-sharing --language sw-KE",
                              "--switch-sharing --language pt-br", "--switch-sharing --language de --asked",
-                             "--switch-sharing --language de de", "--switch-sharing --language ../de"})
+                             "--switch-sharing --language de de", "--switch-sharing --language ../de",
+                             "--switch-sharing --asked--language de"})
         EXPECT_FALSE(ParseSwitchCommandLine(line)) << line;
 }
 
