@@ -165,7 +165,8 @@ TEST_F(Language, TheElevatedCopyAsksInTheTraysLanguageAndRefusesOneNotShipped) {
 // The pseudo-language through every screen: whatever is shown comes from the table (no run
 // of plain English letters but the data put in), and nothing is cut (every "[" closed).
 TEST_F(Language, ThePseudoLanguageLeavesNoEnglishTextAndNoCutTextOnAnyScreen) {
-    os.files.Put(std::string(TarnwickTest::Folder) + "\\code.ini", "[Info]\r\nLanguage=qps-ploc\r\n");
+    os.files.Put(std::string(TarnwickTest::Folder) + "\\code.ini",
+                 "[Info]\r\nLanguage=qps-ploc\r\nPublicNetworks=off\r\n");
     os.services.Add("lanmanserver").RefusesControl(plat::ERROR_SERVICE_DISABLED);
     os.shares.Connect("ANNA-PC", "anna", {"D:\\a.txt", "D:\\b.txt", "D:\\c.txt"});
     os.user.OnMessageBox = [](const sim::SimMessageBox&) { return plat::IDYES; };
@@ -181,6 +182,13 @@ TEST_F(Language, ThePseudoLanguageLeavesNoEnglishTextAndNoCutTextOnAnyScreen) {
         shown.push_back(box.Caption);
     }
     ASSERT_GE(os.user.MessageBoxes().size(), 2u);
+    // Unelevated, a public network brings a balloon that suggests the switch, and its tool tip.
+    os.kernel.SetElevated(false);
+    os.networks.Connect("{cafe}", plat::NLM_NETWORK_CATEGORY_PUBLIC);
+    os.user.RunFor(Main::TNetworkRule::IdentifyMs + Main::TNetworkRule::SettleMs + 5000);
+    const auto* icon = os.shell.FindIcon(form->TrayIcon1->TrayIconId());
+    ASSERT_TRUE(icon && icon->Balloons.size() == 1u);
+    shown.push_back(icon->Balloons[0]);
     const std::string windowsWords =
         "The service cannot be started, either because it is disabled or because it has no enabled devices "
         "associated with it.";
