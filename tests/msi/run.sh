@@ -114,8 +114,8 @@ package_is_per_machine_64_bit() {
 
 package_holds_exactly_the_exe_and_the_help_page() {
   local files
-  files=$(rows File | awk -F'\t' '{ print $3 " " $2 }' | sort | tr '\n' ',')
-  expect_eq "File table (name component)" "$files" "MAIN~1.HTM|main.html HelpPage,MAINDE~1.HTM|main.de.html HelpPageDe,MAINJA~1.HTM|main.ja.html HelpPageJa,Tarnwick.exe TarnwickExe," || return 1
+  files=$(rows File | awk -F'\t' '{ print $3 " " $2 }' | LC_ALL=C sort | tr '\n' ',')
+  expect_eq "File table (name component)" "$files" "MAINDE~1.HTM|main.de.html HelpPageDe,MAINJA~1.HTM|main.ja.html HelpPageJa,MAIN~1.HTM|main.html HelpPage,Tarnwick.exe TarnwickExe," || return 1
   expect_eq "the exe's component folder" "$(col "$(rows Component)" TarnwickExe 3)" INSTALLDIR || return 1
   expect_eq "the help page's component folder" "$(col "$(rows Component)" HelpPage 3)" INSTALLDIR || return 1
   # The packed files are the ones in dist/.
@@ -290,6 +290,8 @@ machine_data="$drive/ProgramData/Tarnwick"
 # its own, and a rebuild of this version (the same product code and, from the same files,
 # the same package code).
 printf '<p>the help page of 1.9</p>\n' >"$tmp/old.html"
+# The package takes the translated pages from beside the English one.
+for page in main.de.html main.ja.html; do printf '<p>%s of 1.9</p>\n' "$page" >"$tmp/$page"; done
 bash "$root/packaging/build_msi.sh" 1.9 "$root/dist/Tarnwick.exe" "$tmp/old.html" "$tmp/old.msi" ||
   { echo "cannot build the 1.9 package"; echo "$PASSED passed, $((FAILED + 1)) failed"; exit 1; }
 bash "$root/packaging/build_msi.sh" "$version" "$root/dist/Tarnwick.exe" "$root/dist/main.html" "$tmp/rebuild.msi" ||
